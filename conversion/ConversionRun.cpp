@@ -1,0 +1,240 @@
+#include "conversion/ConversionRun.h"
+
+#include <algorithm>
+#include <cstdint>
+
+#include "conversion/ConversionTexts.h"
+#include "conversion/CpConvert.h"
+#include "conversion/TextFile.h"
+#include "conversion/TranslateEvent.h"
+#include "conversion/XmlText.h"
+#include "dbf/Dbf.h"
+#include "fields/StringField.h"
+#include "platform/CodePages.h"
+#include "platform/Exception.h"
+#include "platform/File.h"
+
+namespace korvane {
+
+TableOwner::TableOwner() = default;
+TableOwner::~TableOwner() = default;
+
+dbf::TDbf& TableOwner::CreateTable() {
+    FTables.push_back(std::make_unique<dbf::TDbf>());
+    return *FTables.back();
+}
+
+void TableOwner::ReleaseTable(dbf::TDbf& table) {
+    std::erase_if(FTables, [&](const std::unique_ptr<dbf::TDbf>& t) { return t.get() == &table; });
+}
+
+namespace {
+
+constexpr std::size_t kOutputBufferSize = 64 * 1024;
+
+const char* SchemaTypeName(int fieldType, std::string& scratch) {
+    switch (fieldType) {
+        case ftString: return "string";
+        case ftSmallint:
+        case ftInteger: return "integer";
+        case ftFloat: return "float";
+        default: scratch = "unknown_" + std::to_string(fieldType); return scratch.c_str();
+    }
+}
+
+std::u16string Wide(const std::string& ascii) { return std::u16string(ascii.begin(), ascii.end()); }
+
+// A line statement: the text, the line end, then the pending-error test.
+void WriteLine(TTextRec& out, std::u16string_view text) {
+    Write0UString(out, text);
+    WriteLn(out);
+    IOTest();
+}
+
+// A write statement: the text, the statement-end flush, then the pending-error test.
+void WritePiece(TTextRec& out, std::u16string_view text) {
+    Write0UString(out, text);
+    _Flush(out);
+    IOTest();
+}
+
+std::u16string Number(std::int64_t v) { return Wide(std::to_string(v)); }
+
+void WriteSchema(TTextRec& out, dbf::TDbf& table) {
+    WriteLine(out, u"<?xml version=\"1.0\" encoding=\"UTF-8\"?>");
+    WriteLine(out, u"<table>");
+    WriteLine(out, u"   <xs:schema xmlns:xs=\"http://www.w3.org/2001/XMLSchema\">");
+    WriteLine(out, u"      <xs:element name=\"row\">");
+    WriteLine(out, u"      <xs:complexType>");
+    dbf::TDbfFieldDefs* defs = table.GetDbfFieldDefs();
+    const int count = static_cast<int>(table.FieldDefs().size());
+    std::string scratch;
+    for (int i = 0; i < count; ++i) {
+        const dbf::TDbfFieldDef& def = defs->Items(i);
+        // The name goes out as its own bytes read as Windows-1250.
+        const std::string line = "         <xs:attribute name=\"" + def.FieldName + "\">";
+        Write0LString(out, {line, 1250});
+        WriteLn(out);
+        IOTest();
+        WriteLine(out, u"            <xs:simpleType>");
+        const char* type = SchemaTypeName(def.FieldType, scratch);
+        WriteLine(out, u"               <xs:restriction base=\"xs:" + Wide(type) + u"\">");
+        switch (def.FieldType) {
+            case ftSmallint:
+            case ftInteger: WriteLine(out, u"                  <xs:totalDigits value=\"" + Number(def.Size) + u"\"/>"); break;
+            case ftFloat:
+                WriteLine(out, u"                  <xs:totalDigits value=\"" + Number(def.Size) + u"\"/>");
+                WriteLine(out, u"                  <xs:fractionDigits value=\"" + Number(def.Precision) + u"\"/>");
+                break;
+            default: WriteLine(out, u"                  <xs:maxLength value=\"" + Number(def.Size) + u"\"/>"); break;
+        }
+        WriteLine(out, u"               </xs:restriction>");
+        WriteLine(out, u"            </xs:simpleType>");
+        WriteLine(out, u"         </xs:attribute>");
+    }
+    WriteLine(out, u"      </xs:complexType>");
+    WriteLine(out, u"      </xs:element>");
+    WriteLine(out, u"   </xs:schema>");
+}
+
+// Per-run buffers for the row loop, kept across records so that a value costs no allocation.
+struct RowWriter {
+    std::u16string value;
+    std::u16string piece;
+    std::string bytes;
+    std::vector<TStringField*> stringFields;
+    std::vector<std::u16string> prefixes;  // ` NAME="`
+
+    explicit RowWriter(dbf::TDbf& table) {
+        for (const auto& field : table.Fields()) {
+            auto* text = dynamic_cast<TStringField*>(field.get());
+            stringFields.push_back(text);
+            prefixes.push_back(u" " + field->FieldName + u"=\"");
+        }
+    }
+
+    // A character value whose high bytes all look like code page 852 letters is repaired.
+    void RepairCharacterValue() {
+        const std::uint32_t system = platform::GetACP();
+        bytes.clear();
+        platform::WideToMultiByte(system, value, bytes);
+        if (!cp_Is852(bytes)) return;
+        cp852ToWinInPlace(bytes);
+        value.clear();
+        platform::MultiByteToWide(system, {reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()}, value);
+    }
+
+    void Write(TTextRec& out, dbf::TDbf& table) {
+        WritePiece(out, u"   <row");
+        const auto& fields = table.Fields();
+        for (std::size_t i = 0; i < fields.size(); ++i) {
+            if (TStringField* text = stringFields[i]) {
+                text->Transliterate = false;
+                text->GetText(value);
+                RepairCharacterValue();
+            } else {
+                fields[i]->GetText(value);
+            }
+            piece = prefixes[i];
+            AppendXmlAttributeValue(piece, value);
+            piece += u'"';
+            WritePiece(out, piece);
+        }
+        WriteLine(out, u" />");
+    }
+};
+
+// The target must not be the table or one of its companion files.
+void RefuseTargetThatIsSource(const std::string& target, dbf::TDbf& table) {
+    std::uint64_t device = 0, inode = 0;
+    if (!platform::PathIdentity(target, device, inode)) return;
+    dbf::TDbfFile* file = table.DbfFile();
+    for (const std::string& source : {table.PhysicalFileName(), file->MemoFileName(), file->IndexFileName()}) {
+        std::uint64_t d = 0, n = 0;
+        if (!source.empty() && platform::PathIdentity(source, d, n) && d == device && n == inode)
+            throw Exception(texts::kTargetIsSource);
+    }
+}
+
+}  // namespace
+
+bool RunConversion(IConversionView& view, TableOwner& owner, const std::string& tablePath, const std::string& targetPath,
+                   const ConversionOptions& options) {
+    view.SetVisible(Control::b_OpenDBF, false);
+    view.SetVisible(Control::b_XML, false);
+    view.SetVisible(Control::b_Run, false);
+    view.SetVisible(Control::l_Info, true);
+    view.SetVisible(Control::Gauge, true);
+    view.SetText(Control::l_Info, texts::kTableOpening);
+    view.SetGaugeProgress(0);
+
+    dbf::TDbf& table = owner.CreateTable();
+    table.OnTranslate = [](dbf::TDbf&, const std::uint8_t* source, std::uint8_t* dest, bool toOem) {
+        return TranslateEvent(source, dest, toOem);
+    };
+    table.ReadOnly = options.readOnly;
+    table.Exclusive = options.exclusive;
+    table.SetTableName(tablePath);
+    try {
+        table.Open();
+    } catch (const Exception& e) {
+        view.ShowMessage(std::string(texts::kOpenDbfPrefix) + e.Message());
+    }
+    if (!table.Active()) {
+        owner.ReleaseTable(table);
+        return false;
+    }
+
+    view.SetText(Control::l_Info, texts::kOk);
+    view.SetText(Control::l_Info, texts::kXmlOpening);
+    TTextRec out;
+    std::vector<char> buffer(kOutputBufferSize);
+    try {
+        AssignText(out, targetPath, platform::kCodePageUtf8);
+        IOTest();
+        RefuseTargetThatIsSource(targetPath, table);
+        // A larger buffer of our own: one system call per 64 KiB instead of per 128 bytes.
+        SetTextBuf(out, buffer.data(), buffer.size());
+        RewritText(out);
+        IOTest();
+        view.SetText(Control::l_Info, texts::kWritingStructure);
+        WriteSchema(out, table);
+
+        view.SetGaugeRange(0, table.RecordCount());
+        view.SetGaugeProgress(0);
+        int rows = 0;
+        RowWriter writer(table);
+        while (!table.Eof()) {
+            ++rows;
+            view.SetGaugeProgress(rows);
+            writer.Write(out, table);
+            table.Next();
+        }
+        WriteLine(out, u"</table>");
+    } catch (...) {
+        // The file is closed however the run ends; a failing close is the error that travels on.
+        // A file that was never opened is not closed, so its own failure is the one reported.
+        if (out.Mode != TextMode::Closed) {
+            Close(out);
+            IOTest();
+        }
+        throw;
+    }
+    Close(out);
+    IOTest();
+
+    table.Close();
+    owner.ReleaseTable(table);
+
+    view.SetVisible(Control::b_OpenDBF, true);
+    view.SetVisible(Control::b_XML, false);
+    view.SetVisible(Control::b_Run, false);
+    view.SetVisible(Control::l_Info, true);
+    view.SetVisible(Control::l_XML, false);
+    view.SetVisible(Control::Gauge, false);
+    view.SetText(Control::l_Info, texts::kDone);
+    view.SetText(Control::l_DBF, texts::kChooseNext);
+    return true;
+}
+
+}  // namespace korvane

@@ -1,0 +1,41 @@
+// The conversion run: one table file into one XML document.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "conversion/ConversionView.h"
+
+namespace korvane {
+
+namespace dbf {
+class TDbf;
+}
+
+// The application object's part in a run: it owns the table objects, so a table that a
+// failed run leaves open is released at program end.
+class TableOwner {
+public:
+    TableOwner();
+    ~TableOwner();
+    dbf::TDbf& CreateTable();
+    void ReleaseTable(dbf::TDbf& table);
+    std::size_t Count() const { return FTables.size(); }
+
+private:
+    std::vector<std::unique_ptr<dbf::TDbf>> FTables;
+};
+
+struct ConversionOptions {
+    bool readOnly = false;   // open the table read-only: no header write-back
+    bool exclusive = false;  // lock the table for the run and read records ahead
+};
+
+// Converts the table at `tablePath` into `targetPath`, telling `view` what a window shows.
+// A table that cannot be opened is reported through the view's message box and gives false;
+// every other failure leaves as an exception, with the view in its running state.
+bool RunConversion(IConversionView& view, TableOwner& owner, const std::string& tablePath, const std::string& targetPath,
+                   const ConversionOptions& options = {});
+
+}  // namespace korvane

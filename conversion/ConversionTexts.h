@@ -1,0 +1,24 @@
+// The window's and the run's own texts.
+#pragma once
+
+namespace korvane::texts {
+
+inline constexpr const char* kCaption = "Korvane ver. 1.0.3";
+inline constexpr const char* kOpenDbfButton = "1. Nová DBF";
+inline constexpr const char* kChangeXmlButton = "2. Změnit cestu XML";
+inline constexpr const char* kRunButton = "3. Vytvořit XML";
+inline constexpr const char* kNoFileChosen = "Není vybrán žádný soubor";
+inline constexpr const char* kNothingYet = "Zatím nic ...";
+inline constexpr const char* kTableCaption = "Tabulka DBF:";
+inline constexpr const char* kTargetCaption = "Cílové XML:";
+inline constexpr const char* kChooseTable = "Vyberte soubor DBF k převodu ...";
+inline constexpr const char* kTableOpening = "Tabulka se otevírá ....";
+inline constexpr const char* kOk = "OK ....";
+inline constexpr const char* kXmlOpening = "XML se otevírá ....";
+inline constexpr const char* kWritingStructure = "XML Zápis struktury ....";
+inline constexpr const char* kDone = "Hotovo ....";
+inline constexpr const char* kChooseNext = "Vyberte další soubor ....";
+inline constexpr const char* kOpenDbfPrefix = "Open DBF: ";
+inline constexpr const char* kTargetIsSource = "The XML file cannot replace the table or its memo or index file.";
+
+}  // namespace korvane::texts

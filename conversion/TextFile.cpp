@@ -1,0 +1,209 @@
+#include "conversion/TextFile.h"
+
+#include <cerrno>
+#include <cstring>
+
+#include "platform/CodePages.h"
+#include "platform/Exception.h"
+#include "platform/Settings.h"
+#include "platform/Unicode.h"
+
+namespace korvane {
+
+namespace {
+constexpr std::size_t kMaxNameUnits = 259;
+
+void TextOut(TTextRec& t) {
+    const std::size_t count = t.BufPos;
+    t.BufPos = 0;
+    if (count == 0) return;
+    if (t.Handle.Write(t.BufPtr, count) < 0) InOutRes() = platform::CodeFromErrno(errno);
+}
+}  // namespace
+
+int& InOutRes() {
+    thread_local int code = 0;
+    return code;
+}
+
+int IOResult() {
+    const int code = InOutRes();
+    InOutRes() = 0;
+    return code;
+}
+
+std::string InOutErrorMessage(int code) {
+    switch (code) {
+        case 2: return "The specified file was not found";
+        case 3: return "Invalid file name - %s";
+        case 4: return "Too many open files";
+        case 5: return "File access denied";
+        case 100: return "Read beyond end of file";
+        case 101: return "Disk full";
+        case 106: return "Invalid numeric input";
+        default: return "I/O error " + std::to_string(code);
+    }
+}
+
+void IOTest() {
+    if (InOutRes() == 0) return;
+    const int code = IOResult();
+    throw EInOutError(InOutErrorMessage(code), code);
+}
+
+void AssignText(TTextRec& t, const std::string& path, std::uint32_t codePage) {
+    t.Handle.Close();
+    t.Mode = TextMode::Closed;
+    t.CrLf = platform::Settings().crlfLineBreak;
+    t.BufPtr = t.Buffer;
+    t.BufSize = kTextRecBufSize;
+    t.BufPos = 0;
+    t.CodePage = codePage == 0 ? platform::GetACP() : codePage;
+    t.MBCSLength = 0;
+    t.MBCSBufPos = 0;
+    t.FlushOnStatement = false;
+    t.Name = platform::Utf8ToUtf16(path);
+    t.Path = path;
+    if (t.Name.size() > kMaxNameUnits) {
+        t.Name.resize(kMaxNameUnits);
+        t.Path = platform::Utf16ToUtf8(t.Name);
+        InOutRes() = kIoInvalidFileName;
+    }
+}
+
+void SetTextBuf(TTextRec& t, char* buffer, std::size_t size) {
+    t.BufPtr = buffer;
+    t.BufSize = size;
+    t.BufPos = 0;
+}
+
+void RewritText(TTextRec& t) {
+    if (t.Mode != TextMode::Closed) Close(t);
+    platform::OsError error;
+    if (!t.Handle.Open(t.Path, platform::FileAccess::CreateTruncate, error)) {
+        t.Mode = TextMode::Closed;
+        InOutRes() = error.code;
+        return;
+    }
+    t.Mode = TextMode::Output;
+    t.BufPos = 0;
+    switch (t.Handle.Type()) {
+        case platform::FileType::Other:
+            t.Handle.Close();
+            t.Mode = TextMode::Closed;
+            InOutRes() = kIoNotOpenForOutput;
+            break;
+        case platform::FileType::CharacterDevice: t.FlushOnStatement = true; break;
+        default: t.FlushOnStatement = false; break;
+    }
+}
+
+void WriteBytes(TTextRec& t, const char* bytes, std::size_t count) {
+    if (t.Mode != TextMode::Output) {
+        InOutRes() = kIoNotOpenForOutput;
+        return;
+    }
+    // "Fits" means strictly fewer bytes than the free part: a full buffer goes out at once.
+    while (count >= t.BufSize - t.BufPos) {
+        const std::size_t part = t.BufSize - t.BufPos;
+        std::memcpy(t.BufPtr + t.BufPos, bytes, part);
+        t.BufPos = t.BufSize;
+        bytes += part;
+        count -= part;
+        TextOut(t);
+        if (InOutRes() != 0) return;
+    }
+    std::memcpy(t.BufPtr + t.BufPos, bytes, count);
+    t.BufPos += count;
+}
+
+void Write0UString(TTextRec& t, std::u16string_view text) {
+    if (text.empty()) return;
+    if (t.CodePage == platform::kCodePageUtf16LE) {
+        for (char16_t c : text) {
+            const char pair[2] = {static_cast<char>(c & 0xFF), static_cast<char>(c >> 8)};
+            WriteBytes(t, pair, 2);
+        }
+        return;
+    }
+    t.Scratch.clear();
+    platform::WideToMultiByte(t.CodePage, text, t.Scratch);
+    WriteBytes(t, t.Scratch.data(), t.Scratch.size());
+}
+
+void Write0LString(TTextRec& t, AnsiText text) {
+    t.MBCSLength = 0;
+    t.MBCSBufPos = 0;
+    if (text.bytes.empty()) return;
+    if (text.codePage == t.CodePage) {
+        WriteBytes(t, text.bytes.data(), text.bytes.size());
+        return;
+    }
+    std::u16string wide;
+    platform::MultiByteToWide(text.codePage, {reinterpret_cast<const std::uint8_t*>(text.bytes.data()), text.bytes.size()}, wide);
+    Write0UString(t, wide);
+}
+
+void Write0Char(TTextRec& t, std::uint8_t c) {
+    const std::uint32_t system = platform::GetACP();
+    if (t.CodePage == system) {
+        const char byte = static_cast<char>(c);
+        WriteBytes(t, &byte, 1);
+        return;
+    }
+    // The byte is part of a character of the system code page, collected until complete.
+    if (t.MBCSLength == 0) {
+        t.MBCSLength = 1;
+        if (system == platform::kCodePageUtf8) {
+            if (c >= 0xC2 && c <= 0xDF) t.MBCSLength = 2;
+            else if (c >= 0xE0 && c <= 0xEF) t.MBCSLength = 3;
+            else if (c >= 0xF0 && c <= 0xF4) t.MBCSLength = 4;
+        } else if (platform::IsDBCSLeadByte(system, c)) {
+            t.MBCSLength = 2;
+        }
+        t.MBCSBufPos = 0;
+    }
+    t.MBCSBuffer[t.MBCSBufPos++] = c;
+    if (t.MBCSBufPos < t.MBCSLength) return;
+    std::u16string wide;
+    platform::MultiByteToWide(system, {t.MBCSBuffer, t.MBCSBufPos}, wide);
+    t.MBCSLength = 0;
+    t.MBCSBufPos = 0;
+    Write0UString(t, wide);
+}
+
+void _Flush(TTextRec& t) {
+    if (t.Mode == TextMode::Input) return;
+    if (t.Mode != TextMode::Output && t.Mode != TextMode::InOut) {
+        InOutRes() = kIoFileNotOpen;
+        return;
+    }
+    if (t.FlushOnStatement) TextOut(t);
+}
+
+void WriteLn(TTextRec& t) {
+    if (t.CrLf) Write0Char(t, '\r');
+    Write0Char(t, '\n');
+    _Flush(t);
+}
+
+void Close(TTextRec& t) {
+    if (t.Mode == TextMode::Closed) {
+        InOutRes() = kIoFileNotOpen;
+        return;
+    }
+    if (t.Mode == TextMode::Output) {
+        TextOut(t);
+        if (InOutRes() != 0) {
+            // The handle is released anyway; the failure is what gets reported.
+            t.Handle.Close();
+            t.Mode = TextMode::Closed;
+            return;
+        }
+    }
+    platform::OsError error;
+    if (!t.Handle.Close(error)) InOutRes() = error.code;
+    t.Mode = TextMode::Closed;
+}
+
+}  // namespace korvane

@@ -1,0 +1,68 @@
+// A buffered text output file that writes text in a chosen code page, with pending I/O codes.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "platform/File.h"
+
+namespace korvane {
+
+// 8-bit text with the code page it is written in.
+struct AnsiText {
+    std::string_view bytes;
+    std::uint32_t codePage;
+};
+
+enum class TextMode { Closed, Input, Output, InOut };
+
+constexpr std::size_t kTextRecBufSize = 128;
+constexpr int kIoFileNotOpen = 103;
+constexpr int kIoNotOpenForOutput = 105;
+constexpr int kIoInvalidFileName = 3;
+
+struct TTextRec {
+    TTextRec() = default;
+    TTextRec(const TTextRec&) = delete;
+    TTextRec& operator=(const TTextRec&) = delete;
+
+    platform::File Handle;
+    TextMode Mode = TextMode::Closed;
+    bool CrLf = true;
+    std::size_t BufSize = kTextRecBufSize;
+    std::size_t BufPos = 0;
+    char* BufPtr = Buffer;
+    char Buffer[kTextRecBufSize] = {};
+    std::u16string Name;
+    std::string Path;  // the name as the file system takes it
+    std::uint32_t CodePage = 0;
+    std::uint8_t MBCSBuffer[6] = {};
+    std::uint8_t MBCSLength = 0;
+    std::uint8_t MBCSBufPos = 0;
+    bool FlushOnStatement = false;  // character devices see every statement at once
+    std::string Scratch;            // converted text, kept across writes
+};
+
+// The pending I/O error code of this thread; 0 when nothing failed.
+int& InOutRes();
+// Reads and resets the pending code.
+int IOResult();
+// Raises the pending error, if any, as EInOutError.
+void IOTest();
+std::string InOutErrorMessage(int code);
+
+void AssignText(TTextRec& t, const std::string& path, std::uint32_t codePage);
+// Gives the file a buffer of the caller's own, which must outlive the file's use.
+void SetTextBuf(TTextRec& t, char* buffer, std::size_t size);
+void RewritText(TTextRec& t);
+void Write0UString(TTextRec& t, std::u16string_view text);
+void Write0LString(TTextRec& t, AnsiText text);
+void Write0Char(TTextRec& t, std::uint8_t c);
+void WriteLn(TTextRec& t);
+void _Flush(TTextRec& t);
+void Close(TTextRec& t);
+// Puts bytes into the buffer, writing it out whenever it is full.
+void WriteBytes(TTextRec& t, const char* bytes, std::size_t count);
+
+}  // namespace korvane

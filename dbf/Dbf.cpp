@@ -1,0 +1,266 @@
+#include "dbf/Dbf.h"
+
+#include <cstring>
+
+#include "dbf/DbfFormat.h"
+#include "dbf/DbfGlobals.h"
+#include "dbf/FieldNames.h"
+#include "fields/DatabaseError.h"
+#include "fields/OtherFields.h"
+#include "platform/CodePages.h"
+#include "platform/Paths.h"
+
+namespace korvane::dbf {
+
+TDbf::TDbf() {
+    FLanguageID = DbfGlobals().DefaultCreateLangId();
+    SetFilePath("");
+}
+
+TDbf::~TDbf() {
+    try {
+        Close();
+    } catch (...) {
+    }
+}
+
+void TDbf::SetTableName(const std::string& value) {
+    FTableName = platform::ExtractFileName(value);
+    const std::string dir = platform::ExtractFilePath(value);
+    if (!dir.empty()) SetFilePath(dir);
+}
+
+void TDbf::SetFilePath(const std::string& value) {
+    if (Active()) throw EDatabaseError("Cannot perform this operation on an open dataset");
+    FFilePath = value.empty() ? value : platform::IncludeTrailingPathDelimiter(value);
+    if (platform::IsFullFilePath(value)) FFilePathFull = platform::IncludeTrailingPathDelimiter(value);
+    else FFilePathFull = platform::GetCompletePath(platform::DbfBasePath(), FFilePath);
+}
+
+void TDbf::InternalOpen() {
+    try {
+        FDbfFile.reset();
+        const TPagedFileMode mode = ReadOnly ? pfReadOnly : Exclusive ? pfExclusiveOpen : pfReadWriteOpen;
+        FDbfFile = std::make_unique<TDbfFile>(PhysicalFileName(), mode);
+        FDbfFile->DateTimeHandling = DateTimeHandling;
+        FDbfFile->FOnIndexInvalid = OnIndexInvalid;
+        FDbfFile->FOnIndexMissing = OnIndexMissing;
+        FDbfFile->Open();
+        // Without shared access nobody else changes the file, so records may be read ahead.
+        FDbfFile->SetBufferAhead(!FDbfFile->IsSharedAccess());
+        if (FDbfFile->FForceClose) throw EAbort();
+        switch (FDbfFile->DbfVersion) {
+            case xBaseIII: FTableLevel = 3; break;
+            case xFoxPro: FTableLevel = 25; break;
+            case xBaseVII: FTableLevel = 7; break;
+            default: FTableLevel = 5; break;
+        }
+        if (FDbfFile->GetLanguageId() == 0) {
+            FDbfFile->FUseCodePage = static_cast<std::uint32_t>(DbfGlobals().DefaultCreateCodePage());
+            FDbfFile->FFileLangId = DbfGlobals().DefaultCreateLangId();
+        }
+        FLanguageID = FDbfFile->GetLanguageId();
+        GetFieldDefsFromDbfFieldDefs();
+        CreateFields();
+        FBlobStreams.clear();
+        FBlobStreams.resize(FieldDefs().size());
+        DetermineTranslationMode();
+        RunLanguageWarning();
+        FSpareRecord.assign(RecordBufferSize(), 0);
+        FCursor = std::make_unique<TDbfCursor>(FDbfFile.get());
+        FCursor->First();
+    } catch (...) {
+        InternalClose();
+        throw;
+    }
+}
+
+void TDbf::InternalClose() {
+    FBlobStreams.clear();
+    FSpareRecord = {};
+    DestroyFields();
+    FCursor.reset();
+    FDbfFile.reset();
+}
+
+void TDbf::GetFieldDefsFromDbfFieldDefs() {
+    TFieldDefs& defs = FieldDefs();
+    defs.clear();
+    TDbfFieldDefs& list = FDbfFile->FieldDefs();
+    const std::uint32_t ansi = platform::GetACP();
+    for (int i = 0; i < list.Count(); ++i) {
+        TDbfFieldDef& def = list.Items(i);
+        std::u16string read;
+        platform::MultiByteToWide(ansi, {reinterpret_cast<const std::uint8_t*>(def.FieldName.data()), def.FieldName.size()}, read);
+        // Every name becomes an XML name first, then duplicates get 2, 3, ... appended.
+        const std::u16string base = ToXmlName(read);
+        std::u16string name = base;
+        auto taken = [&](const std::u16string& n) {
+            for (const TFieldDef& d : defs)
+                if (SameFieldName(d.Name, n)) return true;
+            return false;
+        };
+        for (int k = 2; taken(name); ++k) {
+            name = base;
+            for (char c : std::to_string(k)) name += static_cast<char16_t>(c);
+        }
+        if (name != read) {
+            std::string bytes;
+            platform::WideToMultiByte(ansi, name, bytes);
+            def.FieldName = bytes;
+        }
+        TFieldDef fd;
+        fd.Name = name;
+        fd.DataType = def.FieldType;
+        fd.Size = (def.FieldType == ftString || def.FieldType == ftBCD || def.FieldType == ftBytes) ? def.Size : 0;
+        if (def.FieldType == ftFloat) fd.Precision = def.Precision;
+        if (def.FieldType == ftBCD) fd.Precision = def.Precision;
+        if (def.FieldType == ftAutoInc) fd.Attributes = faReadonly;
+        if (def.IsLockField) fd.Attributes = faHiddenCol;
+        defs.push_back(std::move(fd));
+    }
+}
+
+void TDbf::DetermineTranslationMode() {
+    const std::uint32_t c = GetCodePage();
+    if (c == platform::GetACP()) FTranslationMode = tmNoneNeeded;
+    else if (c == platform::GetOEMCP()) FTranslationMode = tmSimple;
+    else if (DbfGlobals().CodePageInstalled(static_cast<int>(c))) FTranslationMode = tmAdvanced;
+    else FTranslationMode = tmNoneAvailable;
+}
+
+void TDbf::RunLanguageWarning() {
+    if (FTranslationMode != tmNoneAvailable) return;
+    TDbfLanguageAction action = laReadOnly;
+    if (OnLanguageWarning) OnLanguageWarning(*this, action);
+    switch (action) {
+        case laReadOnly: break;
+        case laForceOEM:
+            FDbfFile->FUseCodePage = platform::GetOEMCP();
+            FTranslationMode = tmSimple;
+            break;
+        case laForceANSI:
+            FDbfFile->FUseCodePage = platform::GetACP();
+            FTranslationMode = tmNoneNeeded;
+            break;
+        case laDefault:
+            FDbfFile->FUseCodePage = static_cast<std::uint32_t>(DbfGlobals().DefaultOpenCodePage());
+            DetermineTranslationMode();
+            break;
+    }
+}
+
+std::size_t TDbf::RecordBufferSize() {
+    // The raw record and one spare byte.
+    return static_cast<std::size_t>(FDbfFile ? FDbfFile->RecordSize() : 0) + 1;
+}
+
+int TDbf::GetRecordCount() { return FCursor ? static_cast<int>(FCursor->GetSequentialRecordCount()) : 0; }
+
+int TDbf::GetRecNo() {
+    if (!FCursor) return 0;
+    TRecordBuffer* buffer = ActiveBuffer();
+    return buffer ? static_cast<int>(buffer->SequentialRecNo) : 0;
+}
+
+TGetResult TDbf::ReadCurrentRecord(TRecordBuffer& buffer, bool& acceptable) {
+    const std::int32_t r = FCursor->GetPhysicalRecNo();
+    if (r != 0 && FDbfFile->IsRecordPresent(r)) {
+        FDbfFile->ReadRecord(r, buffer.Data.data());
+        acceptable = ShowDeleted || buffer.Data[0] != kDeletedFlag;
+        return grOK;
+    }
+    acceptable = false;
+    return grError;
+}
+
+TGetResult TDbf::GetRecord(TRecordBuffer& buffer, TGetMode mode, bool /*check*/) {
+    if (!FCursor) return grEOF;
+    std::int64_t s = FCursor->GetSequentialRecNo();
+    bool acceptable = false;
+    TGetResult result;
+    do {
+        result = grOK;
+        if (mode == gmNext) {
+            acceptable = FCursor->Next();
+            result = acceptable ? grOK : grEOF;
+        } else if (mode == gmPrior) {
+            acceptable = FCursor->Prev();
+            result = acceptable ? grOK : grBOF;
+        }
+        if (result == grOK) {
+            result = ReadCurrentRecord(buffer, acceptable);
+            if (s == 0) s = FCursor->GetSequentialRecNo();
+        }
+        if (result == grOK && acceptable) {
+            buffer.PhysicalRecNo = FCursor->GetPhysicalRecNo();
+            buffer.BookmarkFlag = bfCurrent;
+            buffer.SequentialRecNo = FCursor->GetSequentialRecNo();
+        }
+        if (mode == gmCurrent && !acceptable) result = grError;
+    } while (result == grOK && !acceptable);
+    if (result != grOK) {
+        if (s != 0) FCursor->SetSequentialRecNo(s);
+        buffer.PhysicalRecNo = -1;
+    }
+    return result;
+}
+
+bool TDbf::GetFieldData(TField& field, void* buffer, bool nativeFormat) {
+    const std::span<const std::uint8_t> record = CurrentRecord();
+    if (record.empty() || !FDbfFile) return false;
+    const auto size = static_cast<std::size_t>(FDbfFile->RecordSize());
+    return FDbfFile->GetFieldData(field.FieldNo - 1, field.DataType, record.first(std::min(size, record.size())), buffer, nativeFormat);
+}
+
+TBlobStream* TDbf::CreateBlobStream(TField& field, TBlobStreamMode mode) {
+    // Reading is all this system does: the dataset is never in edit or insert mode.
+    if (mode != bmRead) throw EDatabaseError(SNotEditing);
+    const int i = field.FieldNo - 1;
+    if (i < 0 || i >= static_cast<int>(FBlobStreams.size())) return nullptr;
+    auto& slot = FBlobStreams[static_cast<std::size_t>(i)];
+    if (!slot) slot = std::make_unique<TDbfBlobStream>(*this, field);
+    TDbfBlobStream* stream = slot->AddReference();
+    // The memo reference, asked for as an integer in non-native form.
+    std::int32_t block = 0;
+    const std::span<const std::uint8_t> record = CurrentRecord();
+    const auto size = static_cast<std::size_t>(FDbfFile->RecordSize());
+    const bool present = !record.empty() &&
+                         FDbfFile->GetFieldData(i, ftInteger, record.first(std::min(size, record.size())), &block, false);
+    if (!present) {
+        if (!stream->Dirty()) {
+            stream->Data().clear();
+            stream->SetReadSize(0);
+            stream->SetMemoRecNo(0);
+        }
+    } else {
+        if (block != stream->MemoRecNo()) {
+            TMemoFile* memo = FDbfFile->MemoFile();
+            if (memo) memo->ReadMemo(block, stream->Data());
+            else stream->Data().clear();
+            stream->SetReadSize(static_cast<std::int32_t>(stream->Data().size()));
+            stream->Translate(false);
+        }
+        stream->SetMemoRecNo(block);
+    }
+    stream->SetMode(mode);
+    return stream;
+}
+
+int TDbf::Translate(std::uint8_t* source, std::uint8_t* dest, bool toOem) {
+    if (!source || !dest) return 0;
+    if (OnTranslate) {
+        const int result = OnTranslate(*this, source, dest, toOem);
+        return result != -1 ? result : static_cast<int>(std::strlen(reinterpret_cast<const char*>(dest)));
+    }
+    const std::uint32_t ansi = platform::GetACP();
+    std::uint32_t from = ansi;
+    std::uint32_t to = ansi;
+    if (FTranslationMode != tmNoneNeeded) {
+        if (toOem) to = GetCodePage();
+        else from = GetCodePage();
+    }
+    return TranslateString(from, to, source, dest, -1);
+}
+
+}  // namespace korvane::dbf

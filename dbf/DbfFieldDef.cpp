@@ -1,0 +1,120 @@
+#include "dbf/DbfFieldDef.h"
+
+#include <algorithm>
+
+namespace korvane::dbf {
+
+namespace {
+bool gCurrencyAsBCD = true;
+}
+
+bool CurrencyAsBCD() { return gCurrencyAsBCD; }
+void SetCurrencyAsBCD(bool value) { gCurrencyAsBCD = value; }
+
+TDbfFieldDef& TDbfFieldDefs::AddFieldDef() {
+    FItems.push_back(std::make_unique<TDbfFieldDef>(DbfVersion));
+    return *FItems.back();
+}
+
+void TDbfFieldDef::SetNativeFieldType(std::uint8_t letter) {
+    if (letter >= 'a' && letter <= 'z') letter = static_cast<std::uint8_t>(letter - 'a' + 'A');
+    NativeFieldType = letter;
+    NativeToVCL();
+    CheckSizePrecision();
+}
+
+void TDbfFieldDef::NativeToVCL() {
+    const bool foxPro = DbfVersion == xFoxPro;
+    switch (NativeFieldType) {
+        case 'C':
+        case 0x91: FieldType = ftString; break;
+        case 'N':
+        case 'F':
+            // Decided on the width as stored, before it is clamped.
+            if (Precision != 0) FieldType = ftFloat;
+            else if (Size <= 4) FieldType = ftSmallint;
+            else if (Size < 10) FieldType = ftInteger;
+            else FieldType = ftLargeint;
+            break;
+        case 'I': FieldType = ftInteger; break;
+        case '+': FieldType = DbfVersion == xBaseVII ? ftAutoInc : ftUnknown; break;
+        case 'L': FieldType = ftBoolean; break;
+        case 'D': FieldType = ftDate; break;
+        case 'T':
+        case '@': FieldType = ftDateTime; break;
+        case 'O': FieldType = ftFloat; break;
+        case 'B': FieldType = foxPro ? ftFloat : ftBlob; break;
+        case 'M': FieldType = ftMemo; break;
+        case 'G': FieldType = ftDBaseOle; break;
+        case 'Y': FieldType = CurrencyAsBCD() ? ftBCD : ftCurrency; break;
+        case '0': FieldType = ftBytes; break;
+        default: FieldType = ftUnknown; break;
+    }
+    if (FieldType == ftUnknown) NativeFieldType = 0;
+}
+
+void TDbfFieldDef::CheckSizePrecision() {
+    const bool foxPro = DbfVersion == xFoxPro;
+    switch (NativeFieldType) {
+        case 'C':
+            Size = std::clamp(Size, 0, foxPro ? 65535 : 255);
+            Precision = 0;
+            break;
+        case 'N':
+        case 'F':
+            Size = std::clamp(Size, 1, 20);
+            if (FieldType == ftFloat) {
+                if (Precision > Size - 2) Precision = Size - 2;
+                if (Precision < 0) Precision = 0;
+            } else {
+                Precision = 0;
+            }
+            break;
+        case 'I':
+        case '+':
+            Size = 4;
+            Precision = 0;
+            break;
+        case 'L':
+            Size = 1;
+            Precision = 0;
+            break;
+        case 'D':
+            Size = 8;
+            Precision = 0;
+            break;
+        case 'T':
+            Size = foxPro ? 8 : 14;
+            Precision = 0;
+            break;
+        case '@':
+        case 'O':
+            Size = 8;
+            Precision = 0;
+            break;
+        case 'B':
+            if (!foxPro) {
+                Size = 10;
+                Precision = 0;
+            }
+            break;
+        case 'M':
+        case 'G':
+            if (foxPro) {
+                if (Size != 4 && Size != 10) Size = 4;
+            } else {
+                Size = 10;
+            }
+            Precision = 0;
+            break;
+        case 'Y':
+            Size = 8;
+            Precision = 4;
+            break;
+        default: break;  // 0x91, '0' and unknown letters keep their values
+    }
+}
+
+bool TDbfFieldDef::IsBlob() const { return NativeFieldType == 'B' || NativeFieldType == 'G' || NativeFieldType == 'M'; }
+
+}  // namespace korvane::dbf

@@ -1,0 +1,63 @@
+// Reader-level field definitions, one per field descriptor.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "fields/FieldType.h"
+
+namespace korvane::dbf {
+
+enum TXBaseVersion { xUnknown, xClipper, xBaseIII, xBaseIV, xBaseV, xFoxPro, xBaseVII };
+
+class TDbfFieldDef {
+public:
+    explicit TDbfFieldDef(TXBaseVersion version) : DbfVersion(version) {}
+
+    // Upper-cases 'a'..'z', stores the letter, derives the kind, then normalises size and precision.
+    void SetNativeFieldType(std::uint8_t letter);
+    void NativeToVCL();
+    void CheckSizePrecision();
+    // True for memo-like fields, which live in the memo file: B, G and M at every level.
+    bool IsBlob() const;
+
+    std::string FieldName;  // 8-bit text in the system ANSI code page
+    TFieldType FieldType = ftUnknown;
+    std::uint8_t NativeFieldType = 0;
+    std::int32_t Size = 0;
+    std::int32_t Precision = 0;
+    std::int32_t Offset = 0;
+    std::uint32_t AutoInc = 0;
+    std::int32_t NullPosition = -1;
+    bool Required = false;
+    bool HasDefault = false;
+    bool HasMin = false;
+    bool HasMax = false;
+    bool IsLockField = false;
+    std::vector<std::uint8_t> PropertyBuffers;  // default, minimum, maximum: Size bytes each
+    TXBaseVersion DbfVersion;
+    // The descriptor's own width (after the FoxPro C rule): the next field starts after it.
+    std::int32_t DescriptorWidth = 0;
+};
+
+class TDbfFieldDefs {
+public:
+    TDbfFieldDef& AddFieldDef();
+    int Count() const { return static_cast<int>(FItems.size()); }
+    TDbfFieldDef& Items(int i) { return *FItems.at(static_cast<std::size_t>(i)); }
+    const TDbfFieldDef& Items(int i) const { return *FItems.at(static_cast<std::size_t>(i)); }
+    void Clear() { FItems.clear(); }
+
+    TXBaseVersion DbfVersion = xBaseIII;
+
+private:
+    std::vector<std::unique_ptr<TDbfFieldDef>> FItems;
+};
+
+// Set once at start-up: Y fields are read as BCD (kind 8) rather than currency (kind 7).
+bool CurrencyAsBCD();
+void SetCurrencyAsBCD(bool value);
+
+}  // namespace korvane::dbf

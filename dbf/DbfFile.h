@@ -1,0 +1,83 @@
+// The table file: header, level, record count, companion files, descriptors and decoding.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <span>
+#include <string>
+
+#include "dbf/DbfFieldDef.h"
+#include "dbf/IndexFile.h"
+#include "dbf/MemoFile.h"
+#include "dbf/PagedFile.h"
+#include "fields/FieldType.h"
+
+namespace korvane::dbf {
+
+enum TDateTimeHandling { dtDateTime, dtBDETimeStamp };
+
+// Raises the field count error for more than 4,095 descriptors.
+void CheckFieldCount(int count);
+
+class TDbfFile;
+using TDbfIndexMissingEvent = std::function<void(bool& deleteLink)>;
+using TDbfIndexInvalidEvent = std::function<void(TDbfFile& sender, bool& handled, bool& deleteLink)>;
+
+class TDbfFile : public TPagedFile {
+public:
+    TDbfFile(std::string fileName, TPagedFileMode mode);
+    ~TDbfFile() override;
+
+    void Open();
+    void Close();
+    void ConstructFieldDefs();
+    void WriteHeader() override;
+    // Record buffer from the file; returns the number of bytes read.
+    int ReadRecord(int n, std::uint8_t* dest) override;
+    bool IsRecordPresent(int n);
+
+    // Decodes field `column` of a record (see the value decoding); false means null.
+    bool GetFieldData(int column, TFieldType kind, std::span<const std::uint8_t> source, void* dest, bool nativeFormat);
+    bool GetFieldDataFromDef(const TDbfFieldDef& def, TFieldType kind, std::span<const std::uint8_t> source, void* dest,
+                             bool nativeFormat);
+
+    std::uint8_t GetLanguageId() const;
+    // The level 7 driver name: the 32 header bytes at offset 32; empty at other levels.
+    std::string LanguageStr() const;
+    std::string GetMemoExt() const { return DbfVersion == xFoxPro ? ".fpt" : ".dbt"; }
+    bool HasBlob() const;
+
+    TDbfFieldDefs& FieldDefs() { return FFieldDefs; }
+    TMemoFile* MemoFile() { return FMemoFile.get(); }
+    const std::string& MemoFileName() const { return FMemoFileName; }
+    const std::string& IndexFileName() const { return FIndexFileName; }
+
+    TXBaseVersion DbfVersion = xUnknown;
+    TDateTimeHandling DateTimeHandling = dtBDETimeStamp;
+    std::uint32_t FFileCodePage = 0;
+    std::uint32_t FUseCodePage = 0;
+    std::uint8_t FFileLangId = 0;
+    bool FForceClose = false;
+    TDbfFieldDef* FLockField = nullptr;
+    TDbfFieldDef* FNullField = nullptr;
+    bool FAutoIncPresent = false;
+    int FLockUserLen = 0;
+    TDbfIndexMissingEvent FOnIndexMissing;
+    TDbfIndexInvalidEvent FOnIndexInvalid;
+
+private:
+    void DecideLevel();
+    void DecideCodePage();
+    void OpenMemoFile();
+    void OpenProductionIndex();
+    void ReadFieldProperties(std::int64_t position, int headerSize);
+
+    TDbfFieldDefs FFieldDefs;
+    std::unique_ptr<TMemoFile> FMemoFile;
+    std::unique_ptr<TIndexFile> FMdxFile;
+    std::string FMemoFileName;
+    std::string FIndexFileName;
+};
+
+}  // namespace korvane::dbf

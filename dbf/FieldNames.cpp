@@ -1,0 +1,89 @@
+#include "dbf/FieldNames.h"
+
+#include <vector>
+
+#include "platform/Unicode.h"
+
+namespace korvane::dbf {
+
+namespace {
+
+bool IsNameStartChar(char32_t c) {
+    return (c >= 'A' && c <= 'Z') || c == '_' || (c >= 'a' && c <= 'z') || (c >= 0xC0 && c <= 0xD6) ||
+           (c >= 0xD8 && c <= 0xF6) || (c >= 0xF8 && c <= 0x2FF) || (c >= 0x370 && c <= 0x37D) ||
+           (c >= 0x37F && c <= 0x1FFF) || (c >= 0x200C && c <= 0x200D) || (c >= 0x2070 && c <= 0x218F) ||
+           (c >= 0x2C00 && c <= 0x2FEF) || (c >= 0x3001 && c <= 0xD7FF) || (c >= 0xF900 && c <= 0xFDCF) ||
+           (c >= 0xFDF0 && c <= 0xFFFD) || (c >= 0x10000 && c <= 0xEFFFF);
+}
+
+bool IsNameChar(char32_t c) {
+    return IsNameStartChar(c) || c == '-' || c == '.' || (c >= '0' && c <= '9') || c == 0xB7 ||
+           (c >= 0x300 && c <= 0x36F) || (c >= 0x203F && c <= 0x2040);
+}
+
+// Splits UTF-16 into code points; an unpaired surrogate stays as its own value.
+std::vector<char32_t> CodePoints(const std::u16string& s) {
+    std::vector<char32_t> out;
+    for (std::size_t i = 0; i < s.size(); ++i) {
+        if (platform::IsHighSurrogate(s[i]) && i + 1 < s.size() && platform::IsLowSurrogate(s[i + 1])) {
+            out.push_back(0x10000 + ((static_cast<char32_t>(s[i]) - 0xD800) << 10) + (static_cast<char32_t>(s[i + 1]) - 0xDC00));
+            ++i;
+        } else {
+            out.push_back(s[i]);
+        }
+    }
+    return out;
+}
+
+void Append(std::u16string& out, char32_t c) {
+    if (c >= 0x10000) {
+        c -= 0x10000;
+        out += static_cast<char16_t>(0xD800 + (c >> 10));
+        out += static_cast<char16_t>(0xDC00 + (c & 0x3FF));
+    } else {
+        out += static_cast<char16_t>(c);
+    }
+}
+
+}  // namespace
+
+std::u16string ToXmlName(const std::u16string& name) {
+    const std::vector<char32_t> points = CodePoints(name);
+    std::u16string out;
+    for (char32_t c : points) Append(out, c != ':' && IsNameChar(c) && !(c >= 0xD800 && c <= 0xDFFF) ? c : U'_');
+    if (out.empty() || !IsNameStartChar(CodePoints(out).front())) out.insert(out.begin(), u'_');
+    return out;
+}
+
+char32_t SimpleLowerCase(char32_t c) {
+    if (c < 0x80) return c >= 'A' && c <= 'Z' ? c + 32 : c;
+    if ((c >= 0xC0 && c <= 0xDE && c != 0xD7)) return c + 32;
+    if (c >= 0x100 && c <= 0x17F) {
+        if (c == 0x130) return 'i';
+        if (c == 0x178) return 0xFF;
+        const bool oddRun = (c >= 0x139 && c <= 0x148) || (c >= 0x179 && c <= 0x17E);
+        if (oddRun) return (c % 2 == 1) ? c + 1 : c;
+        return (c % 2 == 0 && c != 0x138) ? c + 1 : c;
+    }
+    if (c == 0x386) return 0x3AC;
+    if (c >= 0x388 && c <= 0x38A) return c + 37;
+    if (c == 0x38C) return 0x3CC;
+    if (c == 0x38E || c == 0x38F) return c + 63;
+    if (c >= 0x391 && c <= 0x3AB && c != 0x3A2) return c + 32;
+    if (c >= 0x400 && c <= 0x40F) return c + 80;
+    if (c >= 0x410 && c <= 0x42F) return c + 32;
+    if ((c >= 0x460 && c <= 0x481) || (c >= 0x48A && c <= 0x4BF) || (c >= 0x4D0 && c <= 0x52F)) return c % 2 == 0 ? c + 1 : c;
+    if (c >= 0xFF21 && c <= 0xFF3A) return c + 32;
+    return c;
+}
+
+bool SameFieldName(const std::u16string& a, const std::u16string& b) {
+    const std::vector<char32_t> x = CodePoints(a);
+    const std::vector<char32_t> y = CodePoints(b);
+    if (x.size() != y.size()) return false;
+    for (std::size_t i = 0; i < x.size(); ++i)
+        if (SimpleLowerCase(x[i]) != SimpleLowerCase(y[i])) return false;
+    return true;
+}
+
+}  // namespace korvane::dbf

@@ -1,0 +1,115 @@
+#include "dbf/NumberText.h"
+
+#include <cerrno>
+#include <clocale>
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+#include <locale.h>
+
+namespace korvane::dbf {
+
+namespace {
+constexpr std::size_t kDecimalBufferSize = 21;
+
+bool IsDigit(std::uint8_t c) { return c >= '0' && c <= '9'; }
+
+locale_t CLocale() {
+    static const locale_t c = newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(nullptr));
+    return c;
+}
+
+// Checks the grammar of decimal text: [blanks][sign](digits[.digits]|.digits)[(E|e)[sign]digits][blanks].
+bool IsDecimalText(const char* s) {
+    std::size_t i = 0;
+    while (s[i] == ' ') ++i;
+    if (s[i] == '+' || s[i] == '-') ++i;
+    std::size_t digits = 0;
+    while (IsDigit(static_cast<std::uint8_t>(s[i]))) ++i, ++digits;
+    if (s[i] == '.') {
+        ++i;
+        while (IsDigit(static_cast<std::uint8_t>(s[i]))) ++i, ++digits;
+    }
+    if (digits == 0) return false;
+    if (s[i] == 'E' || s[i] == 'e') {
+        ++i;
+        if (s[i] == '+' || s[i] == '-') ++i;
+        std::size_t exponentDigits = 0;
+        while (IsDigit(static_cast<std::uint8_t>(s[i]))) ++i, ++exponentDigits;
+        if (exponentDigits == 0) return false;
+    }
+    while (s[i] == ' ') ++i;
+    return s[i] == '\0';
+}
+}  // namespace
+
+bool ParseDecimal(const std::uint8_t* text, std::size_t length, double& value) {
+    if (length >= kDecimalBufferSize) return false;
+    char buffer[kDecimalBufferSize] = {};
+    std::memcpy(buffer, text, length);  // a zero byte inside the text ends it
+    if (!IsDecimalText(buffer)) return false;
+    errno = 0;
+    char* end = nullptr;
+    const double v = strtod_l(buffer, &end, CLocale());
+    if (!std::isfinite(v)) return false;
+    value = v;
+    return true;
+}
+
+bool ParseInt64(const std::uint8_t* text, std::size_t length, std::int64_t& value) {
+    std::size_t i = 0;
+    while (i < length && text[i] == ' ') ++i;
+    if (i == length) return false;
+    const std::size_t start = i;
+    bool negative = false;
+    bool pendingMinus = false;
+    if (text[i] == '+' || text[i] == '-') {
+        pendingMinus = text[i] == '-';
+        ++i;
+    }
+    std::int64_t acc = 0;
+    bool ok = i < length;  // a sign alone is no number
+    for (; ok && i < length; ++i) {
+        if (!IsDigit(text[i])) {
+            ok = false;
+            break;
+        }
+        const int digit = text[i] - '0';
+        if (negative) {
+            if (acc < (INT64_MIN + digit) / 10) ok = false;
+            else acc = acc * 10 - digit;
+        } else {
+            if (acc > (INT64_MAX - digit) / 10) ok = false;
+            else acc = acc * 10 + digit;
+            // Negative numbers are built downwards from their first non-zero digit on.
+            if (ok && pendingMinus && acc != 0) {
+                acc = -acc;
+                negative = true;
+                pendingMinus = false;
+            }
+        }
+    }
+    if (ok) {
+        value = acc;
+        return true;
+    }
+    double d = 0;
+    if (!ParseDecimal(text + start, length - start, d)) return false;
+    const double r = std::nearbyint(d);  // halves to even
+    if (!(r >= -9223372036854775808.0 && r < 9223372036854775808.0)) return false;
+    value = static_cast<std::int64_t>(r);
+    return true;
+}
+
+bool ParseInt32(const std::uint8_t* text, std::size_t length, std::int32_t fallback, std::int32_t& value) {
+    std::int64_t v = 0;
+    if (!ParseInt64(text, length, v)) return false;
+    if (v < INT32_MIN || v > INT32_MAX) {
+        value = fallback;
+        return false;
+    }
+    value = static_cast<std::int32_t>(v);
+    return true;
+}
+
+}  // namespace korvane::dbf

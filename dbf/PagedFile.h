@@ -1,0 +1,87 @@
+// A file read as a header followed by numbered records of one size.
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "platform/File.h"
+
+namespace korvane::dbf {
+
+enum TPagedFileMode {
+    pfNone, pfMemoryCreate, pfMemoryOpen, pfExclusiveCreate, pfExclusiveOpen, pfReadWriteCreate, pfReadWriteOpen, pfReadOnly
+};
+
+class TPagedFile {
+public:
+    TPagedFile() = default;
+    TPagedFile(const TPagedFile&) = delete;
+    TPagedFile& operator=(const TPagedFile&) = delete;
+    virtual ~TPagedFile();
+
+    virtual void SetHeaderOffset(std::int64_t offset);
+    virtual void SetRecordSize(int size);
+    virtual void SetHeaderSize(int size);
+    virtual void OpenFile();
+    virtual void CloseFile();
+    // Reads record n (from 1) into `dest`; returns the number of bytes read.
+    virtual int ReadRecord(int n, std::uint8_t* dest);
+    virtual void WriteHeader();
+
+    int ReadHeader();
+    int GetRecordCount();
+    std::int64_t CalcPageOffset(int n) const;
+    int ReadBlock(std::uint8_t* buffer, int count, std::int64_t offset);
+    bool IsSharedAccess() const;
+    bool FileCreated() const;
+
+    const std::string& FileName() const { return FFileName; }
+    void SetFileName(std::string name) { FFileName = std::move(name); }
+    TPagedFileMode Mode() const { return FMode; }
+    void SetMode(TPagedFileMode mode) { FMode = mode; }
+    int HeaderSize() const { return FHeaderSize; }
+    int RecordSize() const { return FRecordSize; }
+    std::span<std::uint8_t> Header() { return FHeader; }
+    std::span<const std::uint8_t> Header() const { return FHeader; }
+    bool Active() const { return FActive; }
+    std::int64_t CachedSize() const { return FCachedSize; }
+    void SetCachedSize(std::int64_t size) { FCachedSize = size; }
+    bool AutoCreate = false;
+    // Record reads go through a read-ahead buffer of at least this many bytes when set.
+    void SetBufferAhead(bool on);
+
+    std::int32_t FCachedRecordCount = 0;
+    bool FHeaderModified = false;
+    bool FWriteError = false;
+
+protected:
+    // Reads at an offset through the read-ahead buffer when it is on.
+    int ReadBuffered(std::uint8_t* buffer, int count, std::int64_t offset);
+    void WriteHeaderNow();
+
+    std::string FFileName;
+    TPagedFileMode FMode = pfNone;
+    TPagedFileMode FUserMode = pfNone;
+    platform::File FStream;
+    std::int64_t FHeaderOffset = 0;
+    int FHeaderSize = 0;
+    std::vector<std::uint8_t> FHeader;
+    int FRecordSize = 0;
+    int FPageSize = 0;
+    int FPagesPerRecord = 0;
+    bool FPageOffsetByHeader = true;
+    std::int32_t FRecordCount = 0;
+    bool FNeedRecalc = true;
+    std::int64_t FCachedSize = 0;
+    bool FActive = false;
+    bool FNeedLocks = false;
+    bool FFileLocked = false;
+    bool FBufferAhead = false;
+    std::vector<std::uint8_t> FAheadBuffer;
+    std::int64_t FAheadOffset = 0;
+    int FAheadLength = 0;
+};
+
+}  // namespace korvane::dbf

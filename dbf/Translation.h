@@ -1,0 +1,14 @@
+// Translation of 8-bit text between code pages.
+#pragma once
+
+#include <cstdint>
+
+namespace korvane::dbf {
+
+enum TDbfTranslationMode { tmNoneAvailable, tmNoneNeeded, tmSimple, tmAdvanced };
+
+// Translates `length` bytes (-1: up to the first zero byte) from one code page to another
+// into `dest`; returns the number of bytes produced, 0 when the text cannot be translated.
+int TranslateString(std::uint32_t fromCP, std::uint32_t toCP, const std::uint8_t* source, std::uint8_t* dest, int length);
+
+}  // namespace korvane::dbf

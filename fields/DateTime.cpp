@@ -1,0 +1,107 @@
+#include "fields/DateTime.h"
+
+#include <cmath>
+#include <ctime>
+
+#include "platform/Settings.h"
+#include "platform/Unicode.h"
+
+namespace korvane {
+
+namespace {
+bool IsLeapYear(int y) { return y % 4 == 0 && (y % 100 != 0 || y % 400 == 0); }
+
+// Days from 1 March of year 0 in the proleptic Gregorian calendar (Howard Hinnant's method).
+std::int64_t DaysFromCivil(std::int64_t y, unsigned m, unsigned d) {
+    y -= m <= 2;
+    const std::int64_t era = (y >= 0 ? y : y - 399) / 400;
+    const auto yoe = static_cast<unsigned>(y - era * 400);
+    const unsigned doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
+    const unsigned doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
+    return era * 146097 + static_cast<std::int64_t>(doe);
+}
+
+// DaysFromCivil of 1 January of year 1, so that it becomes day 1.
+const std::int64_t kCivilOfDayOne = DaysFromCivil(1, 1, 1) - 1;
+}  // namespace
+
+bool IsValidDate(int year, int month, int day) {
+    static const int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    if (year < 1 || year > 9999 || month < 1 || month > 12 || day < 1) return false;
+    const int last = kDays[month - 1] + (month == 2 && IsLeapYear(year) ? 1 : 0);
+    return day <= last;
+}
+
+std::int32_t DayNumberFromDate(int year, int month, int day) {
+    return static_cast<std::int32_t>(DaysFromCivil(year, static_cast<unsigned>(month), static_cast<unsigned>(day)) - kCivilOfDayOne);
+}
+
+void DateFromDayNumber(std::int64_t dayNumber, int& year, int& month, int& day) {
+    const std::int64_t z = dayNumber + kCivilOfDayOne;  // days from 1 March of year 0
+    const std::int64_t era = (z >= 0 ? z : z - 146096) / 146097;
+    const auto doe = static_cast<unsigned>(z - era * 146097);
+    const unsigned yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
+    const std::int64_t y = static_cast<std::int64_t>(yoe) + era * 400;
+    const unsigned doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
+    const unsigned mp = (5 * doy + 2) / 153;
+    const unsigned d = doy - (153 * mp + 2) / 5 + 1;
+    const unsigned m = mp < 10 ? mp + 3 : mp - 9;
+    year = static_cast<int>(y + (m <= 2));
+    month = static_cast<int>(m);
+    day = static_cast<int>(d);
+}
+
+TDateTime DateTimeFromParts(std::int64_t dayNumber, std::int64_t msOfDay) {
+    const double date = static_cast<double>(dayNumber - kDateDelta);
+    const double time = static_cast<double>(msOfDay) / static_cast<double>(kMsPerDay);
+    // Before 30 December 1899 the time still counts forward from the day's start: -1.25 is
+    // 29 December 1899, 06:00.
+    return date >= 0 ? date + time : date - time;
+}
+
+void SplitDateTime(TDateTime value, std::int64_t& dayNumber, std::int64_t& msOfDay) {
+    const double whole = std::trunc(value);
+    std::int64_t ms = std::llround(std::fabs(value - whole) * static_cast<double>(kMsPerDay));
+    std::int64_t days = static_cast<std::int64_t>(whole);
+    if (ms >= kMsPerDay) {  // rounded up to the next day
+        ms -= kMsPerDay;
+        days += value >= 0 ? 1 : -1;
+    }
+    dayNumber = days + kDateDelta;
+    msOfDay = ms;
+}
+
+namespace {
+void AppendFormatted(std::u16string& text, const std::string& format, const std::tm& tm) {
+    if (format.empty()) return;
+    char buffer[256];
+    const std::size_t n = std::strftime(buffer, sizeof buffer, format.c_str(), &tm);
+    platform::AppendUtf16(text, std::string_view(buffer, n));
+}
+}  // namespace
+
+void AppendDateTimeText(std::u16string& text, TDateTime value, bool withTime) {
+    if (!std::isfinite(value) || std::fabs(value) > 1e9) return;
+    std::int64_t dayNumber = 0;
+    std::int64_t ms = 0;
+    SplitDateTime(value, dayNumber, ms);
+    int year = 0, month = 0, day = 0;
+    DateFromDayNumber(dayNumber, year, month, day);
+    std::tm tm {};
+    tm.tm_year = year - 1900;
+    tm.tm_mon = month - 1;
+    tm.tm_mday = day;
+    tm.tm_wday = static_cast<int>(((dayNumber % 7) + 7) % 7);  // day 1 was a Monday
+    tm.tm_yday = static_cast<int>(dayNumber - DayNumberFromDate(year, 1, 1));
+    tm.tm_hour = static_cast<int>(ms / 3600000);
+    tm.tm_min = static_cast<int>(ms / 60000 % 60);
+    tm.tm_sec = static_cast<int>(ms / 1000 % 60);
+    const auto& settings = platform::Settings();
+    AppendFormatted(text, settings.shortDateFormat, tm);
+    if (withTime && ms != 0) {
+        text += u' ';
+        AppendFormatted(text, settings.longTimeFormat, tm);
+    }
+}
+
+}  // namespace korvane

@@ -1,0 +1,28 @@
+// TDateTime: days since 30 December 1899 as the integer part, the time of day as the fraction.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace korvane {
+
+using TDateTime = double;
+
+constexpr std::int32_t kDateDelta = 693594;  // day number (1 January of year 1 = 1) of 30 December 1899
+constexpr std::int64_t kMsPerDay = 86400000;
+
+bool IsValidDate(int year, int month, int day);
+// Day number counted from 1 January of year 1 as day 1; the date must be valid.
+std::int32_t DayNumberFromDate(int year, int month, int day);
+void DateFromDayNumber(std::int64_t dayNumber, int& year, int& month, int& day);
+
+// A TDateTime from a day number (1 January of year 1 = 1) and a millisecond of the day.
+TDateTime DateTimeFromParts(std::int64_t dayNumber, std::int64_t msOfDay);
+// The day number and the millisecond of the day of a TDateTime, rounded to the millisecond.
+void SplitDateTime(TDateTime value, std::int64_t& dayNumber, std::int64_t& msOfDay);
+
+// Appends a date (and, when the time is not midnight and `withTime` is set, a space and
+// the time) in the regional formats.
+void AppendDateTimeText(std::u16string& text, TDateTime value, bool withTime);
+
+}  // namespace korvane

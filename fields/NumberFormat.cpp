@@ -1,0 +1,100 @@
+#include "fields/NumberFormat.h"
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+
+namespace korvane {
+
+namespace {
+void AppendUnsigned(std::u16string& text, std::uint64_t v) {
+    char16_t digits[20];
+    int n = 0;
+    do {
+        digits[n++] = static_cast<char16_t>(u'0' + v % 10);
+        v /= 10;
+    } while (v != 0);
+    while (n > 0) text += digits[--n];
+}
+}  // namespace
+
+void AppendDecimal(std::u16string& text, std::int64_t value) {
+    if (value < 0) {
+        text += u'-';
+        AppendUnsigned(text, 0 - static_cast<std::uint64_t>(value));
+    } else {
+        AppendUnsigned(text, static_cast<std::uint64_t>(value));
+    }
+}
+
+void AppendGeneralFloat(std::u16string& text, double value, int precision, char16_t decimalSeparator) {
+    if (std::isnan(value)) {
+        text += u"NAN";
+        return;
+    }
+    if (std::isinf(value)) {
+        text += value < 0 ? u"-INF" : u"INF";
+        return;
+    }
+    if (value == 0) {
+        text += u'0';
+        return;
+    }
+    // printf rounds the exact binary value to `precision` digits, halves to even.
+    char buffer[64];
+    std::snprintf(buffer, sizeof buffer, "%.*e", precision - 1, std::fabs(value));
+    char digits[32];
+    int n = 0;
+    const char* p = buffer;
+    for (; *p && *p != 'e'; ++p)
+        if (*p >= '0' && *p <= '9') digits[n++] = *p;
+    const int exponent = std::atoi(p + 1) + 1;  // value = 0.d1d2... x 10^exponent
+    while (n > 1 && digits[n - 1] == '0') --n;
+    if (value < 0) text += u'-';
+    if (exponent > precision || exponent < -3) {
+        text += static_cast<char16_t>(digits[0]);
+        if (n > 1) {
+            text += decimalSeparator;
+            for (int i = 1; i < n; ++i) text += static_cast<char16_t>(digits[i]);
+        }
+        text += u'E';
+        const int e = exponent - 1;
+        if (e < 0) text += u'-';
+        AppendUnsigned(text, static_cast<std::uint64_t>(std::abs(e)));
+        return;
+    }
+    if (exponent <= 0) {
+        text += u'0';
+        text += decimalSeparator;
+        for (int i = 0; i < -exponent; ++i) text += u'0';
+        for (int i = 0; i < n; ++i) text += static_cast<char16_t>(digits[i]);
+        return;
+    }
+    for (int i = 0; i < exponent; ++i) text += i < n ? static_cast<char16_t>(digits[i]) : u'0';
+    if (n > exponent) {
+        text += decimalSeparator;
+        for (int i = exponent; i < n; ++i) text += static_cast<char16_t>(digits[i]);
+    }
+}
+
+void AppendCurrency(std::u16string& text, std::int64_t value, char16_t decimalSeparator) {
+    // Every amount has at most 15 integer digits and 4 decimals, so 19 significant digits
+    // always hold it exactly: the text comes straight from the integer.
+    const bool negative = value < 0;
+    const std::uint64_t magnitude = negative ? 0 - static_cast<std::uint64_t>(value) : static_cast<std::uint64_t>(value);
+    if (negative) text += u'-';
+    AppendUnsigned(text, magnitude / 10000);
+    std::uint64_t fraction = magnitude % 10000;
+    if (fraction == 0) return;
+    char16_t decimals[4];
+    for (int i = 3; i >= 0; --i) {
+        decimals[i] = static_cast<char16_t>(u'0' + fraction % 10);
+        fraction /= 10;
+    }
+    int n = 4;
+    while (decimals[n - 1] == u'0') --n;
+    text += decimalSeparator;
+    text.append(decimals, static_cast<std::size_t>(n));
+}
+
+}  // namespace korvane

@@ -1,0 +1,49 @@
+#include "fields/OtherFields.h"
+
+#include <cstdint>
+
+#include "fields/DataSet.h"
+#include "fields/DateTime.h"
+#include "platform/CodePages.h"
+
+namespace korvane {
+
+void TBooleanField::GetText(std::u16string& text) {
+    text.clear();
+    std::uint16_t value = 0;
+    if (GetData(&value)) text = value != 0 ? DisplayTrue : DisplayFalse;
+}
+
+void TDateTimeField::GetText(std::u16string& text) {
+    text.clear();
+    TDateTime value = 0;
+    if (GetData(&value, false)) AppendDateTimeText(text, value, true);
+}
+
+void TDateField::GetText(std::u16string& text) {
+    text.clear();
+    TDateTime value = 0;
+    if (GetData(&value, false)) AppendDateTimeText(text, value, false);
+}
+
+void TBytesField::GetText(std::u16string& text) {
+    text.clear();
+    if (!DataSet || Size <= 0) return;
+    auto& buffer = DataSet->ScratchBuffer(static_cast<std::size_t>(Size) + 1);
+    std::fill_n(buffer.begin(), Size + 1, std::uint8_t{0});
+    if (!GetData(buffer.data(), false)) return;
+    // The bytes as UTF-16 units, low byte first; an odd last byte gets a zero high byte.
+    for (int i = 0; i < Size; i += 2)
+        text += static_cast<char16_t>(buffer[static_cast<std::size_t>(i)] | (i + 1 < Size ? buffer[static_cast<std::size_t>(i) + 1] << 8 : 0));
+}
+
+void TBlobField::GetText(std::u16string& text) {
+    text.clear();
+    if (!DataSet) return;
+    TBlobStream* stream = DataSet->CreateBlobStream(*this, bmRead);
+    if (!stream) return;
+    platform::MultiByteToWide(platform::GetACP(), stream->Bytes(), text);
+    stream->Release();
+}
+
+}  // namespace korvane

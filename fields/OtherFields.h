@@ -1,0 +1,53 @@
+// Boolean, date, date-time, bytes and blob fields.
+#pragma once
+
+#include "fields/Field.h"
+
+namespace korvane {
+
+class TBooleanField : public TField {
+public:
+    TBooleanField() : TField(ftBoolean) {}
+    void GetText(std::u16string& text) override;
+    std::u16string DisplayFalse = u"False";
+    std::u16string DisplayTrue = u"True";
+};
+
+class TDateTimeField : public TField {
+public:
+    TDateTimeField() : TField(ftDateTime) {}
+    void GetText(std::u16string& text) override;
+
+protected:
+    using TField::TField;
+};
+
+class TDateField : public TDateTimeField {
+public:
+    TDateField() : TDateTimeField(ftDate) {}
+    void GetText(std::u16string& text) override;
+};
+
+class TBinaryField : public TField {
+    using TField::TField;
+};
+
+class TBytesField : public TBinaryField {
+public:
+    TBytesField() : TBinaryField(ftBytes) {}
+    void GetText(std::u16string& text) override;
+};
+
+class TBlobField : public TField {
+public:
+    explicit TBlobField(TFieldType type = ftBlob) : TField(type) {}
+    void GetText(std::u16string& text) override;
+    bool Transliterate = false;
+};
+
+class TMemoField : public TBlobField {
+public:
+    TMemoField() : TBlobField(ftMemo) { Transliterate = true; }
+};
+
+}  // namespace korvane

@@ -1,0 +1,207 @@
+#include "platform/CodePages.h"
+
+#include <iconv.h>
+
+#include <algorithm>
+#include <array>
+#include <cerrno>
+#include <memory>
+#include <mutex>
+
+#include "platform/CodePageTables.h"
+#include "platform/Settings.h"
+#include "platform/Unicode.h"
+
+namespace korvane::platform {
+
+namespace {
+
+const SingleByteCodePage* FindTable(std::uint32_t codePage) {
+    for (std::size_t i = 0; i < kSingleByteCodePageCount; ++i)
+        if (kSingleByteCodePages[i].number == codePage) return &kSingleByteCodePages[i];
+    return nullptr;
+}
+
+// Reverse tables are built on first use: character -> byte, -1 where the page has none.
+// Where a character is both a defined mapping and the stand-in for an undefined byte,
+// the defined mapping wins.
+struct ReverseTable {
+    std::once_flag once;
+    std::unique_ptr<std::int16_t[]> map;
+};
+
+const std::int16_t* Reverse(const SingleByteCodePage& page) {
+    static std::array<ReverseTable, 64> tables;
+    const std::size_t index = static_cast<std::size_t>(&page - kSingleByteCodePages);
+    ReverseTable& t = tables.at(index);
+    std::call_once(t.once, [&] {
+        t.map = std::make_unique<std::int16_t[]>(65536);
+        std::fill_n(t.map.get(), 65536, std::int16_t{-1});
+        for (int pass = 0; pass < 2; ++pass)
+            for (int b = 255; b >= 0; --b) {
+                const char16_t c = page.toUnicode[b];
+                const bool identity = c == static_cast<char16_t>(b) && b >= 0x80;
+                // pass 0: stand-ins for undefined bytes; pass 1: real mappings overwrite them.
+                if ((pass == 0) == identity) t.map[c] = static_cast<std::int16_t>(b);
+            }
+    });
+    return t.map.get();
+}
+
+struct DoubleBytePage {
+    std::uint32_t number;
+    const char* iconvName;
+};
+constexpr DoubleBytePage kDoubleBytePages[] = {{932, "CP932"}, {936, "CP936"}, {949, "CP949"}, {950, "CP950"}};
+
+const char* IconvName(std::uint32_t codePage) {
+    for (const auto& p : kDoubleBytePages)
+        if (p.number == codePage) return p.iconvName;
+    return nullptr;
+}
+
+bool IconvAvailable(const char* name) {
+    iconv_t cd = iconv_open("UTF-16LE", name);
+    if (cd == reinterpret_cast<iconv_t>(-1)) return false;
+    iconv_close(cd);
+    return true;
+}
+
+// Converts through iconv; an input sequence it rejects becomes one '?' per byte.
+bool IconvConvert(const char* to, const char* from, std::string_view in, std::string& out) {
+    iconv_t cd = iconv_open(to, from);
+    if (cd == reinterpret_cast<iconv_t>(-1)) return false;
+    char* src = const_cast<char*>(in.data());
+    std::size_t left = in.size();
+    std::array<char, 4096> chunk;
+    while (left > 0) {
+        char* dst = chunk.data();
+        std::size_t room = chunk.size();
+        const std::size_t r = iconv(cd, &src, &left, &dst, &room);
+        out.append(chunk.data(), chunk.size() - room);
+        if (r == static_cast<std::size_t>(-1) && errno != E2BIG) {
+            // An invalid or incomplete sequence: substitute and go on after it.
+            const std::string_view fallback = std::string_view(to) == "UTF-16LE" ? std::string_view("?\0", 2) : "?";
+            out.append(fallback);
+            ++src;
+            --left;
+        }
+    }
+    iconv_close(cd);
+    return true;
+}
+
+}  // namespace
+
+std::uint32_t GetACP() { return Settings().ansiCodePage; }
+std::uint32_t GetOEMCP() { return Settings().oemCodePage; }
+std::uint32_t GetUserDefaultLCID() { return Settings().userLocale; }
+
+const std::vector<std::uint32_t>& InstalledCodePages() {
+    static const std::vector<std::uint32_t> pages = [] {
+        std::vector<std::uint32_t> v;
+        for (std::size_t i = 0; i < kSingleByteCodePageCount; ++i) v.push_back(kSingleByteCodePages[i].number);
+        for (const auto& p : kDoubleBytePages)
+            if (IconvAvailable(p.iconvName)) v.push_back(p.number);
+        v.push_back(kCodePageUtf8);
+        std::sort(v.begin(), v.end());
+        return v;
+    }();
+    return pages;
+}
+
+bool IsCodePageInstalled(std::uint32_t codePage) {
+    const auto& v = InstalledCodePages();
+    return std::binary_search(v.begin(), v.end(), codePage);
+}
+
+const char16_t* SingleByteToUnicodeTable(std::uint32_t codePage) {
+    const SingleByteCodePage* page = FindTable(codePage);
+    return page ? page->toUnicode : nullptr;
+}
+
+int SingleByteFromUnicode(std::uint32_t codePage, char16_t c) {
+    const SingleByteCodePage* page = FindTable(codePage);
+    return page ? Reverse(*page)[c] : -1;
+}
+
+bool MultiByteToWide(std::uint32_t codePage, std::span<const std::uint8_t> bytes, std::u16string& out) {
+    if (const SingleByteCodePage* page = FindTable(codePage)) {
+        const std::size_t start = out.size();
+        out.resize(start + bytes.size());
+        for (std::size_t i = 0; i < bytes.size(); ++i) out[start + i] = page->toUnicode[bytes[i]];
+        return true;
+    }
+    const std::string_view view(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+    if (codePage == kCodePageUtf8) {
+        AppendUtf16(out, view);
+        return true;
+    }
+    const char* name = IconvName(codePage);
+    if (!name || !IsCodePageInstalled(codePage)) return false;
+    std::string utf16;
+    if (!IconvConvert("UTF-16LE", name, view, utf16)) return false;
+    for (std::size_t i = 0; i + 1 < utf16.size(); i += 2)
+        out += static_cast<char16_t>(static_cast<unsigned char>(utf16[i]) | (static_cast<unsigned char>(utf16[i + 1]) << 8));
+    return true;
+}
+
+bool WideToMultiByte(std::uint32_t codePage, std::u16string_view text, std::string& out) {
+    if (const SingleByteCodePage* page = FindTable(codePage)) {
+        const std::int16_t* reverse = Reverse(*page);
+        for (char16_t c : text) {
+            const std::int16_t b = reverse[c];
+            out += b < 0 ? '?' : static_cast<char>(b);
+        }
+        return true;
+    }
+    if (codePage == kCodePageUtf8) {
+        AppendUtf8(out, text);
+        return true;
+    }
+    const char* name = IconvName(codePage);
+    if (!name || !IsCodePageInstalled(codePage)) return false;
+    std::string utf16;
+    utf16.reserve(text.size() * 2);
+    for (char16_t c : text) {
+        utf16 += static_cast<char>(c & 0xFF);
+        utf16 += static_cast<char>(c >> 8);
+    }
+    return IconvConvert(name, "UTF-16LE", utf16, out);
+}
+
+bool IsDBCSLeadByte(std::uint32_t codePage, std::uint8_t byte) {
+    switch (codePage) {
+        case 932: return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
+        case 936:
+        case 949:
+        case 950: return byte >= 0x81 && byte <= 0xFE;
+        default: return false;
+    }
+}
+
+namespace {
+void ConvertBytes(std::uint32_t from, std::uint32_t to, const std::uint8_t* source, std::uint8_t* dest, std::size_t length) {
+    const SingleByteCodePage* src = FindTable(from);
+    const SingleByteCodePage* dst = FindTable(to);
+    if (!src || !dst) {
+        if (source != dest) std::copy_n(source, length, dest);
+        return;
+    }
+    const std::int16_t* reverse = Reverse(*dst);
+    for (std::size_t i = 0; i < length; ++i) {
+        const std::int16_t b = reverse[src->toUnicode[source[i]]];
+        dest[i] = b < 0 ? static_cast<std::uint8_t>('?') : static_cast<std::uint8_t>(b);
+    }
+}
+}  // namespace
+
+void OemToCharBuff(const std::uint8_t* source, std::uint8_t* dest, std::size_t length) {
+    ConvertBytes(GetOEMCP(), GetACP(), source, dest, length);
+}
+
+void CharToOemBuff(const std::uint8_t* source, std::uint8_t* dest, std::size_t length) {
+    ConvertBytes(GetACP(), GetOEMCP(), source, dest, length);
+}
+
+}  // namespace korvane::platform

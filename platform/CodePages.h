@@ -1,0 +1,42 @@
+// Code page services: conversions between code pages and UTF-16, lead bytes, installed pages.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace korvane::platform {
+
+constexpr std::uint32_t kCodePageUtf16LE = 1200;
+constexpr std::uint32_t kCodePageUtf8 = 65001;
+
+std::uint32_t GetACP();
+std::uint32_t GetOEMCP();
+std::uint32_t GetUserDefaultLCID();
+
+// The code pages this layer converts: the single-byte tables, the double-byte pages
+// the C library's iconv knows, and UTF-8.
+const std::vector<std::uint32_t>& InstalledCodePages();
+bool IsCodePageInstalled(std::uint32_t codePage);
+
+// Appends the UTF-16 form of bytes in a code page; false when the page is not installed.
+bool MultiByteToWide(std::uint32_t codePage, std::span<const std::uint8_t> bytes, std::u16string& out);
+// Appends the bytes of UTF-16 text in a code page; a character the page cannot hold
+// becomes '?'. False when the page is not installed.
+bool WideToMultiByte(std::uint32_t codePage, std::u16string_view text, std::string& out);
+
+bool IsDBCSLeadByte(std::uint32_t codePage, std::uint8_t byte);
+
+// The direct conversions between the system OEM and ANSI code pages, byte for byte.
+void OemToCharBuff(const std::uint8_t* source, std::uint8_t* dest, std::size_t length);
+void CharToOemBuff(const std::uint8_t* source, std::uint8_t* dest, std::size_t length);
+
+// Fast single-byte access for hot paths; null for a page without a table.
+const char16_t* SingleByteToUnicodeTable(std::uint32_t codePage);
+// Maps a character to its byte in a single-byte page, or -1.
+int SingleByteFromUnicode(std::uint32_t codePage, char16_t c);
+
+}  // namespace korvane::platform

@@ -1,0 +1,148 @@
+#include "platform/File.h"
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+namespace korvane::platform {
+
+File& File::operator=(File&& other) noexcept {
+    if (this != &other) {
+        Close();
+        FFd = other.FFd;
+        other.FFd = -1;
+    }
+    return *this;
+}
+
+File::~File() { Close(); }
+
+bool File::Open(const std::string& path, FileAccess access, OsError& error) {
+    Close();
+    int flags = O_CLOEXEC;
+    switch (access) {
+        case FileAccess::ReadWrite:
+        case FileAccess::ReadWriteExclusive: flags |= O_RDWR; break;
+        case FileAccess::ReadOnly: flags |= O_RDONLY; break;
+        case FileAccess::CreateTruncate: flags |= O_WRONLY | O_CREAT | O_TRUNC; break;
+    }
+    int fd;
+    do {
+        fd = ::open(path.c_str(), flags, 0666);
+    } while (fd < 0 && errno == EINTR);
+    if (fd < 0) {
+        error = MakeOsError(errno, path);
+        return false;
+    }
+    if (access == FileAccess::ReadWriteExclusive && ::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        // Another program holds a lock on the file: report it as a sharing failure.
+        const int e = errno == EWOULDBLOCK ? EWOULDBLOCK : errno;
+        ::close(fd);
+        error = MakeOsError(e, path);
+        return false;
+    }
+    FFd = fd;
+    return true;
+}
+
+bool File::Close(OsError& error) {
+    if (FFd < 0) return true;
+    const int rc = ::close(FFd);
+    FFd = -1;
+    if (rc != 0 && errno != EINTR) {
+        error = MakeOsError(errno);
+        return false;
+    }
+    return true;
+}
+
+void File::Close() noexcept {
+    if (FFd >= 0) ::close(FFd);
+    FFd = -1;
+}
+
+std::int64_t File::ReadAt(void* buffer, std::size_t count, std::int64_t offset) const {
+    auto* p = static_cast<char*>(buffer);
+    std::size_t done = 0;
+    while (done < count) {
+        const ssize_t n = ::pread(FFd, p + done, count - done, static_cast<off_t>(offset) + static_cast<off_t>(done));
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return -1;
+        }
+        if (n == 0) break;
+        done += static_cast<std::size_t>(n);
+    }
+    return static_cast<std::int64_t>(done);
+}
+
+std::int64_t File::WriteAt(const void* buffer, std::size_t count, std::int64_t offset) const {
+    const auto* p = static_cast<const char*>(buffer);
+    std::size_t done = 0;
+    while (done < count) {
+        const ssize_t n = ::pwrite(FFd, p + done, count - done, static_cast<off_t>(offset) + static_cast<off_t>(done));
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return -1;
+        }
+        if (n == 0) break;
+        done += static_cast<std::size_t>(n);
+    }
+    return static_cast<std::int64_t>(done);
+}
+
+std::int64_t File::Write(const void* buffer, std::size_t count) const {
+    const auto* p = static_cast<const char*>(buffer);
+    std::size_t done = 0;
+    while (done < count) {
+        const ssize_t n = ::write(FFd, p + done, count - done);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return -1;
+        }
+        if (n == 0) break;
+        done += static_cast<std::size_t>(n);
+    }
+    return static_cast<std::int64_t>(done);
+}
+
+std::int64_t File::Size() const {
+    struct stat st {};
+    if (::fstat(FFd, &st) != 0) return -1;
+    return static_cast<std::int64_t>(st.st_size);
+}
+
+FileType File::Type() const {
+    struct stat st {};
+    if (::fstat(FFd, &st) != 0) return FileType::Other;
+    if (S_ISREG(st.st_mode)) return FileType::Regular;
+    if (S_ISCHR(st.st_mode)) return FileType::CharacterDevice;
+    if (S_ISFIFO(st.st_mode) || S_ISSOCK(st.st_mode)) return FileType::Pipe;
+    return FileType::Other;
+}
+
+bool File::Identity(std::uint64_t& device, std::uint64_t& inode) const {
+    struct stat st {};
+    if (::fstat(FFd, &st) != 0) return false;
+    device = st.st_dev;
+    inode = st.st_ino;
+    return true;
+}
+
+bool FileExists(const std::string& path) {
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 && !S_ISDIR(st.st_mode);
+}
+
+bool PathIdentity(const std::string& path, std::uint64_t& device, std::uint64_t& inode) {
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0) return false;
+    device = st.st_dev;
+    inode = st.st_ino;
+    return true;
+}
+
+}  // namespace korvane::platform

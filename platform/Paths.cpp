@@ -1,0 +1,105 @@
+#include "platform/Paths.h"
+
+#include <dirent.h>
+#include <unistd.h>
+
+#include <vector>
+
+#include "platform/File.h"
+
+namespace korvane::platform {
+
+bool IsFullFilePath(const std::string& path) { return !path.empty() && path[0] == kPathDelim; }
+
+std::string IncludeTrailingPathDelimiter(const std::string& path) {
+    if (!path.empty() && path.back() == kPathDelim) return path;
+    return path + kPathDelim;
+}
+
+std::string ExpandFileName(const std::string& path) {
+    std::string full = path;
+    if (!IsFullFilePath(path)) {
+        std::vector<char> cwd(4096);
+        const char* dir = ::getcwd(cwd.data(), cwd.size());
+        full = IncludeTrailingPathDelimiter(dir ? dir : "/") + path;
+    }
+    // Fold "." and ".." segments; keep a trailing separator.
+    std::vector<std::string> parts;
+    std::size_t i = 1;
+    while (i <= full.size()) {
+        std::size_t j = full.find(kPathDelim, i);
+        if (j == std::string::npos) j = full.size();
+        const std::string seg = full.substr(i, j - i);
+        if (seg == "..") {
+            if (!parts.empty()) parts.pop_back();
+        } else if (!seg.empty() && seg != ".") {
+            parts.push_back(seg);
+        }
+        i = j + 1;
+    }
+    std::string out;
+    for (const auto& p : parts) out += kPathDelim + p;
+    if (out.empty() || (full.back() == kPathDelim)) out += kPathDelim;
+    return out;
+}
+
+std::string GetCompletePath(const std::string& base, const std::string& path) {
+    std::string result;
+    if (IsFullFilePath(path)) result = path;
+    else if (base.empty()) result = ExpandFileName(path);
+    else result = ExpandFileName(IncludeTrailingPathDelimiter(base)) + path;
+    if (!result.empty()) result = IncludeTrailingPathDelimiter(result);
+    return result;
+}
+
+std::string ExtractFilePath(const std::string& path) {
+    const auto slash = path.find_last_of(kPathDelim);
+    return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+}
+
+std::string ExtractFileName(const std::string& path) {
+    const auto slash = path.find_last_of(kPathDelim);
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+std::string ChangeFileExt(const std::string& path, const std::string& extension) {
+    const auto dot = path.find_last_of('.');
+    const auto slash = path.find_last_of(kPathDelim);
+    if (dot == std::string::npos || (slash != std::string::npos && slash > dot)) return path + extension;
+    return path.substr(0, dot) + extension;
+}
+
+std::string DbfBasePath() {
+    std::vector<char> buffer(4096);
+    const ssize_t n = ::readlink("/proc/self/exe", buffer.data(), buffer.size() - 1);
+    if (n <= 0) return ExpandFileName("./");
+    return ExtractFilePath(std::string(buffer.data(), static_cast<std::size_t>(n)));
+}
+
+namespace {
+bool EqualsIgnoringAsciiCase(const std::string& a, const std::string& b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
+        if (lower(a[i]) != lower(b[i])) return false;
+    }
+    return true;
+}
+}  // namespace
+
+std::string FindCompanionFile(const std::string& exactPath) {
+    if (FileExists(exactPath)) return exactPath;
+    const std::string dir = ExtractFilePath(exactPath);
+    const std::string name = ExtractFileName(exactPath);
+    DIR* d = ::opendir(dir.empty() ? "." : dir.c_str());
+    if (!d) return exactPath;
+    std::string best;
+    while (const dirent* e = ::readdir(d)) {
+        const std::string entry = e->d_name;
+        if (EqualsIgnoringAsciiCase(entry, name) && (best.empty() || entry < best) && FileExists(dir + entry)) best = entry;
+    }
+    ::closedir(d);
+    return best.empty() ? exactPath : dir + best;
+}
+
+}  // namespace korvane::platform

@@ -1,0 +1,32 @@
+// Path handling: '/' separates, a full path starts with '/'.
+#pragma once
+
+#include <string>
+
+namespace korvane::platform {
+
+constexpr char kPathDelim = '/';
+
+bool IsFullFilePath(const std::string& path);
+// Makes a relative path absolute against the current directory; "." and ".." are folded.
+std::string ExpandFileName(const std::string& path);
+// `path` when it is full, else `base` (expanded) followed by `path`; a non-empty result
+// ends with a separator.
+std::string GetCompletePath(const std::string& base, const std::string& path);
+std::string IncludeTrailingPathDelimiter(const std::string& path);
+// Everything up to and including the last separator.
+std::string ExtractFilePath(const std::string& path);
+// The text after the last separator.
+std::string ExtractFileName(const std::string& path);
+// Replaces the extension (from the last '.' with no '/' after it) by `extension`,
+// or appends it when there is none.
+std::string ChangeFileExt(const std::string& path, const std::string& extension);
+// The directory of the running executable, with a trailing separator.
+std::string DbfBasePath();
+
+// Finds a companion file (memo, index) of a table: the exact name when it exists, else the
+// entry of the same folder whose name equals it without regard to ASCII letter case (the
+// smallest in byte order when several do). Returns the exact name when nothing matches.
+std::string FindCompanionFile(const std::string& exactPath);
+
+}  // namespace korvane::platform
