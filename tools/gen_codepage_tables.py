@@ -3,7 +3,9 @@
 code pages that language drivers name.  Run once; the output is committed.
 
 A byte that a code page leaves undefined maps to the code point of the same
-value, so every byte survives a round trip through UTF-16."""
+value, so every byte survives a round trip through UTF-16.  Where that code point
+is already a defined character of the page (code page 857 has three such bytes),
+the byte maps into the private use area at U+F700 + byte instead."""
 import codecs, sys
 
 PAGES = [
@@ -17,14 +19,21 @@ PAGES = [
 ]
 
 def table(name):
-    out = []
+    defined = {}
     for b in range(256):
         try:
             s = bytes([b]).decode(name)
-            cp = ord(s) if len(s) == 1 else b
+            if len(s) == 1:
+                defined[b] = ord(s)
         except UnicodeDecodeError:
-            cp = b
-        out.append(cp)
+            pass
+    used = set(defined.values())
+    out = []
+    for b in range(256):
+        if b in defined:
+            out.append(defined[b])
+        else:
+            out.append(0xF700 + b if b in used else b)
     return out
 
 def main(path):

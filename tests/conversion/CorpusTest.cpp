@@ -1,0 +1,80 @@
+// Real tables written by other programs: every one converts or is refused cleanly, and every
+// document is well-formed XML with one row per live record.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+
+#include "cli/Cli.h"
+#include "platform/Endian.h"
+#include "tests/support/TestSupport.h"
+
+namespace korvane {
+namespace {
+
+namespace fs = std::filesystem;
+
+#ifndef KORVANE_CORPUS_DIR
+#define KORVANE_CORPUS_DIR ""
+#endif
+
+std::vector<std::string> ManifestPaths() {
+    std::vector<std::string> paths;
+    std::ifstream manifest(std::string(KORVANE_CORPUS_DIR) + "/MANIFEST.tsv");
+    std::string line;
+    std::getline(manifest, line);  // column names
+    while (std::getline(manifest, line))
+        if (!line.empty()) paths.push_back(line.substr(0, line.find('\t')));
+    return paths;
+}
+
+// Live records by the table's own bytes: whole records whose flag is not '*'.
+int LiveRecords(const std::string& bytes) {
+    const std::span<const std::uint8_t> b(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size());
+    const int header = platform::ReadU16LE(b, 8);
+    const int length = platform::ReadU16LE(b, 10);
+    if (length == 0 || static_cast<int>(bytes.size()) < header) return 0;
+    int live = 0;
+    for (std::size_t at = static_cast<std::size_t>(header); at + static_cast<std::size_t>(length) <= bytes.size(); at += static_cast<std::size_t>(length))
+        if (bytes[at] != '*') ++live;
+    return live;
+}
+
+int CountRows(const std::string& xml) {
+    int rows = 0;
+    for (std::size_t at = xml.find("\n   <row"); at != std::string::npos; at = xml.find("\n   <row", at + 1)) ++rows;
+    return rows;
+}
+
+TEST(Corpus, EveryTableConvertsToWellFormedXml) {
+    const std::vector<std::string> paths = ManifestPaths();
+    if (paths.empty()) GTEST_SKIP() << "no corpus at " << KORVANE_CORPUS_DIR;
+    ASSERT_EQ(std::system("xmllint --version >/dev/null 2>&1"), 0) << "xmllint (libxml2-utils) is needed";
+    int converted = 0;
+    for (const std::string& relative : paths) {
+        SCOPED_TRACE(relative);
+        const fs::path source = fs::path(KORVANE_CORPUS_DIR) / relative;
+        test::TempDir dir;
+        // The table and its companions (same name, any extension), copied: the shared files never change.
+        for (const auto& entry : fs::directory_iterator(source.parent_path()))
+            if (entry.path().stem() == source.stem()) fs::copy_file(entry.path(), dir.Path(entry.path().filename().string()));
+        const std::string table = dir.Path(source.filename().string());
+        const std::string before = test::ReadFile(table);
+        std::ostringstream out, err;
+        const int status = cli::RunCli({"--read-only", "-q", "-o", dir.Path("out.xml"), table}, out, err, false);
+        EXPECT_EQ(test::ReadFile(table), before);
+        if (status != 0) {
+            // Refused with one of the reader's messages.
+            EXPECT_NE(err.str().find("Open DBF: "), std::string::npos) << err.str();
+            continue;
+        }
+        ++converted;
+        EXPECT_EQ(std::system(("xmllint --noout '" + dir.Path("out.xml") + "'").c_str()), 0);
+        EXPECT_EQ(CountRows(test::ReadFile(dir.Path("out.xml"))), LiveRecords(before));
+    }
+    EXPECT_GT(converted, 50);
+}
+
+}  // namespace
+}  // namespace korvane

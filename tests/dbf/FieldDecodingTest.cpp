@@ -1,0 +1,188 @@
+// Decoding field bytes into values, and the text each field object makes of them.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <fstream>
+
+#include "dbf/Dbf.h"
+#include "platform/Exception.h"
+#include "platform/Unicode.h"
+#include "tests/support/TableBuilder.h"
+#include "tests/support/TestSupport.h"
+
+namespace korvane::dbf {
+namespace {
+
+using test::Be32;
+using test::Be64;
+using test::Le32;
+using test::Le64;
+using test::TableBuilder;
+using test::TempDir;
+
+// One table of one field and one record, opened.
+class OneField {
+public:
+    OneField(std::uint8_t version, char type, int width, std::uint8_t precision, const std::string& bytes) {
+        TableBuilder b(version);
+        b.FieldByte("F", static_cast<std::uint8_t>(type), width, precision);
+        b.RawRecord(bytes);
+        FTable.SetTableName(FDir.Write("t.dbf", b.Bytes()));
+        FTable.Open();
+    }
+    TField& Field() { return *FTable.Fields()[0]; }
+    std::string Text() { return platform::Utf16ToUtf8(Field().AsString()); }
+    TDbf& Table() { return FTable; }
+
+private:
+    TempDir FDir;
+    TDbf FTable;
+};
+
+struct TextCase {
+    std::uint8_t version;
+    char type;
+    int width;
+    std::uint8_t precision;
+    std::string bytes;
+    std::string text;
+};
+
+class FieldTextTest : public ::testing::TestWithParam<TextCase> {};
+
+TEST_P(FieldTextTest, RendersTheStoredValue) {
+    const TextCase& c = GetParam();
+    OneField f(c.version, c.type, c.width, c.precision, c.bytes);
+    EXPECT_EQ(f.Text(), c.text);
+}
+
+std::uint64_t BitsOf(double d) {
+    std::uint64_t b;
+    std::memcpy(&b, &d, sizeof b);
+    return b;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Values, FieldTextTest,
+    ::testing::Values(
+        // Character text: leading blanks kept, trailing blanks and zero bytes dropped.
+        TextCase{0x03, 'C', 6, 0, "  AB  ", "  AB"}, TextCase{0x03, 'C', 4, 0, "    ", ""},
+        TextCase{0x03, 'C', 4, 0, std::string(4, '\0'), ""}, TextCase{0x03, 'C', 5, 0, std::string("ab\0cd", 5), "ab"},
+        // Integers and their decimal fallback.
+        TextCase{0x03, 'N', 5, 0, " -12 ", "-12"}, TextCase{0x03, 'N', 5, 0, " 12.7", "13"},
+        TextCase{0x03, 'N', 5, 0, "  2.5", "2"}, TextCase{0x03, 'N', 5, 0, "  abc", ""},
+        TextCase{0x03, 'N', 4, 0, " 1E5", ""}, TextCase{0x03, 'N', 4, 0, "-999", "-999"},
+        TextCase{0x03, 'N', 5, 0, "    -", ""}, TextCase{0x03, 'N', 5, 0, "    +", ""},
+        TextCase{0x03, 'N', 20, 0, "-9223372036854775809", "-9223372036854775808"},
+        TextCase{0x03, 'N', 20, 0, " 9223372036854775808", ""},
+        // Decimals and the general format.
+        TextCase{0x03, 'N', 8, 2, " 1234.50", "1234.5"}, TextCase{0x03, 'N', 8, 5, " 0.00001", "1E-5"},
+        TextCase{0x03, 'N', 10, 2, "     1E16", "1E16"}, TextCase{0x03, 'N', 6, 1, " 1.5E3", "1500"},
+        TextCase{0x03, 'N', 5, 1, "  1,5", ""}, TextCase{0x03, 'N', 5, 1, "   .5", "0.5"},
+        TextCase{0x03, 'N', 5, 1, "   5.", "5"}, TextCase{0x03, 'N', 5, 1, "  1E ", ""},
+        TextCase{0x03, 'N', 5, 1, "  INF", ""}, TextCase{0x03, 'N', 6, 1, "-0.000", "0"},
+        // Booleans.
+        TextCase{0x03, 'L', 1, 0, "T", "True"}, TextCase{0x03, 'L', 1, 0, "t", "True"},
+        TextCase{0x03, 'L', 1, 0, "Y", "False"}, TextCase{0x03, 'L', 1, 0, "?", "False"},
+        TextCase{0x03, 'L', 1, 0, " ", ""},
+        // Dates: invalid but not blank is 30 December 1899.
+        TextCase{0x03, 'D', 8, 0, "20240229", "02/29/2024"}, TextCase{0x03, 'D', 8, 0, "20230229", "12/30/1899"},
+        TextCase{0x03, 'D', 8, 0, "        ", ""}, TextCase{0x03, 'D', 8, 0, "    2024", "12/30/1899"},
+        TextCase{0x03, 'D', 8, 0, "09990101", "01/01/999"},
+        // Binary forms.
+        TextCase{0x03, 'I', 4, 0, std::string("\x80\x00\x00\x01", 4), "1"}, TextCase{0x03, 'I', 4, 0, "\x7F\xFF\xFF\xFF", "-1"},
+        TextCase{0x03, 'I', 4, 0, std::string(4, '\0'), ""}, TextCase{0x30, 'I', 4, 0, std::string(4, '\0'), "0"},
+        TextCase{0x30, 'I', 4, 0, "\xFE\xFF\xFF\xFF", "-2"}, TextCase{0x04, 'O', 8, 0, Be64(0xC000000000000000ull), "2"},
+        TextCase{0x04, 'O', 8, 0, Be64(0x3FFFFFFFFFFFFFFFull), "-2"}, TextCase{0x04, 'O', 8, 0, std::string(8, '\0'), ""},
+        TextCase{0x30, 'B', 8, 0, Le64(BitsOf(-0.25)), "-0.25"},
+        TextCase{0x30, 'Y', 8, 4, Le64(123400), "12.34"}, TextCase{0x30, 'Y', 8, 4, Le64(30000), "3"},
+        TextCase{0x30, 'Y', 8, 4, Le64(static_cast<std::uint64_t>(-15000)), "-1.5"},
+        TextCase{0x30, 'Y', 8, 4, Le64(static_cast<std::uint64_t>(INT64_MIN)), "-922337203685477.5808"},
+        TextCase{0x30, 'T', 8, 0, Le32(2415019) + Le32(0), "12/30/1899"},
+        TextCase{0x30, 'T', 8, 0, Le32(2460311) + Le32(30600000), "01/01/2024 08:30:00"},
+        TextCase{0x30, 'T', 8, 0, Le32(2460311) + Le32(1), "01/01/2024 00:00:00"},
+        TextCase{0x30, 'T', 8, 0, std::string(8, '\0'), ""},
+        TextCase{0x04, '@', 8, 0, Be64(BitsOf(63871286400000.0 + 86400000.0)), "01/01/2025"},
+        TextCase{0x04, '@', 8, 0, Be64(BitsOf(63871286400000.0 + 30600000.0)), "12/31/2024 08:30:00"},
+        // Bytes: UTF-16 units, low byte first; blank is empty.
+        TextCase{0x30, '0', 3, 0, std::string(3, '\0'), ""}, TextCase{0x30, '0', 1, 0, "\x01", std::string("\0", 1)},
+        TextCase{0x30, '0', 4, 0, "AB  ", std::string("\0\0", 2)}));
+
+TEST(FieldDecoding, InvalidTimeStampsRaiseTheConversionError) {
+    struct Case {
+        std::uint8_t version;
+        char type;
+        std::string bytes;
+        std::string message;
+    };
+    for (const Case& c : {Case{0x30, 'T', Le32(1721425) + Le32(5), "'0.5' is not a valid timestamp"},
+                          Case{0x30, 'T', Le32(2460311) + Le32(86400000), "'738886.86400000' is not a valid timestamp"},
+                          Case{0x04, '@', Be64(BitsOf(-5.2)), "'0.-5' is not a valid timestamp"},
+                          Case{0x04, '@', Be64(BitsOf(0.4)), "'0.0' is not a valid timestamp"}}) {
+        OneField f(c.version, c.type, 8, 0, c.bytes);
+        try {
+            (void)f.Text();
+            ADD_FAILURE() << c.message;
+        } catch (const EConvertError& e) {
+            EXPECT_EQ(e.Message(), c.message);
+        }
+    }
+}
+
+TEST(FieldDecoding, NullFlagsAnswerOnlyTheNullQuery) {
+    TempDir dir;
+    TableBuilder b(0x30);
+    b.Field("A", 'C', 2, 0, 0x02).Field("N", 'I', 4, 0, 0x02).Field("_NULLFLAGS", '0', 1, 0, 0x07);
+    b.RawRecord("xy" + Le32(7) + "\x01");
+    TDbf table;
+    table.SetTableName(dir.Write("t.dbf", b.Bytes()));
+    table.Open();
+    EXPECT_TRUE(table.Fields()[0]->IsNull());
+    EXPECT_FALSE(table.Fields()[1]->IsNull());
+    // The document never blanks a value for its null bit.
+    EXPECT_EQ(table.Fields()[0]->AsString(), u"xy");
+    EXPECT_EQ(table.Fields()[2]->AsString(), std::u16string(1, u'\0'));
+}
+
+TEST(FieldDecoding, NativeDateIsADayNumber) {
+    OneField f(0x03, 'D', 8, 0, "18991230");
+    std::int32_t day = 0;
+    ASSERT_TRUE(f.Field().GetData(&day, true));
+    EXPECT_EQ(day, 693594);
+    double dt = -1;
+    ASSERT_TRUE(f.Field().GetData(&dt, false));
+    EXPECT_EQ(dt, 0.0);
+}
+
+TEST(FieldDecoding, CurrencyKindDeliversADouble) {
+    OneField f(0x30, 'Y', 8, 4, Le64(static_cast<std::uint64_t>(-15000)));
+    double v = 0;
+    ASSERT_TRUE(f.Table().DbfFile()->GetFieldData(0, ftCurrency, f.Table().CurrentRecord(), &v, true));
+    EXPECT_EQ(v, -1.5);
+}
+
+TEST(FieldDecoding, FieldsReachingPastTheRecordReadOnlyTheRecord) {
+    TempDir dir;
+    // The header claims a record length shorter than the fields need.
+    TDbf table;
+    table.SetTableName(dir.Write("t.dbf", TableBuilder().Field("A", 'C', 200).Field("B", 'I', 4).RecordSize(5).RawRecord("abcd").Bytes()));
+    table.Open();
+    EXPECT_EQ(table.Fields()[0]->AsString(), u"abcd");
+    EXPECT_EQ(table.Fields()[1]->AsString(), u"");
+}
+
+TEST(FieldText, RegionalSettingsShapeNumbersAndDates) {
+    platform::PlatformSettings czech = test::DefaultTestSettings();
+    czech.decimalSeparator = u',';
+    czech.shortDateFormat = "%d.%m.%Y";
+    czech.longTimeFormat = "%H:%M:%S";
+    test::ScopedSettings scoped(czech);
+    EXPECT_EQ(OneField(0x03, 'N', 8, 2, " 1234.50").Text(), "1234,5");
+    EXPECT_EQ(OneField(0x30, 'Y', 8, 4, Le64(123400)).Text(), "12,34");
+    EXPECT_EQ(OneField(0x03, 'D', 8, 0, "20240229").Text(), "29.02.2024");
+    EXPECT_EQ(OneField(0x30, 'T', 8, 0, Le32(2460311) + Le32(30600000)).Text(), "01.01.2024 08:30:00");
+}
+
+}  // namespace
+}  // namespace korvane::dbf

@@ -1,0 +1,170 @@
+// Memo files: both formats, both memo forms, references, caching and damaged files.
+#include <gtest/gtest.h>
+
+#include "dbf/Dbf.h"
+#include "platform/Exception.h"
+#include "platform/Unicode.h"
+#include "tests/support/TableBuilder.h"
+#include "tests/support/TestSupport.h"
+
+namespace korvane::dbf {
+namespace {
+
+using test::Be32;
+using test::Le32;
+using test::MemoBuilder;
+using test::TableBuilder;
+using test::TempDir;
+
+// Memo texts of every record of a one-memo-field table.
+std::vector<std::string> Memos(const std::string& table, const std::string& memoName, const std::string& memo,
+                               const std::string& tableName = "t.dbf") {
+    TempDir dir;
+    const std::string path = dir.Write(tableName, table);
+    if (!memoName.empty()) dir.Write(memoName, memo);
+    TDbf dbf;
+    dbf.SetTableName(path);
+    dbf.Open();
+    std::vector<std::string> out;
+    for (; !dbf.Eof(); dbf.Next()) out.push_back(platform::Utf16ToUtf8(dbf.Fields()[0]->AsString()));
+    return out;
+}
+
+std::string DbaseTable(std::uint8_t version, std::uint8_t language, const std::vector<std::string>& refs) {
+    TableBuilder b(version);
+    b.LanguageId(language).Field("M", 'M', 10);
+    for (const auto& r : refs) b.Record({r});
+    return b.Bytes();
+}
+
+TEST(MemoFile, DbaseIIITerminatedForm) {
+    const auto dbt = MemoBuilder::Dbt(512).Block(1, "Hello\x1A\x1A").Bytes();
+    EXPECT_EQ(Memos(DbaseTable(0x83, 0, {"         1"}), "t.dbt", dbt), (std::vector<std::string>{"Hello"}));
+}
+
+TEST(MemoFile, TerminatorAcrossABlockBoundary) {
+    const std::string text(511, 'x');
+    const auto dbt = MemoBuilder::Dbt(512).Block(1, text + "\x1A").Block(2, "\x1A" + std::string(10, 'y')).Bytes();
+    EXPECT_EQ(Memos(DbaseTable(0x83, 0, {"1"}), "t.dbt", dbt), (std::vector<std::string>{text}));
+}
+
+TEST(MemoFile, LoneEndByteDoesNotEndTheMemo) {
+    std::string block1 = "ab\x1A" "cd";
+    block1.resize(512, 'z');
+    const auto dbt = MemoBuilder::Dbt(512).Block(1, block1).Block(2, "end\x1A\x00").Bytes();
+    const auto memos = Memos(DbaseTable(0x83, 0, {"1"}), "t.dbt", dbt);
+    ASSERT_EQ(memos.size(), 1u);
+    EXPECT_EQ(memos[0].size(), 515u);
+    EXPECT_EQ(memos[0].substr(512), "end");
+}
+
+TEST(MemoFile, LengthFormSpansBlocks) {
+    std::string text;
+    for (int i = 0; i < 100; ++i) text += static_cast<char>('a' + i % 26);
+    const auto dbt = MemoBuilder::Dbt(64).DbtLengthForm(1, text).Bytes();
+    EXPECT_EQ(Memos(DbaseTable(0x8B, 0x57, {"1"}), "t.dbt", dbt), (std::vector<std::string>{text}));
+}
+
+TEST(MemoFile, DbaseIIIIgnoresTheBlockLengthField) {
+    const auto dbt = MemoBuilder::Dbt(512, 64).Block(1, "five\x1A\x1A").Bytes();
+    EXPECT_EQ(Memos(DbaseTable(0x83, 0, {"1"}), "t.dbt", dbt), (std::vector<std::string>{"five"}));
+}
+
+TEST(MemoFile, LengthFormStatingEightOrLessIsEmpty) {
+    for (std::uint32_t stated : {0u, 7u, 8u}) {
+        const auto dbt = MemoBuilder::Dbt(64).DbtLengthForm(1, "abc", stated).Bytes();
+        EXPECT_EQ(Memos(DbaseTable(0x8B, 0x57, {"1"}), "t.dbt", dbt), (std::vector<std::string>{""}));
+    }
+}
+
+TEST(MemoFile, DamagedLengthIsCutToTheFile) {
+    const auto dbt = MemoBuilder::Dbt(64).DbtLengthForm(1, "abc", 0x7FFFFFF0u).Bytes();
+    const auto memos = Memos(DbaseTable(0x8B, 0x57, {"1"}), "t.dbt", dbt);
+    ASSERT_EQ(memos.size(), 1u);
+    EXPECT_EQ(memos[0].substr(0, 3), "abc");
+    EXPECT_EQ(memos[0].size(), 512u - 64u - 8u);  // the file is 512 bytes long
+}
+
+std::string FoxTable(int width, const std::vector<std::string>& refs) {
+    TableBuilder b(0xF5);
+    b.Field("M", 'M', width);
+    for (const auto& r : refs) b.RawRecord(r);
+    return b.Bytes();
+}
+
+TEST(MemoFile, FoxProReferencesAndSizes) {
+    const auto fpt = MemoBuilder::Fpt(64).FptMemo(3, "third").FptMemo(4, "").FptMemo(5, "x", 0x80000000u).Bytes();
+    EXPECT_EQ(Memos(FoxTable(4, {Le32(0), Le32(3), Le32(4), Le32(5)}), "t.fpt", fpt),
+              (std::vector<std::string>{"", "third", "", ""}));
+}
+
+TEST(MemoFile, FoxProBlockLengthZeroMeans512) {
+    const auto fpt = MemoBuilder::Fpt(512, 0).FptMemo(1, "big blocks").Bytes();
+    EXPECT_EQ(Memos(FoxTable(4, {Le32(1)}), "t.fpt", fpt), (std::vector<std::string>{"big blocks"}));
+}
+
+TEST(MemoFile, TextReferences) {
+    const auto dbt = MemoBuilder::Dbt(512).Block(7, "seven\x1A\x1A").Bytes();
+    EXPECT_EQ(Memos(DbaseTable(0x83, 0, {"         7", "   abc    ", "          ", "-3"}), "t.dbt", dbt),
+              (std::vector<std::string>{"seven", "", "", ""}));
+}
+
+TEST(MemoFile, MissingMemoFileReadsEmpty) {
+    EXPECT_EQ(Memos(DbaseTable(0x83, 0, {"1", "2"}), "", ""), (std::vector<std::string>{"", ""}));
+    EXPECT_EQ(Memos(FoxTable(4, {Le32(1)}), "", ""), (std::vector<std::string>{""}));
+}
+
+TEST(MemoFile, CapitalExtensionIsFound) {
+    const auto dbt = MemoBuilder::Dbt(512).Block(1, "upper\x1A\x1A").Bytes();
+    EXPECT_EQ(Memos(DbaseTable(0x83, 0, {"1"}), "CARS.DBT", dbt, "CARS.DBF"), (std::vector<std::string>{"upper"}));
+}
+
+TEST(MemoFile, SecondRecordOnTheSameBlockDoesNotReadTheFile) {
+    TempDir dir;
+    const std::string path = dir.Write("t.dbf", DbaseTable(0x83, 0, {"1", "1"}));
+    const std::string memo = dir.Write("t.dbt", MemoBuilder::Dbt(512).Block(1, "same\x1A\x1A").Bytes());
+    TDbf dbf;
+    dbf.SetTableName(path);
+    dbf.Open();
+    EXPECT_EQ(dbf.Fields()[0]->AsString(), u"same");
+    // Change the memo file behind the reader's back: the cached memo must be used.
+    test::WriteFile(memo, MemoBuilder::Dbt(512).Block(1, "changed\x1A\x1A").Bytes());
+    dbf.Next();
+    EXPECT_EQ(dbf.Fields()[0]->AsString(), u"same");
+}
+
+TEST(MemoFile, WritingModesAreRefused) {
+    TempDir dir;
+    TDbf dbf;
+    dbf.SetTableName(dir.Write("t.dbf", DbaseTable(0x83, 0, {"1"})));
+    dbf.Open();
+    try {
+        dbf.CreateBlobStream(*dbf.Fields()[0], bmWrite);
+        ADD_FAILURE();
+    } catch (const Exception& e) {
+        EXPECT_EQ(e.Message(), "Dataset not in edit or insert mode");
+    }
+}
+
+TEST(MemoFile, TruncatedOrRandomMemoFilesNeverCrash) {
+    std::string dbt = MemoBuilder::Dbt(64).DbtLengthForm(1, std::string(300, 'q')).Block(8, "tail\x1A").Bytes();
+    std::uint32_t seed = 12345;
+    for (std::size_t cut = 0; cut <= dbt.size(); cut += 37) {
+        std::string damaged = dbt.substr(0, cut);
+        for (char& c : damaged) {
+            seed = seed * 1103515245u + 12345u;
+            if ((seed >> 16) % 7 == 0) c = static_cast<char>(seed >> 24);
+        }
+        TempDir dir;
+        dir.Write("t.dbt", damaged);
+        TDbf dbf;
+        dbf.SetTableName(dir.Write("t.dbf", DbaseTable(0x8B, 0x57, {"1", "8", "2"})));
+        dbf.Open();
+        int records = 0;
+        for (; !dbf.Eof(); dbf.Next(), ++records) EXPECT_LE(dbf.Fields()[0]->AsString().size(), damaged.size());
+        EXPECT_EQ(records, 3);
+    }
+}
+
+}  // namespace
+}  // namespace korvane::dbf

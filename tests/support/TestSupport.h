@@ -1,0 +1,66 @@
+// Temporary folders, files and a conversion view that records what it is told.
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "conversion/ConversionView.h"
+#include "platform/Settings.h"
+
+namespace korvane::test {
+
+// A folder removed with everything in it when the test ends.
+class TempDir {
+public:
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+
+    std::string Path(const std::string& name) const { return (FPath / name).string(); }
+    std::string Write(const std::string& name, const std::string& bytes) const;
+    std::string Read(const std::string& name) const;
+
+private:
+    std::filesystem::path FPath;
+};
+
+std::string ReadFile(const std::string& path);
+void WriteFile(const std::string& path, const std::string& bytes);
+
+struct ViewEvent {
+    std::string what;  // "visible", "text", "range", "progress", "message"
+    int control = -1;
+    std::string text;
+    int a = 0;
+    int b = 0;
+};
+
+class RecordingView : public IConversionView {
+public:
+    void SetVisible(Control c, bool v) override { events.push_back({"visible", static_cast<int>(c), {}, v ? 1 : 0, 0}); }
+    void SetText(Control c, const std::string& t) override { events.push_back({"text", static_cast<int>(c), t, 0, 0}); }
+    void SetGaugeRange(int mn, int mx) override { events.push_back({"range", -1, {}, mn, mx}); }
+    void SetGaugeProgress(int p) override { events.push_back({"progress", -1, {}, p, 0}); }
+    void ShowMessage(const std::string& t) override { events.push_back({"message", -1, t, 0, 0}); }
+
+    std::vector<std::string> Messages() const;
+    std::vector<std::string> Texts(Control c) const;
+    std::vector<ViewEvent> events;
+};
+
+// The settings the tests assume: Windows-1250 and 852, Czech locale, C-locale formats.
+platform::PlatformSettings DefaultTestSettings();
+// Installs settings for one test and restores the defaults afterwards.
+class ScopedSettings {
+public:
+    explicit ScopedSettings(const platform::PlatformSettings& s);
+    ~ScopedSettings();
+};
+
+// Converts a table with the conversion run; returns the document, or the open failure's
+// message prefixed with "!".
+std::string Convert(const std::string& tablePath, const std::string& targetPath);
+
+}  // namespace korvane::test
