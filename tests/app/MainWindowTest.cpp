@@ -1,0 +1,201 @@
+// The window on Qt's offscreen platform: states, transitions, geometry, errors, pictures.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QLabel>
+#include <QPushButton>
+#include <deque>
+
+#include "app/ErrorText.h"
+#include "app/Gauge.h"
+#include "app/MainWindow.h"
+#include "conversion/ConversionTexts.h"
+#include "dbf/DbfGlobals.h"
+#include "tests/support/TableBuilder.h"
+#include "tests/support/TestSupport.h"
+
+namespace korvane::app {
+namespace {
+
+using test::TableBuilder;
+using test::TempDir;
+
+class ScriptedDialogs : public IFileDialogs {
+public:
+    std::optional<QString> OpenDBF(QWidget*) override { return Next(); }
+    std::optional<QString> SaveXML(QWidget*, const QString& current) override {
+        shownTarget = current;
+        return Next();
+    }
+    std::deque<std::optional<QString>> answers;
+    QString shownTarget;
+
+private:
+    std::optional<QString> Next() {
+        auto a = answers.front();
+        answers.pop_front();
+        return a;
+    }
+};
+
+class RecordingBoxes : public IMessageBoxes {
+public:
+    void ShowMessage(QWidget*, const QString& text) override { plain.push_back(text); }
+    void ShowError(QWidget*, const QString& caption, const QString& text) override { errors.push_back(caption + "|" + text); }
+    std::vector<QString> plain;
+    std::vector<QString> errors;
+};
+
+QString Q(const char* utf8) { return QString::fromUtf8(utf8); }
+
+class MainWindowTest : public ::testing::Test {
+protected:
+    MainWindowTest() : form(owner, dialogs, boxes) { form.show(); }
+
+    template <typename T>
+    T* Find(const char* name) {
+        return form.findChild<T*>(QString::fromLatin1(name));
+    }
+    // Visibility of b_OpenDBF, b_XML, b_Run, l_XML, l_Info, Gauge.
+    std::string Visible() {
+        std::string s;
+        for (QWidget* w : std::initializer_list<QWidget*>{form.b_OpenDBF, form.b_XML, form.b_Run, form.l_XML, form.l_Info, form.Gauge})
+            s += w->isVisible() ? '1' : '0';
+        return s;
+    }
+    void Save(const char* state) {
+        form.grab().save(QStringLiteral("window-%1.png").arg(QString::fromLatin1(state)));
+    }
+
+    TableOwner owner;
+    ScriptedDialogs dialogs;
+    RecordingBoxes boxes;
+    TForm1 form;
+};
+
+TEST_F(MainWindowTest, StartState) {
+    EXPECT_EQ(form.windowTitle(), Q("Korvane ver. 1.0.3"));
+    EXPECT_EQ(form.size(), QSize(467, 232));
+    EXPECT_EQ(Visible(), "100010");
+    EXPECT_EQ(form.l_DBF->text(), Q("Není vybrán žádný soubor"));
+    EXPECT_EQ(form.l_XML->text(), Q("Zatím nic ..."));
+    EXPECT_EQ(form.l_Info->text(), Q("Vyberte soubor DBF k převodu ..."));
+    EXPECT_EQ(form.b_OpenDBF->text(), Q("1. Nová DBF"));
+    EXPECT_EQ(form.b_XML->text(), Q("2. Změnit cestu XML"));
+    EXPECT_EQ(form.b_Run->text(), Q("3. Vytvořit XML"));
+    EXPECT_EQ(Find<QLabel>("Label1")->text(), Q("Tabulka DBF:"));
+    EXPECT_EQ(Find<QLabel>("Label2")->text(), Q("Cílové XML:"));
+    EXPECT_TRUE(Find<QLabel>("Label3")->isVisible());
+    EXPECT_EQ(form.b_OpenDBF->geometry(), QRect(115, 12, 118, 25));
+    EXPECT_EQ(form.Gauge->geometry(), QRect(8, 186, 442, 15));
+    EXPECT_EQ(form.Gauge->MaxValue(), 100);
+    Save("start");
+}
+
+TEST_F(MainWindowTest, ChoosingChangingAndChoosingAgain) {
+    dialogs.answers = {Q("/data/ADRESY.DBF"), Q("/tmp/jine.xml"), Q("/data.old/ADRESY"), std::nullopt};
+    form.b_OpenDBF->click();
+    EXPECT_EQ(Visible(), "111100");
+    EXPECT_EQ(form.l_DBF->text(), Q("/data/ADRESY.DBF"));
+    EXPECT_EQ(form.l_XML->text(), Q("/data/ADRESY.xml"));
+    Save("chosen");
+    form.b_XML->click();
+    EXPECT_EQ(dialogs.shownTarget, Q("/data/ADRESY.xml"));
+    EXPECT_EQ(form.l_XML->text(), Q("/tmp/jine.xml"));
+    form.b_OpenDBF->click();
+    EXPECT_EQ(form.l_XML->text(), Q("/data.old/ADRESY.xml"));
+    form.b_OpenDBF->click();  // cancelled: nothing changes
+    EXPECT_EQ(form.l_DBF->text(), Q("/data.old/ADRESY"));
+    EXPECT_EQ(Visible(), "111100");
+}
+
+TEST_F(MainWindowTest, RunToTheFinishedStateWritesWhatTheCommandLineWrites) {
+    TempDir dir;
+    const std::string table = dir.Write("t.dbf", TableBuilder().Field("JMENO", 'C', 10).Record({"\xAC" "ech"}).Bytes());
+    dialogs.answers = {QString::fromStdString(table), std::nullopt};
+    form.b_OpenDBF->click();
+    form.b_Run->click();
+    EXPECT_TRUE(boxes.errors.empty());
+    EXPECT_EQ(Visible(), "100010");
+    EXPECT_EQ(form.l_Info->text(), Q("Hotovo ...."));
+    EXPECT_EQ(form.l_DBF->text(), Q("Vyberte další soubor ...."));
+    EXPECT_EQ(form.Gauge->MaxValue(), 1);
+    EXPECT_EQ(form.Gauge->PercentDone(), 100);
+    EXPECT_EQ(test::ReadFile(dir.Path("t.xml")), test::Convert(table, dir.Path("cli.xml")));
+    EXPECT_NE(test::ReadFile(dir.Path("t.xml")).find("JMENO=\"\xC4\x8C" "ech\""), std::string::npos);
+    Save("finished");
+    form.b_OpenDBF->click();  // cancelled in the finished state
+    EXPECT_EQ(Visible(), "100010");
+}
+
+TEST_F(MainWindowTest, TableThatCannotBeOpenedLeavesNoButtons) {
+    TempDir dir;
+    dialogs.answers = {QString::fromStdString(dir.Path("missing.dbf"))};
+    form.b_OpenDBF->click();
+    form.b_Run->click();
+    ASSERT_EQ(boxes.plain.size(), 1u);
+    EXPECT_EQ(boxes.plain[0], QString::fromStdString("Open DBF: Open: file not found: \"" + dir.Path("missing.dbf") + "\"."));
+    EXPECT_EQ(Visible(), "000111");
+    EXPECT_EQ(form.l_Info->text(), Q("Tabulka se otevírá ...."));
+    Save("running");
+}
+
+TEST_F(MainWindowTest, ErrorDuringTheRunIsShownWithAStopBox) {
+    TempDir dir;
+    const std::string table = dir.Write("t.dbf", TableBuilder().Field("A", 'C', 1).Bytes());
+    std::filesystem::create_directory(dir.Path("t.xml"));
+    dialogs.answers = {QString::fromStdString(table)};
+    form.b_OpenDBF->click();
+    form.b_Run->click();
+    ASSERT_EQ(boxes.errors.size(), 1u);
+    EXPECT_EQ(boxes.errors[0], ApplicationTitle(QCoreApplication::applicationFilePath()) + Q("|File access denied."));
+    EXPECT_EQ(Visible(), "000111");
+    EXPECT_EQ(owner.Count(), 1u);
+}
+
+TEST_F(MainWindowTest, ResizingStretchesAndMovesTheAnchoredControls) {
+    form.resize(600, 300);
+    EXPECT_EQ(form.l_DBF->geometry(), QRect(8, 48, 442 + 133, 13));
+    EXPECT_EQ(form.l_Info->geometry(), QRect(8, 150, 442 + 133, 13));
+    EXPECT_EQ(form.Gauge->geometry(), QRect(8, 186, 442 + 133, 15));
+    EXPECT_EQ(form.b_Run->geometry(), QRect(175, 144, 118, 33));
+    EXPECT_EQ(Find<QLabel>("Label3")->geometry(), QRect(277 + 133, 219 + 68, 182, 15));
+    form.resize(100, 100);
+    EXPECT_GE(form.width(), TForm1::kMinClientWidth);
+    EXPECT_GE(form.height(), TForm1::kMinClientHeight);
+}
+
+TEST(ErrorText, FullStopRuleAndTitle) {
+    EXPECT_EQ(ErrorBoxText(Q("Disk full")), Q("Disk full."));
+    EXPECT_EQ(ErrorBoxText(Q("Invalid DBF file.")), Q("Invalid DBF file."));
+    EXPECT_EQ(ErrorBoxText(Q("I/O error 103")), Q("I/O error 103."));
+    EXPECT_EQ(ErrorBoxText(Q("ends with -")), Q("ends with -"));
+    EXPECT_EQ(ErrorBoxText(Q("")), Q(""));
+    EXPECT_EQ(ApplicationTitle(Q("/usr/bin/KORVANE.bin.x")), Q("Korvane"));
+    EXPECT_EQ(ApplicationTitle(Q("/usr/bin/korvane")), Q("Korvane"));
+}
+
+TEST(Gauge, ClampsAndComputesItsPercentage) {
+    TGauge gauge;
+    gauge.SetProgress(150);
+    EXPECT_EQ(gauge.Progress(), 100);
+    gauge.SetRange(0, 0);
+    EXPECT_EQ(gauge.PercentDone(), 0);
+    gauge.SetRange(0, 3);
+    gauge.SetProgress(2);
+    EXPECT_EQ(gauge.PercentDone(), 66);
+    gauge.SetProgress(-1);
+    EXPECT_EQ(gauge.Progress(), 0);
+}
+
+}  // namespace
+}  // namespace korvane::app
+
+int main(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication application(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    korvane::platform::SetSettings(korvane::test::DefaultTestSettings());
+    korvane::dbf::ResetDbfGlobals();
+    return RUN_ALL_TESTS();
+}

@@ -1,0 +1,16 @@
+#!/usr/bin/env bash
+# Installs the Debian 12 packages the build and the tests need (run as root); skips apt-get
+# when everything is already there.
+set -euo pipefail
+packages=(g++ cmake make pkg-config qt6-base-dev libgtest-dev libbenchmark-dev libxml2-utils clang
+          desktop-file-utils groff man-db librsvg2-bin dpkg-dev file)
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "Installing: ${missing[*]}"
+  export DEBIAN_FRONTEND=noninteractive
+  apt-get update -qq
+  apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
