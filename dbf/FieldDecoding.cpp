@@ -37,7 +37,10 @@ void StoreDate(void* dest, TFieldType kind, bool nativeFormat, TDateTime value) 
     if (!nativeFormat || kind == ftDateTime) {
         Store(dest, value);
     } else {
-        Store(dest, static_cast<std::int32_t>(static_cast<std::int64_t>(std::trunc(value)) + kDateDelta));
+        // A stored date-time far outside any calendar gives day 0 rather than an overflow.
+        const double days = std::trunc(value);
+        const bool representable = days > -1.0e9 && days < 1.0e9;
+        Store(dest, static_cast<std::int32_t>((representable ? static_cast<std::int64_t>(days) : 0) + kDateDelta));
     }
 }
 

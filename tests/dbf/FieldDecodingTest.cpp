@@ -172,6 +172,21 @@ TEST(FieldDecoding, FieldsReachingPastTheRecordReadOnlyTheRecord) {
     EXPECT_EQ(table.Fields()[1]->AsString(), u"");
 }
 
+TEST(FieldDecoding, DateTimesOutsideAnyCalendarAreSafe) {
+    // dBase 7 time stamps read as TDateTime values themselves can hold any double.
+    for (const std::string& bytes : {Be64(BitsOf(-9.25596e61)), Be64(BitsOf(1e300)), Be64(0x7FF8000100000001ull)}) {
+        TempDir dir;
+        TDbf table;
+        table.DateTimeHandling = dtDateTime;
+        table.SetTableName(dir.Write("t.dbf", TableBuilder(0x04).Field("T", '@', 8).RawRecord(bytes).Bytes()));
+        table.Open();
+        EXPECT_EQ(table.Fields()[0]->AsString(), u"");
+        std::int32_t day = -1;
+        EXPECT_TRUE(table.DbfFile()->GetFieldData(0, ftDate, table.CurrentRecord(), &day, true));
+        EXPECT_EQ(day, 693594);
+    }
+}
+
 TEST(FieldText, RegionalSettingsShapeNumbersAndDates) {
     platform::PlatformSettings czech = test::DefaultTestSettings();
     czech.decimalSeparator = u',';
