@@ -117,8 +117,70 @@ void WriteBytes(TTextRec& t, const char* bytes, std::size_t count) {
     t.BufPos += count;
 }
 
+namespace {
+// Puts one encoded character into the buffer, byte by byte near its end, so the file sees
+// exactly the writes that one call of WriteBytes for the whole text would make.
+inline bool PutEncoded(TTextRec& t, const char* bytes, std::size_t count) {
+    if (t.BufSize - t.BufPos > count) {
+        std::memcpy(t.BufPtr + t.BufPos, bytes, count);
+        t.BufPos += count;
+        return true;
+    }
+    WriteBytes(t, bytes, count);
+    return InOutRes() == 0;
+}
+
+// UTF-16 to UTF-8 straight into the buffer: the common case of the document, without a copy.
+void WriteUtf8(TTextRec& t, std::u16string_view text) {
+    const std::size_t n = text.size();
+    std::size_t i = 0;
+    while (i < n) {
+        // ASCII goes straight in; a full buffer is written out at once.
+        char* dest = t.BufPtr + t.BufPos;
+        char* const end = t.BufPtr + t.BufSize;
+        while (i < n && text[i] < 0x80 && dest != end) *dest++ = static_cast<char>(text[i++]);
+        t.BufPos = static_cast<std::size_t>(dest - t.BufPtr);
+        if (dest == end) {
+            TextOut(t);  // a full buffer goes out at once, as in WriteBytes
+            if (InOutRes() != 0) return;
+            continue;
+        }
+        if (i == n) break;
+        if (text[i] < 0x80) continue;
+        std::uint32_t c = text[i];
+        char bytes[4];
+        std::size_t count;
+        if (c < 0x800) {
+            bytes[0] = static_cast<char>(0xC0 | (c >> 6));
+            bytes[1] = static_cast<char>(0x80 | (c & 0x3F));
+            count = 2;
+        } else if (platform::IsHighSurrogate(text[i]) && i + 1 < n && platform::IsLowSurrogate(text[i + 1])) {
+            c = 0x10000 + ((c - 0xD800) << 10) + (static_cast<std::uint32_t>(text[i + 1]) - 0xDC00);
+            ++i;
+            bytes[0] = static_cast<char>(0xF0 | (c >> 18));
+            bytes[1] = static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+            bytes[2] = static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+            bytes[3] = static_cast<char>(0x80 | (c & 0x3F));
+            count = 4;
+        } else {
+            if (c >= 0xD800 && c <= 0xDFFF) c = 0xFFFD;  // an unpaired surrogate
+            bytes[0] = static_cast<char>(0xE0 | (c >> 12));
+            bytes[1] = static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+            bytes[2] = static_cast<char>(0x80 | (c & 0x3F));
+            count = 3;
+        }
+        ++i;
+        if (!PutEncoded(t, bytes, count)) return;
+    }
+}
+}  // namespace
+
 void Write0UString(TTextRec& t, std::u16string_view text) {
     if (text.empty()) return;
+    if (t.CodePage == platform::kCodePageUtf8 && t.Mode == TextMode::Output) {
+        WriteUtf8(t, text);
+        return;
+    }
     if (t.CodePage == platform::kCodePageUtf16LE) {
         for (char16_t c : text) {
             const char pair[2] = {static_cast<char>(c & 0xFF), static_cast<char>(c >> 8)};

@@ -52,6 +52,16 @@ TDateTime CheckedTimeStamp(std::int64_t day, std::int64_t ms) {
 
 // The text of a date field: year in bytes 0-3, month 4-5, day 6-7; missing bytes fail.
 TDateTime ParseDateText(const std::uint8_t* text, std::size_t length) {
+    if (length == 8 && std::all_of(text, text + 8, [](std::uint8_t c) { return c >= '0' && c <= '9'; })) {
+        // The usual YYYYMMDD, read directly.
+        auto digits = [&](std::size_t at, std::size_t n) {
+            int v = 0;
+            for (std::size_t k = at; k < at + n; ++k) v = v * 10 + (text[k] - '0');
+            return v;
+        };
+        const int y = digits(0, 4), m = digits(4, 2), d = digits(6, 2);
+        return IsValidDate(y, m, d) ? static_cast<TDateTime>(DayNumberFromDate(y, m, d) - kDateDelta) : 0;
+    }
     auto part = [&](std::size_t at, std::size_t width) {
         std::int32_t v = 0;
         if (at < length) (void)ParseInt32(text + at, std::min(width, length - at), 1, v);

@@ -72,8 +72,57 @@ void SplitDateTime(TDateTime value, std::int64_t& dayNumber, std::int64_t& msOfD
 }
 
 namespace {
+void AppendNumber(std::u16string& text, int value, int width, char pad) {
+    char digits[16];
+    int n = 0;
+    unsigned v = static_cast<unsigned>(value < 0 ? -value : value);
+    do {
+        digits[n++] = static_cast<char>('0' + v % 10);
+        v /= 10;
+    } while (v != 0);
+    if (value < 0) text += u'-';
+    for (int i = n; i < width && pad != 0; ++i) text += static_cast<char16_t>(pad);
+    while (n > 0) text += static_cast<char16_t>(digits[--n]);
+}
+
+// The numeric conversions of the usual date and time patterns, done here because strftime
+// costs more than the rest of a value's text; anything else goes to strftime.
+bool AppendNumericPattern(std::u16string& text, const std::string& format, const std::tm& tm) {
+    const std::size_t start = text.size();
+    for (std::size_t i = 0; i < format.size(); ++i) {
+        const char c = format[i];
+        if (c != '%') {
+            if (static_cast<unsigned char>(c) >= 0x80) break;
+            text += static_cast<char16_t>(c);
+            continue;
+        }
+        if (++i >= format.size()) break;
+        char pad = '0';
+        if (format[i] == '-' || format[i] == '_') {
+            pad = format[i] == '-' ? 0 : ' ';
+            if (++i >= format.size()) break;
+        }
+        switch (format[i]) {
+            case 'd': AppendNumber(text, tm.tm_mday, 2, pad); continue;
+            case 'e': AppendNumber(text, tm.tm_mday, 2, pad == '0' ? ' ' : pad); continue;
+            case 'm': AppendNumber(text, tm.tm_mon + 1, 2, pad); continue;
+            case 'Y': AppendNumber(text, tm.tm_year + 1900, 1, pad); continue;
+            case 'H': AppendNumber(text, tm.tm_hour, 2, pad); continue;
+            case 'M': AppendNumber(text, tm.tm_min, 2, pad); continue;
+            case 'S': AppendNumber(text, tm.tm_sec, 2, pad); continue;
+            case '%': text += u'%'; continue;
+            default: break;
+        }
+        text.resize(start);
+        return false;
+    }
+    if (text.size() >= start && (format.empty() || format.back() != '%')) return true;
+    text.resize(start);
+    return false;
+}
+
 void AppendFormatted(std::u16string& text, const std::string& format, const std::tm& tm) {
-    if (format.empty()) return;
+    if (format.empty() || AppendNumericPattern(text, format, tm)) return;
     char buffer[256];
     const std::size_t n = std::strftime(buffer, sizeof buffer, format.c_str(), &tm);
     platform::AppendUtf16(text, std::string_view(buffer, n));

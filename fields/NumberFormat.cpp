@@ -1,5 +1,7 @@
 #include "fields/NumberFormat.h"
 
+#include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -40,9 +42,16 @@ void AppendGeneralFloat(std::u16string& text, double value, int precision, char1
         text += u'0';
         return;
     }
-    // printf rounds the exact binary value to `precision` digits, halves to even.
+    // The exact binary value rounded to `precision` digits, halves to even, as printf's %e.
+    // When the shortest text that reads back as the value has no more digits than that, it
+    // is that rounding already (a double is finer than 15 or more digits), and much cheaper.
     char buffer[64];
-    std::snprintf(buffer, sizeof buffer, "%.*e", precision - 1, std::fabs(value));
+    auto result = std::to_chars(buffer, buffer + sizeof buffer, std::fabs(value), std::chars_format::scientific);
+    const char* mark = std::find(buffer, result.ptr, 'e');
+    const long shortestDigits = (mark - buffer) - (mark - buffer > 1 ? 1 : 0);
+    if (shortestDigits > precision)
+        result = std::to_chars(buffer, buffer + sizeof buffer, std::fabs(value), std::chars_format::scientific, precision - 1);
+    *result.ptr = '\0';
     char digits[32];
     int n = 0;
     const char* p = buffer;

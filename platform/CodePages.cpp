@@ -16,10 +16,21 @@ namespace korvane::platform {
 
 namespace {
 
-const SingleByteCodePage* FindTable(std::uint32_t codePage) {
+const SingleByteCodePage* FindTableUncached(std::uint32_t codePage) {
     for (std::size_t i = 0; i < kSingleByteCodePageCount; ++i)
         if (kSingleByteCodePages[i].number == codePage) return &kSingleByteCodePages[i];
     return nullptr;
+}
+
+// Conversions come in long runs of one code page: remember the last one looked up.
+const SingleByteCodePage* FindTable(std::uint32_t codePage) {
+    thread_local std::uint32_t lastCodePage = 0;
+    thread_local const SingleByteCodePage* lastTable = nullptr;
+    if (codePage != lastCodePage || lastCodePage == 0) {
+        lastTable = FindTableUncached(codePage);
+        lastCodePage = codePage;
+    }
+    return lastTable;
 }
 
 // Reverse tables are built on first use: character -> byte, -1 where the page has none.
@@ -30,7 +41,7 @@ struct ReverseTable {
     std::unique_ptr<std::int16_t[]> map;
 };
 
-const std::int16_t* Reverse(const SingleByteCodePage& page) {
+const std::int16_t* BuildReverse(const SingleByteCodePage& page) {
     static std::array<ReverseTable, 64> tables;
     const std::size_t index = static_cast<std::size_t>(&page - kSingleByteCodePages);
     ReverseTable& t = tables.at(index);
@@ -46,6 +57,16 @@ const std::int16_t* Reverse(const SingleByteCodePage& page) {
             }
     });
     return t.map.get();
+}
+
+const std::int16_t* Reverse(const SingleByteCodePage& page) {
+    thread_local const SingleByteCodePage* lastPage = nullptr;
+    thread_local const std::int16_t* lastMap = nullptr;
+    if (&page != lastPage) {
+        lastMap = BuildReverse(page);
+        lastPage = &page;
+    }
+    return lastMap;
 }
 
 struct DoubleBytePage {
@@ -149,9 +170,12 @@ bool MultiByteToWide(std::uint32_t codePage, std::span<const std::uint8_t> bytes
 bool WideToMultiByte(std::uint32_t codePage, std::u16string_view text, std::string& out) {
     if (const SingleByteCodePage* page = FindTable(codePage)) {
         const std::int16_t* reverse = Reverse(*page);
+        const std::size_t start = out.size();
+        out.resize(start + text.size());
+        char* dest = out.data() + start;
         for (char16_t c : text) {
             const std::int16_t b = reverse[c];
-            out += b < 0 ? '?' : static_cast<char>(b);
+            *dest++ = b < 0 ? '?' : static_cast<char>(b);
         }
         return true;
     }

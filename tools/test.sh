@@ -16,3 +16,18 @@ export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
 export LSAN_OPTIONS="suppressions=$PWD/tools/lsan.supp:print_suppressions=0"
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 ctest --test-dir build-asan --output-on-failure --no-tests=error -j"$jobs"
+
+# Fuzzing under the sanitizers: the kept findings first, then 60 seconds per target.
+CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKORVANE_FUZZ=ON -DKORVANE_BUILD_APP=OFF \
+  -DKORVANE_BUILD_TESTS=OFF -DKORVANE_BUILD_BENCH=OFF >/dev/null
+cmake --build build-fuzz -j"$jobs"
+python3 tools/make_fuzz_seeds.py ../shared/corpus samples build-fuzz/seeds
+fuzz_seconds="${KORVANE_FUZZ_SECONDS:-60}"
+for target in table value; do
+  binary=build-fuzz/fuzz/Fuzz$([ "$target" = table ] && echo Table || echo FieldValue)
+  mkdir -p "build-fuzz/corpus/$target" "build-fuzz/findings"
+  if compgen -G "fuzz/regressions/$target/*" >/dev/null; then "$binary" fuzz/regressions/$target/*; fi
+  "$binary" -max_total_time="$fuzz_seconds" -max_len=70000 -print_final_stats=1 \
+    -artifact_prefix="build-fuzz/findings/$target-" "build-fuzz/corpus/$target" "build-fuzz/seeds/$target"
+done
+echo "fuzz: 2 passed, 0 failed"

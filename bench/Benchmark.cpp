@@ -1,0 +1,317 @@
+// Benchmark: builds large tables from a seed, converts them with dbf2xml in both modes and
+// measures speed and peak memory against two floors of plain reading and writing.
+//
+//   korvane_bench [--dbf2xml PATH] [--dir DIR] [--runs N] [--small-only]
+//   korvane_bench floor-records TABLE BYTES   (one positioned read per record)
+//   korvane_bench floor-blocks TABLE BYTES    (64 KiB reads)
+#include <fcntl.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <random>
+#include <string>
+#include <vector>
+
+namespace {
+
+namespace fs = std::filesystem;
+constexpr std::size_t kBlock = 64 * 1024;
+
+// ---- table generation ------------------------------------------------------------------
+
+struct Field {
+    const char* name;
+    char type;
+    int width;
+    int precision;
+    std::uint8_t flags = 0;
+};
+
+void PutLe(std::string& s, std::uint64_t v, int bytes) {
+    for (int i = 0; i < bytes; ++i) s += static_cast<char>((v >> (8 * i)) & 0xFF);
+}
+
+std::string Header(std::uint8_t version, const std::vector<Field>& fields, std::uint32_t records, int& recordLength) {
+    recordLength = 1;
+    for (const auto& f : fields) recordLength += f.width;
+    const int headerLength = 32 + 32 * static_cast<int>(fields.size()) + 1 + (version == 0x30 ? 263 : 0);
+    std::string h;
+    h += static_cast<char>(version);
+    h += "\x7E\x0C\x01";
+    PutLe(h, records, 4);
+    PutLe(h, static_cast<std::uint64_t>(headerLength), 2);
+    PutLe(h, static_cast<std::uint64_t>(recordLength), 2);
+    h += std::string(17, '\0');
+    h += version == 0x30 ? '\xC8' : '\0';
+    h += std::string(2, '\0');
+    for (const auto& f : fields) {
+        std::string name = f.name;
+        name.resize(11, '\0');
+        h += name;
+        h += f.type;
+        h += std::string(4, '\0');
+        h += static_cast<char>(f.width);
+        h += static_cast<char>(f.precision);
+        h += static_cast<char>(f.flags);
+        h += std::string(13, '\0');
+    }
+    h += '\x0D';
+    h.resize(static_cast<std::size_t>(headerLength), '\0');
+    return h;
+}
+
+const char* kAscii[] = {"Novak", "Svoboda", "Dvorak", "Cerny", "Prochazka", "Kucera", "Vesely", "Horak"};
+// Czech words in Windows-1250 and in code page 852.
+const char* kWin1250[] = {"P\xF8\xEDli\x9A \xBElu\x9Dou\xE8k\xFD k\xF9\xF2", "\xC8" "esk\xE9 Bud\xECjovice", "\xDAst\xED nad Labem", "Plze\xF2"};
+const char* kCp852[] = {"P\xFD\xA1li\xE7 \xA7lu\x9Cou\x9Fk\xEC k\x85\xE5", "\xAC" "esk\x82 Bud\xD8jovice", "\xE9st\xA1 nad Labem", "Plze\xE5"};
+
+std::string Pad(const std::string& s, int width, bool right = false) {
+    if (static_cast<int>(s.size()) >= width) return s.substr(0, static_cast<std::size_t>(width));
+    const std::string fill(static_cast<std::size_t>(width) - s.size(), ' ');
+    return right ? fill + s : s + fill;
+}
+
+void WriteDbase(const std::string& path, std::uint64_t bytes, std::uint32_t seed) {
+    const std::vector<Field> fields = {{"JMENO", 'C', 20, 0},  {"ULICE", 'C', 30, 0},  {"MESTO", 'C', 30, 0},
+                                       {"KOD", 'C', 10, 0},    {"CASTKA", 'N', 12, 2}, {"POCET", 'N', 8, 0},
+                                       {"KURZ", 'N', 12, 4},   {"DATUM", 'D', 8, 0},   {"AKTIVNI", 'L', 1, 0},
+                                       {"ZMENA", 'D', 8, 0},   {"SKUPINA", 'N', 4, 0}, {"POZN", 'C', 15, 0}};
+    int recordLength = 0;
+    Header(0x03, fields, 0, recordLength);
+    const auto records = static_cast<std::uint32_t>(bytes / static_cast<std::uint64_t>(recordLength));
+    std::string out = Header(0x03, fields, records, recordLength);
+    std::mt19937 rng(seed);
+    FILE* f = std::fopen(path.c_str(), "wb");
+    std::fwrite(out.data(), 1, out.size(), f);
+    std::string rec;
+    char buf[64];
+    for (std::uint32_t i = 0; i < records; ++i) {
+        rec.clear();
+        rec += rng() % 50 == 0 ? '*' : ' ';
+        rec += Pad(std::string(kAscii[rng() % 8]) + " " + std::to_string(rng() % 1000), 20);
+        rec += Pad(kWin1250[rng() % 4], 30);
+        rec += Pad(kCp852[rng() % 4], 30);
+        rec += Pad(std::to_string(rng() % 100000), 10);
+        std::snprintf(buf, sizeof buf, "%.2f", (static_cast<int>(rng() % 2000000) - 1000000) / 100.0);
+        rec += Pad(buf, 12, true);
+        rec += Pad(std::to_string(rng() % 10000000), 8, true);
+        std::snprintf(buf, sizeof buf, "%.4f", (rng() % 100000000) / 10000.0);
+        rec += Pad(buf, 12, true);
+        std::snprintf(buf, sizeof buf, "%04u%02u%02u", static_cast<unsigned>(1950 + rng() % 75), static_cast<unsigned>(1 + rng() % 12), static_cast<unsigned>(1 + rng() % 28));
+        rec += buf;
+        rec += rng() % 2 ? 'T' : 'F';
+        std::snprintf(buf, sizeof buf, "%04u%02u%02u", static_cast<unsigned>(2000 + rng() % 25), static_cast<unsigned>(1 + rng() % 12), static_cast<unsigned>(1 + rng() % 28));
+        rec += buf;
+        rec += Pad(std::to_string(rng() % 100), 4, true);
+        rec += Pad(rng() % 3 ? "" : "pozn\xE1mka", 15);
+        std::fwrite(rec.data(), 1, rec.size(), f);
+    }
+    std::fputc(0x1A, f);
+    std::fclose(f);
+}
+
+void WriteFoxPro(const std::string& path, std::uint64_t bytes, std::uint32_t seed) {
+    const std::vector<Field> fields = {{"NAZEV", 'C', 40, 0, 0x02}, {"MNOZSTVI", 'I', 4, 0},   {"CENA", 'Y', 8, 4},
+                                       {"CAS", 'T', 8, 0},          {"VAHA", 'B', 8, 2},        {"SLEVA", 'N', 8, 2, 0x02},
+                                       {"SKLADEM", 'L', 1, 0},      {"POPIS", 'M', 4, 0, 0x02}, {"_NullFlags", '0', 1, 0, 0x07}};
+    int recordLength = 0;
+    Header(0x30, fields, 0, recordLength);
+    const auto records = static_cast<std::uint32_t>(bytes / static_cast<std::uint64_t>(recordLength + 40));
+    std::string out = Header(0x30, fields, records, recordLength);
+    std::mt19937 rng(seed);
+    FILE* f = std::fopen(path.c_str(), "wb");
+    FILE* memo = std::fopen((path.substr(0, path.size() - 4) + ".fpt").c_str(), "wb");
+    std::fwrite(out.data(), 1, out.size(), f);
+    // FoxPro memo header: next free block (big-endian), block length 64 at offset 6.
+    std::string mh(512, '\0');
+    mh[6] = 0;
+    mh[7] = 64;
+    std::fwrite(mh.data(), 1, mh.size(), memo);
+    std::uint32_t nextBlock = 512 / 64;
+    std::string rec;
+    for (std::uint32_t i = 0; i < records; ++i) {
+        rec.clear();
+        rec += rng() % 50 == 0 ? '*' : ' ';
+        rec += Pad(std::string(kWin1250[rng() % 4]) + " " + std::to_string(rng() % 100000), 40);
+        PutLe(rec, rng() % 100000, 4);
+        PutLe(rec, static_cast<std::uint64_t>(static_cast<std::int64_t>(rng() % 100000000) - 50000000), 8);
+        PutLe(rec, 2451545 + rng() % 9000, 4);
+        PutLe(rec, rng() % 86400000, 4);
+        const double weight = (rng() % 100000) / 100.0;
+        std::uint64_t bits;
+        std::memcpy(&bits, &weight, 8);
+        PutLe(rec, bits, 8);
+        rec += Pad(std::to_string(rng() % 100) + ".50", 8, true);
+        rec += rng() % 2 ? 'T' : 'F';
+        std::uint32_t block = 0;
+        if (rng() % 3 == 0) {
+            std::string text = "Popis polo\x9Eky " + std::to_string(i) + ": " + std::string(20 + rng() % 100, 'x');
+            std::string m;
+            for (int k = 3; k >= 0; --k) m += static_cast<char>((1u >> (8 * k)) & 0xFF);
+            for (int k = 3; k >= 0; --k) m += static_cast<char>((text.size() >> (8 * k)) & 0xFF);
+            m += text;
+            m.resize((m.size() + 63) / 64 * 64, '\0');
+            std::fwrite(m.data(), 1, m.size(), memo);
+            block = nextBlock;
+            nextBlock += static_cast<std::uint32_t>(m.size() / 64);
+        }
+        PutLe(rec, block, 4);
+        rec += static_cast<char>(rng() % 8 == 0 ? 0x01 : 0x00);
+        std::fwrite(rec.data(), 1, rec.size(), f);
+    }
+    std::fclose(f);
+    std::fclose(memo);
+}
+
+// ---- measuring -------------------------------------------------------------------------
+
+struct Measure {
+    double seconds;
+    long maxRssKb;
+};
+
+Measure RunChild(const std::vector<std::string>& argv) {
+    const auto start = std::chrono::steady_clock::now();
+    const pid_t pid = fork();
+    if (pid == 0) {
+        std::vector<char*> args;
+        for (const auto& a : argv) args.push_back(const_cast<char*>(a.c_str()));
+        args.push_back(nullptr);
+        const int devnull = open("/dev/null", O_WRONLY);
+        dup2(devnull, STDERR_FILENO);
+        execv(args[0], args.data());
+        _exit(127);
+    }
+    int status = 0;
+    rusage usage {};
+    wait4(pid, &status, 0, &usage);
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) std::fprintf(stderr, "command failed: %s\n", argv[0].c_str());
+    return {seconds, usage.ru_maxrss};
+}
+
+Measure Median(const std::vector<std::string>& argv, int runs) {
+    std::vector<Measure> m;
+    for (int i = 0; i < runs; ++i) m.push_back(RunChild(argv));
+    std::sort(m.begin(), m.end(), [](const Measure& a, const Measure& b) { return a.seconds < b.seconds; });
+    Measure result = m[m.size() / 2];
+    for (const auto& x : m) result.maxRssKb = std::max(result.maxRssKb, x.maxRssKb);
+    return result;
+}
+
+// Writes `bytes` bytes of output in 64 KiB writes, as the floors do.
+void WriteOutput(std::uint64_t bytes) {
+    const std::string out = "/tmp/korvane-floor-" + std::to_string(getpid());
+    const int fd = open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    std::vector<char> block(kBlock, 'x');
+    while (bytes > 0) {
+        const std::size_t n = static_cast<std::size_t>(std::min<std::uint64_t>(bytes, kBlock));
+        if (write(fd, block.data(), n) < 0) break;
+        bytes -= n;
+    }
+    close(fd);
+    unlink(out.c_str());
+}
+
+int FloorRecords(const char* table, std::uint64_t outBytes) {
+    const int fd = open(table, O_RDONLY);
+    std::uint8_t header[32];
+    if (pread(fd, header, 32, 0) != 32) return 1;
+    const int headerLength = header[8] | (header[9] << 8);
+    const int recordLength = header[10] | (header[11] << 8);
+    struct stat st {};
+    fstat(fd, &st);
+    std::vector<char> record(static_cast<std::size_t>(recordLength));
+    std::uint64_t sum = 0;
+    for (off_t at = headerLength; at + recordLength <= st.st_size; at += recordLength) {
+        if (pread(fd, record.data(), record.size(), at) != recordLength) break;
+        sum += static_cast<unsigned char>(record[0]);
+    }
+    close(fd);
+    WriteOutput(outBytes);
+    return sum == 1 ? 1 : 0;
+}
+
+int FloorBlocks(const char* table, std::uint64_t outBytes) {
+    const int fd = open(table, O_RDONLY);
+    std::vector<char> block(kBlock);
+    std::uint64_t sum = 0;
+    ssize_t n;
+    while ((n = read(fd, block.data(), block.size())) > 0) sum += static_cast<unsigned char>(block[0]);
+    close(fd);
+    WriteOutput(outBytes);
+    return sum == 1 ? 1 : 0;
+}
+
+std::uint64_t FileSize(const std::string& path) {
+    std::error_code ec;
+    const auto s = fs::file_size(path, ec);
+    return ec ? 0 : s;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc == 4 && std::string(argv[1]) == "floor-records") return FloorRecords(argv[2], std::stoull(argv[3]));
+    if (argc == 4 && std::string(argv[1]) == "floor-blocks") return FloorBlocks(argv[2], std::stoull(argv[3]));
+    std::string dbf2xml = (fs::path(argv[0]).parent_path() / "../cli/dbf2xml").string();
+    std::string dir = "bench-data";
+    int runs = 3;
+    bool smallOnly = false;
+    for (int i = 1; i < argc; ++i) {
+        const std::string a = argv[i];
+        if (a == "--dbf2xml" && i + 1 < argc) dbf2xml = argv[++i];
+        else if (a == "--dir" && i + 1 < argc) dir = argv[++i];
+        else if (a == "--runs" && i + 1 < argc) runs = std::stoi(argv[++i]);
+        else if (a == "--small-only") smallOnly = true;
+        else {
+            std::fprintf(stderr, "usage: %s [--dbf2xml PATH] [--dir DIR] [--runs N] [--small-only]\n", argv[0]);
+            return 2;
+        }
+    }
+    fs::create_directories(dir);
+    struct Table {
+        std::string name;
+        std::string path;
+    };
+    std::vector<Table> tables = {{"dBase III 1 MB", dir + "/small.dbf"}};
+    if (!FileSize(tables[0].path)) WriteDbase(tables[0].path, 1 << 20, 7);
+    if (!smallOnly) {
+        tables.push_back({"dBase III 200 MB", dir + "/dbase.dbf"});
+        tables.push_back({"FoxPro 100 MB + .fpt", dir + "/foxpro.dbf"});
+        if (!FileSize(tables[1].path)) WriteDbase(tables[1].path, 200ull << 20, 42);
+        if (!FileSize(tables[2].path)) WriteFoxPro(tables[2].path, 100ull << 20, 43);
+    }
+    const std::string self = fs::absolute(argv[0]).string();
+    std::printf("| table | mode | table MB/s | records/s | document MB | peak RSS MB | time s | floor s | ratio |\n");
+    std::printf("|---|---|---|---|---|---|---|---|---|\n");
+    for (const Table& t : tables) {
+        const std::uint64_t tableBytes = FileSize(t.path);
+        const int fd = open(t.path.c_str(), O_RDONLY);
+        std::uint8_t header[32] = {};
+        if (pread(fd, header, 32, 0) != 32) return 1;
+        close(fd);
+        const std::uint32_t records = header[4] | (header[5] << 8) | (header[6] << 16) | (static_cast<std::uint32_t>(header[7]) << 24);
+        const std::string xml = dir + "/out.xml";
+        for (const std::string mode : {"default", "exclusive"}) {
+            std::vector<std::string> cmd = {dbf2xml, "-q", "-o", xml, t.path};
+            if (mode == "exclusive") cmd.insert(cmd.begin() + 1, "--exclusive");
+            const Measure m = Median(cmd, runs);
+            const std::uint64_t docBytes = FileSize(xml);
+            const Measure floor = Median({self, mode == "default" ? "floor-records" : "floor-blocks", t.path, std::to_string(docBytes)}, runs);
+            std::printf("| %s | %s | %.1f | %.0f | %.1f | %.1f | %.2f | %.2f | %.2f |\n", t.name.c_str(), mode.c_str(),
+                        tableBytes / 1048576.0 / m.seconds, records / m.seconds, docBytes / 1048576.0, m.maxRssKb / 1024.0,
+                        m.seconds, floor.seconds, m.seconds / floor.seconds);
+            std::fflush(stdout);
+        }
+    }
+    return 0;
+}
