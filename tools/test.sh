@@ -9,6 +9,9 @@ jobs="$(nproc)"
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build -j"$jobs"
 ctest --test-dir build --output-on-failure --no-tests=error -j"$jobs"
+if [ "$(id -u)" -eq 0 ] && [ -z "${KORVANE_SKIP_DEB_CHECK:-}" ]; then
+  tools/check-deb.sh build
+fi
 
 cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DKORVANE_SANITIZE=ON >/dev/null
 cmake --build build-asan -j"$jobs"
