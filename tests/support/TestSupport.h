@@ -2,6 +2,7 @@
 #pragma once
 
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -42,12 +43,17 @@ public:
     void SetVisible(Control c, bool v) override { events.push_back({"visible", static_cast<int>(c), {}, v ? 1 : 0, 0}); }
     void SetText(Control c, const std::string& t) override { events.push_back({"text", static_cast<int>(c), t, 0, 0}); }
     void SetGaugeRange(int mn, int mx) override { events.push_back({"range", -1, {}, mn, mx}); }
-    void SetGaugeProgress(int p) override { events.push_back({"progress", -1, {}, p, 0}); }
+    void SetGaugeProgress(int p) override {
+        events.push_back({"progress", -1, {}, p, 0});
+        if (onProgress) onProgress(p);
+    }
     void ShowMessage(const std::string& t) override { events.push_back({"message", -1, t, 0, 0}); }
 
     std::vector<std::string> Messages() const;
     std::vector<std::string> Texts(Control c) const;
     std::vector<ViewEvent> events;
+    // Called before each row is written (with the row's number), for faults during the walk.
+    std::function<void(int)> onProgress;
 };
 
 // The settings the tests assume: Windows-1250 and 852, Czech locale, C-locale formats.

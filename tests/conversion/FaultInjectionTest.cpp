@@ -1,0 +1,198 @@
+// Faults during a run: files that change under the walk, failing output, hostile sizes.
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <fstream>
+
+#include "conversion/ConversionRun.h"
+#include "platform/Exception.h"
+#include "tests/support/TableBuilder.h"
+#include "tests/support/TestSupport.h"
+
+namespace korvane {
+namespace {
+
+using test::MemoBuilder;
+using test::TableBuilder;
+using test::TempDir;
+
+std::string Table(int records, const std::string& memoRef = "") {
+    TableBuilder b(0x83);
+    b.Field("A", 'C', 4).Field("M", 'M', 10);
+    for (int i = 0; i < records; ++i) b.Record({std::to_string(i), memoRef});
+    return b.Bytes();
+}
+
+int Rows(const std::string& xml) {
+    int rows = 0;
+    for (std::size_t at = xml.find("<row "); at != std::string::npos; at = xml.find("<row ", at + 1)) ++rows;
+    return rows;
+}
+
+TEST(FaultInjection, TableShrinkingDuringTheWalkEndsTheWalk) {
+    TempDir dir;
+    const std::string path = dir.Write("t.dbf", Table(100));
+    test::RecordingView view;
+    view.onProgress = [&](int row) {
+        if (row == 10) std::filesystem::resize_file(path, 32 + 2 * 32 + 1 + 15 * 20);
+    };
+    TableOwner owner;
+    ASSERT_TRUE(RunConversion(view, owner, path, dir.Path("t.xml")));
+    // Rows already counted keep coming from whatever the reads deliver; nothing crashes.
+    EXPECT_GE(Rows(dir.Read("t.xml")), 15);
+    EXPECT_LE(Rows(dir.Read("t.xml")), 100);
+}
+
+TEST(FaultInjection, TableGrowingDuringTheWalkIsWalkedToTheEnd) {
+    TempDir dir;
+    const std::string path = dir.Write("t.dbf", Table(5).substr(0, Table(5).size() - 1));  // no end marker
+    test::RecordingView view;
+    view.onProgress = [&](int row) {
+        if (row == 5) {
+            std::ofstream append(path, std::ios::binary | std::ios::app);
+            append << std::string(" 1000          ") + " 1001          ";
+        }
+    };
+    TableOwner owner;
+    ASSERT_TRUE(RunConversion(view, owner, path, dir.Path("t.xml")));
+    EXPECT_EQ(Rows(dir.Read("t.xml")), 7);
+}
+
+TEST(FaultInjection, MemoFileTruncatedDuringTheWalk) {
+    TempDir dir;
+    TableBuilder b(0x83);
+    b.Field("M", 'M', 10);
+    for (int i = 1; i <= 20; ++i) b.Record({std::to_string(i)});
+    const std::string path = dir.Write("t.dbf", b.Bytes());
+    MemoBuilder memo = MemoBuilder::Dbt(512);
+    for (int i = 1; i <= 20; ++i) memo.Block(i, "memo " + std::to_string(i) + "\x1A\x1A");
+    const std::string memoPath = dir.Write("t.dbt", memo.Bytes());
+    test::RecordingView view;
+    view.onProgress = [&](int row) {
+        if (row == 8) std::filesystem::resize_file(memoPath, 512 * 9 + 3);
+    };
+    TableOwner owner;
+    ASSERT_TRUE(RunConversion(view, owner, path, dir.Path("t.xml")));
+    const std::string xml = dir.Read("t.xml");
+    EXPECT_EQ(Rows(xml), 20);
+    EXPECT_NE(xml.find("M=\"memo 7\""), std::string::npos);
+    // Block 9 is cut after three bytes: the rest of the block reads as zero bytes, which are
+    // text in the terminated form and reach the document as U+FFFD.
+    EXPECT_NE(xml.find("M=\"mem\xEF\xBF\xBD"), std::string::npos);
+    EXPECT_NE(xml.find("<row M=\"\" />"), std::string::npos);
+}
+
+TEST(FaultInjection, TargetFolderRemovedBeforeTheRun) {
+    TempDir dir;
+    const std::string path = dir.Write("t.dbf", Table(3));
+    std::filesystem::create_directory(dir.Path("out"));
+    test::RecordingView view;
+    TableOwner owner;
+    std::filesystem::remove(dir.Path("out"));
+    try {
+        RunConversion(view, owner, path, dir.Path("out/t.xml"));
+        ADD_FAILURE();
+    } catch (const EInOutError& e) {
+        EXPECT_EQ(e.ErrorCode, 3);
+    }
+}
+
+TEST(FaultInjection, TableLockedByAnotherProgramIsRefusedInExclusiveMode) {
+    TempDir dir;
+    const std::string path = dir.Write("t.dbf", Table(3));
+    const int fd = ::open(path.c_str(), O_RDONLY);
+    ASSERT_EQ(::flock(fd, LOCK_EX), 0);
+    const pid_t child = ::fork();
+    if (child == 0) {
+        // Another process: the lock is the parent's.
+        test::RecordingView view;
+        TableOwner owner;
+        ConversionOptions options;
+        options.exclusive = true;
+        const bool converted = RunConversion(view, owner, path, dir.Path("t.xml"), options);
+        const bool refused = !converted && view.Messages().size() == 1 &&
+                             view.Messages()[0] == "Open DBF: Cannot open file \"" + path + "\". Resource temporarily unavailable";
+        ::_exit(refused ? 0 : 1);
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    ::close(fd);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+}
+
+TEST(FaultInjection, ExclusiveModeWritesTheCorrectedHeaderAtClose) {
+    TempDir dir;
+    std::string bytes = TableBuilder(0x03).Field("A", 'C', 2).HeaderRecordCount(9).Record({"x"}).Bytes();
+    const std::string path = dir.Write("t.dbf", bytes);
+    test::RecordingView view;
+    TableOwner owner;
+    ConversionOptions options;
+    options.exclusive = true;
+    ASSERT_TRUE(RunConversion(view, owner, path, dir.Path("t.xml"), options));
+    EXPECT_EQ(test::ReadFile(path).substr(4, 4), test::Le32(1));
+}
+
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool kAddressSanitizer = true;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+constexpr bool kAddressSanitizer = true;
+#else
+constexpr bool kAddressSanitizer = false;
+#endif
+#else
+constexpr bool kAddressSanitizer = false;
+#endif
+
+// Small hostile tables whose numbers claim huge sizes.
+std::vector<std::pair<std::string, std::pair<std::string, std::string>>> HostileTables() {
+    std::vector<std::pair<std::string, std::pair<std::string, std::string>>> tables;
+    // Largest header and record lengths with a tiny file.
+    tables.push_back({"sizes", {TableBuilder().Field("A", 'C', 255).HeaderSize(65535).RecordSize(65535).Bytes(), ""}});
+    // FoxPro character fields of 65,535 bytes each.
+    TableBuilder wide(0x30);
+    for (int i = 0; i < 20; ++i) wide.Field("F" + std::to_string(i), 'C', 65535);
+    tables.push_back({"wide", {wide.RawRecord("x").Bytes(), ""}});
+    // Memo lengths and block numbers far beyond the memo file.
+    TableBuilder memo(0x8B);
+    memo.LanguageId(0x57).Field("M", 'M', 10).Record({"1"}).Record({"2147483647"}).Record({"3"});
+    tables.push_back({"memo", {memo.Bytes(), MemoBuilder::Dbt(65535).DbtLengthForm(1, "x", 0xFFFFFFF0u).Bytes().substr(0, 1024)}});
+    TableBuilder fox(0x30);
+    fox.Field("M", 'M', 4).RawRecord(test::Le32(1)).RawRecord(test::Le32(0x7FFFFFFF));
+    tables.push_back({"fpt", {fox.Bytes(), MemoBuilder::Fpt(8).FptMemo(1, "y", 0x7FFFFFFFu).Bytes()}});
+    return tables;
+}
+
+TEST(ResourceLimits, HostileTablesConvertUnder256MegabytesOfAddressSpace) {
+    if (kAddressSanitizer) GTEST_SKIP() << "the address sanitizer reserves more address space than the limit";
+    for (const auto& [name, files] : HostileTables()) {
+        TempDir dir;
+        const std::string path = dir.Write("t.dbf", files.first);
+        if (!files.second.empty()) dir.Write(files.first[0] == 0x30 ? "t.fpt" : "t.dbt", files.second);
+        const pid_t child = ::fork();
+        if (child == 0) {
+            rlimit limit {256ull << 20, 256ull << 20};
+            ::setrlimit(RLIMIT_AS, &limit);
+            test::RecordingView view;
+            TableOwner owner;
+            try {
+                RunConversion(view, owner, path, dir.Path("t.xml"));
+            } catch (const Exception&) {
+            } catch (const std::bad_alloc&) {
+                ::_exit(3);
+            }
+            ::_exit(0);
+        }
+        int status = 0;
+        ::waitpid(child, &status, 0);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << name << " status " << status;
+    }
+}
+
+}  // namespace
+}  // namespace korvane
