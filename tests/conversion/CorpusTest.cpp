@@ -76,5 +76,48 @@ TEST(Corpus, EveryTableConvertsToWellFormedXml) {
     EXPECT_GT(converted, 50);
 }
 
+// Runs a command and returns what it prints.
+std::string Output(const std::string& command) {
+    std::string out;
+    if (FILE* p = ::popen(command.c_str(), "r")) {
+        char buffer[4096];
+        std::size_t n;
+        while ((n = std::fread(buffer, 1, sizeof buffer, p)) > 0) out.append(buffer, n);
+        ::pclose(p);
+    }
+    if (!out.empty() && out.back() == '\n') out.pop_back();  // xmllint ends its answer with a line
+    return out;
+}
+
+TEST(XmlParser, ReadsBackEveryEscapedValueAndName) {
+    ASSERT_EQ(std::system("xmllint --version >/dev/null 2>&1"), 0) << "xmllint (libxml2-utils) is needed";
+    test::TempDir dir;
+    // Values with every character the document escapes, and a name that is no XML name.
+    const std::vector<std::string> values = {"a&b", "<tag>", "say \"hi\"", "it's", "tab\there", "line\r\nbreak", "ctl\x01\x1F"};
+    std::string table = "\x03\x7E\x0C\x01";
+    table += std::string(1, static_cast<char>(values.size())) + std::string(3, '\0');
+    table += std::string("\x61\x00", 2) + std::string("\x15\x00", 2) + std::string(20, '\0');  // header 97, record 21
+    table += std::string("A B") + std::string(8, '\0') + "C" + std::string(4, '\0') + "\x14" + std::string(15, '\0');
+    table += std::string("A:B") + std::string(8, '\0') + "C" + std::string(4, '\0') + std::string(1, '\0') + std::string(15, '\0');
+    table += "\x0D";
+    for (const auto& v : values) {
+        std::string padded = v;
+        padded.resize(20, ' ');
+        table += " " + padded;
+    }
+    const std::string path = dir.Write("t.dbf", table);
+    std::ostringstream out, err;
+    ASSERT_EQ(cli::RunCli({"-q", "-o", dir.Path("t.xml"), path}, out, err, false), 0) << err.str();
+    const std::string xml = dir.Path("t.xml");
+    ASSERT_EQ(std::system(("xmllint --noout '" + xml + "'").c_str()), 0);
+    EXPECT_EQ(Output("xmllint --xpath 'string(//*[local-name()=\"attribute\"][1]/@name)' '" + xml + "'"), "A_B");
+    EXPECT_EQ(Output("xmllint --xpath 'string(//*[local-name()=\"attribute\"][2]/@name)' '" + xml + "'"), "A_B2");
+    const std::vector<std::string> expected = {"a&b", "<tag>", "say \"hi\"", "it's", "tab\there", "line\r\nbreak", "ctl\xEF\xBF\xBD\xEF\xBF\xBD"};
+    for (std::size_t i = 0; i < expected.size(); ++i) {
+        const std::string query = "xmllint --xpath 'string(/table/row[" + std::to_string(i + 1) + "]/@A_B)' '" + xml + "'";
+        EXPECT_EQ(Output(query), expected[i]) << i;
+    }
+}
+
 }  // namespace
 }  // namespace korvane
