@@ -24,14 +24,7 @@ bool IsNameChar(char32_t c) {
 // Splits UTF-16 into code points; an unpaired surrogate stays as its own value.
 std::vector<char32_t> CodePoints(const std::u16string& s) {
     std::vector<char32_t> out;
-    for (std::size_t i = 0; i < s.size(); ++i) {
-        if (platform::IsHighSurrogate(s[i]) && i + 1 < s.size() && platform::IsLowSurrogate(s[i + 1])) {
-            out.push_back(0x10000 + ((static_cast<char32_t>(s[i]) - 0xD800) << 10) + (static_cast<char32_t>(s[i + 1]) - 0xDC00));
-            ++i;
-        } else {
-            out.push_back(s[i]);
-        }
-    }
+    for (std::size_t i = 0; i < s.size(); ++i) out.push_back(platform::NextCodePoint(s, i));
     return out;
 }
 

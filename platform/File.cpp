@@ -64,11 +64,14 @@ void File::Close() noexcept {
     FFd = -1;
 }
 
-std::int64_t File::ReadAt(void* buffer, std::size_t count, std::int64_t offset) const {
-    auto* p = static_cast<char*>(buffer);
+namespace {
+// Repeats a transfer until `count` bytes are done, the file ends, or the system fails (-1);
+// interrupted calls are simply repeated.
+template <typename Transfer>
+std::int64_t TransferAll(std::size_t count, Transfer transfer) {
     std::size_t done = 0;
     while (done < count) {
-        const ssize_t n = ::pread(FFd, p + done, count - done, static_cast<off_t>(offset) + static_cast<off_t>(done));
+        const ssize_t n = transfer(done);
         if (n < 0) {
             if (errno == EINTR) continue;
             return -1;
@@ -77,36 +80,26 @@ std::int64_t File::ReadAt(void* buffer, std::size_t count, std::int64_t offset) 
         done += static_cast<std::size_t>(n);
     }
     return static_cast<std::int64_t>(done);
+}
+}  // namespace
+
+std::int64_t File::ReadAt(void* buffer, std::size_t count, std::int64_t offset) const {
+    auto* p = static_cast<char*>(buffer);
+    return TransferAll(count, [&](std::size_t done) {
+        return ::pread(FFd, p + done, count - done, static_cast<off_t>(offset) + static_cast<off_t>(done));
+    });
 }
 
 std::int64_t File::WriteAt(const void* buffer, std::size_t count, std::int64_t offset) const {
     const auto* p = static_cast<const char*>(buffer);
-    std::size_t done = 0;
-    while (done < count) {
-        const ssize_t n = ::pwrite(FFd, p + done, count - done, static_cast<off_t>(offset) + static_cast<off_t>(done));
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            return -1;
-        }
-        if (n == 0) break;
-        done += static_cast<std::size_t>(n);
-    }
-    return static_cast<std::int64_t>(done);
+    return TransferAll(count, [&](std::size_t done) {
+        return ::pwrite(FFd, p + done, count - done, static_cast<off_t>(offset) + static_cast<off_t>(done));
+    });
 }
 
 std::int64_t File::Write(const void* buffer, std::size_t count) const {
     const auto* p = static_cast<const char*>(buffer);
-    std::size_t done = 0;
-    while (done < count) {
-        const ssize_t n = ::write(FFd, p + done, count - done);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            return -1;
-        }
-        if (n == 0) break;
-        done += static_cast<std::size_t>(n);
-    }
-    return static_cast<std::int64_t>(done);
+    return TransferAll(count, [&](std::size_t done) { return ::write(FFd, p + done, count - done); });
 }
 
 std::int64_t File::Size() const {

@@ -16,4 +16,15 @@ std::u16string Utf8ToUtf16(std::string_view text);
 inline bool IsHighSurrogate(char16_t c) { return c >= 0xD800 && c <= 0xDBFF; }
 inline bool IsLowSurrogate(char16_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
 
+// The code point at `i`, joining a surrogate pair (and stepping `i` over its second half);
+// an unpaired surrogate is returned as it is.
+inline char32_t NextCodePoint(std::u16string_view text, std::size_t& i) {
+    const char16_t c = text[i];
+    if (IsHighSurrogate(c) && i + 1 < text.size() && IsLowSurrogate(text[i + 1])) {
+        ++i;
+        return 0x10000 + ((static_cast<char32_t>(c) - 0xD800) << 10) + (static_cast<char32_t>(text[i]) - 0xDC00);
+    }
+    return c;
+}
+
 }  // namespace korvane::platform
