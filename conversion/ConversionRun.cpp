@@ -138,13 +138,10 @@ struct RowWriter {
                 fields[i]->GetText(value);
             }
             // One write statement: ` NAME="`, the escaped value and the closing quote.
-            piece.clear();
+            piece = prefixes[i];
             AppendXmlAttributeValue(piece, value);
-            Write0UString(out, prefixes[i]);
-            Write0UString(out, piece);
-            Write0UString(out, u"\"");
-            _Flush(out);
-            IOTest();
+            piece += u'"';
+            WritePiece(out, piece);
         }
         WriteLine(out, u" />");
     }

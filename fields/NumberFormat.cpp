@@ -18,6 +18,50 @@ void AppendUnsigned(std::u16string& text, std::uint64_t v) {
     } while (v != 0);
     while (n > 0) text += digits[--n];
 }
+// Writes integer / 10^scale in the fixed form, or in the scientific form where the general
+// format wants it (below 1E-4).
+void AppendScaled(std::u16string& text, std::uint64_t integer, int scale, bool negative, char16_t decimalSeparator) {
+    char digits[24];
+    int n = 0;
+    do {
+        digits[n++] = static_cast<char>('0' + integer % 10);
+        integer /= 10;
+    } while (integer != 0);
+    std::reverse(digits, digits + n);
+    // Trailing zeros of the fraction go; those of the whole part stay.
+    int fractionDigits = scale;
+    while (fractionDigits > 0 && n > 1 && digits[n - 1] == '0') {
+        --n;
+        --fractionDigits;
+    }
+    const int exponent = n - fractionDigits;  // value = 0.d1d2... x 10^exponent
+    if (negative) text += u'-';
+    if (exponent < -3) {
+        int first = 0;
+        while (digits[first] == '0') ++first;
+        text += static_cast<char16_t>(digits[first]);
+        if (n - first > 1) {
+            text += decimalSeparator;
+            for (int i = first + 1; i < n; ++i) text += static_cast<char16_t>(digits[i]);
+        }
+        text += u"E-";
+        AppendUnsigned(text, static_cast<std::uint64_t>(fractionDigits - (n - first) + 1));
+        return;
+    }
+    if (exponent <= 0) {
+        text += u'0';
+        text += decimalSeparator;
+        for (int i = 0; i < -exponent; ++i) text += u'0';
+        for (int i = 0; i < n; ++i) text += static_cast<char16_t>(digits[i]);
+        return;
+    }
+    for (int i = 0; i < exponent; ++i) text += static_cast<char16_t>(digits[i]);
+    if (n > exponent) {
+        text += decimalSeparator;
+        for (int i = exponent; i < n; ++i) text += static_cast<char16_t>(digits[i]);
+    }
+}
+
 }  // namespace
 
 void AppendDecimal(std::u16string& text, std::int64_t value) {
@@ -41,6 +85,21 @@ void AppendGeneralFloat(std::u16string& text, double value, int precision, char1
     if (value == 0) {
         text += u'0';
         return;
+    }
+    // A value that a power of ten up to 10^7 makes a whole number below 10^15 has at most 15
+    // digits; as a double is finer than 15 digits, those digits are its rounding to 15 (or
+    // 19) digits. Values read from numeric fields are nearly always of this kind.
+    if (precision == 15) {
+        static constexpr double kScale[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7};
+        const double magnitude = std::fabs(value);
+        for (int k = 0; k < 8; ++k) {
+            const double scaled = magnitude * kScale[k];
+            if (scaled >= 1e15) break;
+            if (scaled == std::floor(scaled)) {
+                AppendScaled(text, static_cast<std::uint64_t>(scaled), k, value < 0, decimalSeparator);
+                return;
+            }
+        }
     }
     // The exact binary value rounded to `precision` digits, halves to even, as printf's %e.
     // When the shortest text that reads back as the value has no more digits than that, it
