@@ -30,16 +30,24 @@ int& InOutRes() {
     return code;
 }
 
+namespace {
+// The name of the file the last assignment or creation was about, for the message of code 3.
+std::string& LastFileName() {
+    thread_local std::string name;
+    return name;
+}
+}  // namespace
+
 int IOResult() {
     const int code = InOutRes();
     InOutRes() = 0;
     return code;
 }
 
-std::string InOutErrorMessage(int code) {
+std::string InOutErrorMessage(int code, const std::string& fileName) {
     switch (code) {
         case 2: return "The specified file was not found";
-        case 3: return "Invalid file name - %s";
+        case 3: return "Invalid file name - " + fileName;
         case 4: return "Too many open files";
         case 5: return "File access denied";
         case 100: return "Read beyond end of file";
@@ -52,7 +60,7 @@ std::string InOutErrorMessage(int code) {
 void IOTest() {
     if (InOutRes() == 0) return;
     const int code = IOResult();
-    throw EInOutError(InOutErrorMessage(code), code);
+    throw EInOutError(InOutErrorMessage(code, LastFileName()), code);
 }
 
 void AssignText(TTextRec& t, const std::string& path, std::uint32_t codePage) {
@@ -68,6 +76,7 @@ void AssignText(TTextRec& t, const std::string& path, std::uint32_t codePage) {
     t.FlushOnStatement = false;
     t.Name = platform::Utf8ToUtf16(path);
     t.Path = path;
+    LastFileName() = path;
     if (t.Name.size() > kMaxNameUnits) {
         t.Name.resize(kMaxNameUnits);
         t.Path = platform::Utf16ToUtf8(t.Name);
@@ -83,6 +92,7 @@ void SetTextBuf(TTextRec& t, char* buffer, std::size_t size) {
 
 void RewritText(TTextRec& t) {
     if (t.Mode != TextMode::Closed) Close(t);
+    LastFileName() = t.Path;
     platform::OsError error;
     if (!t.Handle.Open(t.Path, platform::FileAccess::CreateTruncate, error)) {
         t.Mode = TextMode::Closed;

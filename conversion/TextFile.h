@@ -50,7 +50,8 @@ int& InOutRes();
 int IOResult();
 // Raises the pending error, if any, as EInOutError.
 void IOTest();
-std::string InOutErrorMessage(int code);
+// The message for a code; code 3 names the file of the failed operation.
+std::string InOutErrorMessage(int code, const std::string& fileName = {});
 
 void AssignText(TTextRec& t, const std::string& path, std::uint32_t codePage);
 // Gives the file a buffer of the caller's own, which must outlive the file's use.

@@ -54,7 +54,7 @@ TEST(Cli, OutputOptionAndErrorsOfTheRun) {
     EXPECT_TRUE(std::filesystem::exists(dir.Path("other.xml")));
     const Result r = RunCommand({"-q", "-o", dir.Path("missing/x.xml"), t});
     EXPECT_EQ(r.status, 1);
-    EXPECT_EQ(r.err, "dbf2xml: " + t + ": Invalid file name - %s\n");
+    EXPECT_EQ(r.err, "dbf2xml: " + t + ": Invalid file name - " + dir.Path("missing/x.xml") + "\n");
 }
 
 TEST(Cli, BadArgumentsGiveUsage) {

@@ -192,7 +192,7 @@ TEST(ConversionRun, TargetInAMissingFolderOrAFolderFails) {
         std::string target;
         std::string message;
     };
-    for (const Case& c : {Case{dir.Path("missing/t.xml"), "Invalid file name - %s"}, Case{dir.Path("folder"), "File access denied"}}) {
+    for (const Case& c : {Case{dir.Path("missing/t.xml"), "Invalid file name - " + dir.Path("missing/t.xml")}, Case{dir.Path("folder"), "File access denied"}}) {
         test::RecordingView view;
         TableOwner owner;
         try {
