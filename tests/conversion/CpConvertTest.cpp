@@ -15,6 +15,8 @@ struct RepairCase {
     std::string repaired;
 };
 
+void PrintTo(const RepairCase& c, std::ostream* os) { *os << ::testing::PrintToString(c.text); }
+
 class CpRepairTest : public ::testing::TestWithParam<RepairCase> {};
 
 TEST_P(CpRepairTest, TestAndRepair) {

@@ -49,6 +49,10 @@ struct TextCase {
     std::string text;
 };
 
+void PrintTo(const TextCase& c, std::ostream* os) {
+    *os << "level " << int(c.version) << " type " << c.type << " width " << c.width << " expecting " << ::testing::PrintToString(c.text);
+}
+
 class FieldTextTest : public ::testing::TestWithParam<TextCase> {};
 
 TEST_P(FieldTextTest, RendersTheStoredValue) {

@@ -22,6 +22,10 @@ struct KindCase {
     int expectedPrecision;
 };
 
+void PrintTo(const KindCase& c, std::ostream* os) {
+    *os << "level " << int(c.version) << " type " << int(c.type) << " width " << c.width << " precision " << c.precision;
+}
+
 class FieldKindTest : public ::testing::TestWithParam<KindCase> {};
 
 TEST_P(FieldKindTest, KindSizeAndPrecisionFollowTheLetter) {
