@@ -3,7 +3,7 @@
 # when everything is already there.
 set -euo pipefail
 packages=(g++ cmake make pkg-config qt6-base-dev libgtest-dev libbenchmark-dev libxml2-utils clang
-          desktop-file-utils groff man-db dpkg-dev file python3)
+          desktop-file-utils groff man-db dpkg-dev file python3 libclang-rt-14-dev)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

@@ -15,5 +15,5 @@ build/cli/dbf2xml build/sample/adresy.dbf
 echo "No display: the window cannot open here. Converted the sample table with the command line:"
 echo "  build/cli/dbf2xml build/sample/adresy.dbf   ->  build/sample/adresy.xml"
 echo "Convert your own tables with:  build/cli/dbf2xml TABLE.dbf [-o OUT.xml]   (see --help)"
-head -c 600 build/sample/adresy.xml
+grep "<row" build/sample/adresy.xml
 echo
