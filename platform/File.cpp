@@ -29,6 +29,10 @@ bool File::Open(const std::string& path, FileAccess access, OsError& error) {
         case FileAccess::ReadOnly: flags |= O_RDONLY; break;
         case FileAccess::CreateTruncate: flags |= O_WRONLY | O_CREAT | O_TRUNC; break;
     }
+    // An existing file is opened without waiting, so that a named pipe given as a table does
+    // not block the open until some other program writes to it; reads then block as usual.
+    const bool existing = access != FileAccess::CreateTruncate;
+    if (existing) flags |= O_NONBLOCK;
     int fd;
     do {
         fd = ::open(path.c_str(), flags, 0666);
@@ -37,6 +41,7 @@ bool File::Open(const std::string& path, FileAccess access, OsError& error) {
         error = MakeOsError(errno, path);
         return false;
     }
+    if (existing) ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
     if (access == FileAccess::ReadWriteExclusive && ::flock(fd, LOCK_EX | LOCK_NB) != 0) {
         // Another program holds a lock on the file: report it as a sharing failure.
         const int e = errno == EWOULDBLOCK ? EWOULDBLOCK : errno;
