@@ -103,7 +103,7 @@ void WriteDbase(const std::string& path, std::uint64_t bytes, std::uint32_t seed
         std::snprintf(buf, sizeof buf, "%.2f", (static_cast<int>(rng() % 2000000) - 1000000) / 100.0);
         rec += Pad(buf, 12, true);
         rec += Pad(std::to_string(rng() % 10000000), 8, true);
-        std::snprintf(buf, sizeof buf, "%.4f", (rng() % 100000000) / 10000.0);
+        std::snprintf(buf, sizeof buf, "%.4f", static_cast<double>(rng() % 100000000) / 10000.0);
         rec += Pad(buf, 12, true);
         std::snprintf(buf, sizeof buf, "%04u%02u%02u", static_cast<unsigned>(1950 + rng() % 75), static_cast<unsigned>(1 + rng() % 12), static_cast<unsigned>(1 + rng() % 28));
         rec += buf;
@@ -145,7 +145,7 @@ void WriteFoxPro(const std::string& path, std::uint64_t bytes, std::uint32_t see
         PutLe(rec, static_cast<std::uint64_t>(static_cast<std::int64_t>(rng() % 100000000) - 50000000), 8);
         PutLe(rec, 2451545 + rng() % 9000, 4);
         PutLe(rec, rng() % 86400000, 4);
-        const double weight = (rng() % 100000) / 100.0;
+        const double weight = static_cast<double>(rng() % 100000) / 100.0;
         std::uint64_t bits;
         std::memcpy(&bits, &weight, 8);
         PutLe(rec, bits, 8);
@@ -308,7 +308,8 @@ int main(int argc, char** argv) {
             const std::uint64_t docBytes = FileSize(xml);
             const Measure floor = Median({self, mode == "default" ? "floor-records" : "floor-blocks", t.path, std::to_string(docBytes)}, runs);
             std::printf("| %s | %s | %.1f | %.0f | %.1f | %.1f | %.2f | %.2f | %.2f |\n", t.name.c_str(), mode.c_str(),
-                        tableBytes / 1048576.0 / m.seconds, records / m.seconds, docBytes / 1048576.0, m.maxRssKb / 1024.0,
+                        static_cast<double>(tableBytes) / 1048576.0 / m.seconds, records / m.seconds,
+                        static_cast<double>(docBytes) / 1048576.0, static_cast<double>(m.maxRssKb) / 1024.0,
                         m.seconds, floor.seconds, m.seconds / floor.seconds);
             std::fflush(stdout);
         }

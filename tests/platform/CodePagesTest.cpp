@@ -88,7 +88,7 @@ TEST(CodePages, TablesAgreeWithTheCLibrary) {
 }
 
 TEST(CodePages, UndefinedWindows1250BytesStandForThemselves) {
-    for (std::uint8_t b : {0x81, 0x83, 0x88, 0x90, 0x98}) {
+    for (std::uint8_t b : {std::uint8_t{0x81}, std::uint8_t{0x83}, std::uint8_t{0x88}, std::uint8_t{0x90}, std::uint8_t{0x98}}) {
         std::u16string wide;
         MultiByteToWide(1250, {&b, 1}, wide);
         EXPECT_EQ(wide, std::u16string(1, static_cast<char16_t>(b)));
