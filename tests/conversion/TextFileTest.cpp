@@ -113,6 +113,23 @@ TEST(TextFile, FullDiskIsReportedByTheStatementThatWroteTheBuffer) {
     IOTest();
 }
 
+TEST(TextFile, SingleCharactersAreCollectedInTheSystemCodePage) {
+    platform::PlatformSettings utf8System = test::DefaultTestSettings();
+    utf8System.ansiCodePage = 65001;
+    test::ScopedSettings scoped(utf8System);
+    TempDir dir;
+    TTextRec t;
+    AssignText(t, dir.Path("e"), 1250);
+    RewritText(t);
+    // Š as two UTF-8 bytes of the system code page, written one by one into a Windows-1250 file.
+    Write0Char(t, 0xC5);
+    Write0Char(t, 0xA0);
+    WriteLn(t);
+    Close(t);
+    IOTest();
+    EXPECT_EQ(dir.Read("e"), "\x8A\r\n");
+}
+
 TEST(TextFile, MessagesForKnownCodes) {
     EXPECT_EQ(InOutErrorMessage(2), "The specified file was not found");
     EXPECT_EQ(InOutErrorMessage(4), "Too many open files");
