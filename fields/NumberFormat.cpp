@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <limits>
 
 namespace korvane {
 
@@ -18,34 +19,21 @@ void AppendUnsigned(std::u16string& text, std::uint64_t v) {
     } while (v != 0);
     while (n > 0) text += digits[--n];
 }
-// Writes integer / 10^scale in the fixed form, or in the scientific form where the general
-// format wants it (below 1E-4).
-void AppendScaled(std::u16string& text, std::uint64_t integer, int scale, bool negative, char16_t decimalSeparator) {
-    char digits[24];
-    int n = 0;
-    do {
-        digits[n++] = static_cast<char>('0' + integer % 10);
-        integer /= 10;
-    } while (integer != 0);
-    std::reverse(digits, digits + n);
-    // Trailing zeros of the fraction go; those of the whole part stay.
-    int fractionDigits = scale;
-    while (fractionDigits > 0 && n > 1 && digits[n - 1] == '0') {
-        --n;
-        --fractionDigits;
-    }
-    const int exponent = n - fractionDigits;  // value = 0.d1d2... x 10^exponent
+// Writes 0.d1d2...dn x 10^exponent (digits without trailing zeros) in the general format:
+// scientific when the exponent is above `precision` or below -3, fixed otherwise.
+void AppendDigits(std::u16string& text, const char* digits, int n, int exponent, int precision, bool negative,
+                  char16_t decimalSeparator) {
     if (negative) text += u'-';
-    if (exponent < -3) {
-        int first = 0;
-        while (digits[first] == '0') ++first;
-        text += static_cast<char16_t>(digits[first]);
-        if (n - first > 1) {
+    if (exponent > precision || exponent < -3) {
+        text += static_cast<char16_t>(digits[0]);
+        if (n > 1) {
             text += decimalSeparator;
-            for (int i = first + 1; i < n; ++i) text += static_cast<char16_t>(digits[i]);
+            for (int i = 1; i < n; ++i) text += static_cast<char16_t>(digits[i]);
         }
-        text += u"E-";
-        AppendUnsigned(text, static_cast<std::uint64_t>(fractionDigits - (n - first) + 1));
+        text += u'E';
+        const int e = exponent - 1;
+        if (e < 0) text += u'-';
+        AppendUnsigned(text, static_cast<std::uint64_t>(std::abs(e)));
         return;
     }
     if (exponent <= 0) {
@@ -55,11 +43,24 @@ void AppendScaled(std::u16string& text, std::uint64_t integer, int scale, bool n
         for (int i = 0; i < n; ++i) text += static_cast<char16_t>(digits[i]);
         return;
     }
-    for (int i = 0; i < exponent; ++i) text += static_cast<char16_t>(digits[i]);
+    for (int i = 0; i < exponent; ++i) text += i < n ? static_cast<char16_t>(digits[i]) : u'0';
     if (n > exponent) {
         text += decimalSeparator;
         for (int i = exponent; i < n; ++i) text += static_cast<char16_t>(digits[i]);
     }
+}
+
+// The digits and exponent of integer / 10^scale (integer not zero).
+int ScaledDigits(std::uint64_t integer, int scale, char* digits, int& exponent) {
+    int n = 0;
+    do {
+        digits[n++] = static_cast<char>('0' + integer % 10);
+        integer /= 10;
+    } while (integer != 0);
+    std::reverse(digits, digits + n);
+    exponent = n - scale;
+    while (n > 1 && digits[n - 1] == '0') --n;
+    return n;
 }
 
 }  // namespace
@@ -96,7 +97,10 @@ void AppendGeneralFloat(std::u16string& text, double value, int precision, char1
             const double scaled = magnitude * kScale[k];
             if (scaled >= 1e15) break;
             if (scaled == std::floor(scaled)) {
-                AppendScaled(text, static_cast<std::uint64_t>(scaled), k, value < 0, decimalSeparator);
+                char digits[24];
+                int exponent = 0;
+                const int n = ScaledDigits(static_cast<std::uint64_t>(scaled), k, digits, exponent);
+                AppendDigits(text, digits, n, exponent, precision, value < 0, decimalSeparator);
                 return;
             }
         }
@@ -108,7 +112,8 @@ void AppendGeneralFloat(std::u16string& text, double value, int precision, char1
     auto result = std::to_chars(buffer, buffer + sizeof buffer, std::fabs(value), std::chars_format::scientific);
     const char* mark = std::find(buffer, result.ptr, 'e');
     const long shortestDigits = (mark - buffer) - (mark - buffer > 1 ? 1 : 0);
-    if (shortestDigits > precision)
+    // Subnormal values carry fewer digits than that, so they always take the long way.
+    if (shortestDigits > precision || std::fabs(value) < std::numeric_limits<double>::min())
         result = std::to_chars(buffer, buffer + sizeof buffer, std::fabs(value), std::chars_format::scientific, precision - 1);
     *result.ptr = '\0';
     char digits[32];
@@ -118,31 +123,7 @@ void AppendGeneralFloat(std::u16string& text, double value, int precision, char1
         if (*p >= '0' && *p <= '9') digits[n++] = *p;
     const int exponent = std::atoi(p + 1) + 1;  // value = 0.d1d2... x 10^exponent
     while (n > 1 && digits[n - 1] == '0') --n;
-    if (value < 0) text += u'-';
-    if (exponent > precision || exponent < -3) {
-        text += static_cast<char16_t>(digits[0]);
-        if (n > 1) {
-            text += decimalSeparator;
-            for (int i = 1; i < n; ++i) text += static_cast<char16_t>(digits[i]);
-        }
-        text += u'E';
-        const int e = exponent - 1;
-        if (e < 0) text += u'-';
-        AppendUnsigned(text, static_cast<std::uint64_t>(std::abs(e)));
-        return;
-    }
-    if (exponent <= 0) {
-        text += u'0';
-        text += decimalSeparator;
-        for (int i = 0; i < -exponent; ++i) text += u'0';
-        for (int i = 0; i < n; ++i) text += static_cast<char16_t>(digits[i]);
-        return;
-    }
-    for (int i = 0; i < exponent; ++i) text += i < n ? static_cast<char16_t>(digits[i]) : u'0';
-    if (n > exponent) {
-        text += decimalSeparator;
-        for (int i = exponent; i < n; ++i) text += static_cast<char16_t>(digits[i]);
-    }
+    AppendDigits(text, digits, n, exponent, precision, value < 0, decimalSeparator);
 }
 
 void AppendCurrency(std::u16string& text, std::int64_t value, char16_t decimalSeparator) {
