@@ -164,8 +164,6 @@ void TDbfFile::WriteHeader() {
     TPagedFile::WriteHeader();
 }
 
-int TDbfFile::ReadRecord(int n, std::uint8_t* dest) { return TPagedFile::ReadRecord(n, dest); }
-
 bool TDbfFile::IsRecordPresent(int n) {
     if (!IsSharedAccess() || n > FCachedRecordCount) FCachedRecordCount = GetRecordCount();
     return n >= 0 && n <= FCachedRecordCount;

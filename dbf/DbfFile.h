@@ -33,8 +33,6 @@ public:
     void Close();
     void ConstructFieldDefs();
     void WriteHeader() override;
-    // Record buffer from the file; returns the number of bytes read.
-    int ReadRecord(int n, std::uint8_t* dest) override;
     bool IsRecordPresent(int n);
 
     // Decodes field `column` of a record (see the value decoding); false means null.

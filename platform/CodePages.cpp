@@ -136,16 +136,6 @@ bool IsCodePageInstalled(std::uint32_t codePage) {
     return std::binary_search(v.begin(), v.end(), codePage);
 }
 
-const char16_t* SingleByteToUnicodeTable(std::uint32_t codePage) {
-    const SingleByteCodePage* page = FindTable(codePage);
-    return page ? page->toUnicode : nullptr;
-}
-
-int SingleByteFromUnicode(std::uint32_t codePage, char16_t c) {
-    const SingleByteCodePage* page = FindTable(codePage);
-    return page ? Reverse(*page)[c] : -1;
-}
-
 bool MultiByteToWide(std::uint32_t codePage, std::span<const std::uint8_t> bytes, std::u16string& out) {
     if (const SingleByteCodePage* page = FindTable(codePage)) {
         const std::size_t start = out.size();

@@ -34,9 +34,4 @@ bool IsDBCSLeadByte(std::uint32_t codePage, std::uint8_t byte);
 void OemToCharBuff(const std::uint8_t* source, std::uint8_t* dest, std::size_t length);
 void CharToOemBuff(const std::uint8_t* source, std::uint8_t* dest, std::size_t length);
 
-// Fast single-byte access for hot paths; null for a page without a table.
-const char16_t* SingleByteToUnicodeTable(std::uint32_t codePage);
-// Maps a character to its byte in a single-byte page, or -1.
-int SingleByteFromUnicode(std::uint32_t codePage, char16_t c);
-
 }  // namespace korvane::platform
