@@ -91,9 +91,14 @@ bool TDbfFile::GetFieldDataFromDef(const TDbfFieldDef& def, TFieldType kind, std
         offset >= source.size() ? std::span<const std::uint8_t>() : source.subspan(offset, std::min(size, source.size() - offset));
     // Binary forms read a fixed width; bytes the record lacks count as zero.
     std::array<std::uint8_t, 8> fixed {};
-    std::copy_n(field.begin(), std::min<std::size_t>(field.size(), 8), fixed.begin());
     const std::span<const std::uint8_t> bin(fixed);
     const bool foxPro = DbfVersion == xFoxPro;
+    switch (def.NativeFieldType) {
+        case 'I': case '+': case 'O': case '@': case 'T': case 'B': case 'Y': case 'M':
+            std::copy_n(field.begin(), std::min<std::size_t>(field.size(), 8), fixed.begin());
+            break;
+        default: break;
+    }
 
     switch (def.NativeFieldType) {
         case 'I':

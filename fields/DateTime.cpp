@@ -121,8 +121,9 @@ bool AppendNumericPattern(std::u16string& text, const std::string& format, const
     return false;
 }
 
-void AppendFormatted(std::u16string& text, const std::string& format, const std::tm& tm) {
+void AppendFormatted(std::u16string& text, const std::string& format, std::tm& tm) {
     if (format.empty() || AppendNumericPattern(text, format, tm)) return;
+    if (tm.tm_yday < 0) tm.tm_yday = DayNumberFromDate(tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday) - DayNumberFromDate(tm.tm_year + 1900, 1, 1);
     char buffer[256];
     const std::size_t n = std::strftime(buffer, sizeof buffer, format.c_str(), &tm);
     platform::AppendUtf16(text, std::string_view(buffer, n));
@@ -141,7 +142,7 @@ void AppendDateTimeText(std::u16string& text, TDateTime value, bool withTime) {
     tm.tm_mon = month - 1;
     tm.tm_mday = day;
     tm.tm_wday = static_cast<int>(((dayNumber % 7) + 7) % 7);  // day 1 was a Monday
-    tm.tm_yday = static_cast<int>(dayNumber - DayNumberFromDate(year, 1, 1));
+    tm.tm_yday = -1;  // computed by AppendFormatted when a pattern needs strftime
     tm.tm_hour = static_cast<int>(ms / 3600000);
     tm.tm_min = static_cast<int>(ms / 60000 % 60);
     tm.tm_sec = static_cast<int>(ms / 1000 % 60);
