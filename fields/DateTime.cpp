@@ -72,7 +72,8 @@ void SplitDateTime(TDateTime value, std::int64_t& dayNumber, std::int64_t& msOfD
 }
 
 namespace {
-void AppendNumber(std::u16string& text, int value, int width, char pad) {
+// Writes a number into `out`, padded to `width` with `pad` (none when pad is 0); returns the end.
+char16_t* PutNumber(char16_t* out, int value, int width, char pad) {
     char digits[16];
     int n = 0;
     unsigned v = static_cast<unsigned>(value < 0 ? -value : value);
@@ -80,45 +81,46 @@ void AppendNumber(std::u16string& text, int value, int width, char pad) {
         digits[n++] = static_cast<char>('0' + v % 10);
         v /= 10;
     } while (v != 0);
-    if (value < 0) text += u'-';
-    for (int i = n; i < width && pad != 0; ++i) text += static_cast<char16_t>(pad);
-    while (n > 0) text += static_cast<char16_t>(digits[--n]);
+    if (value < 0) *out++ = u'-';
+    for (int i = n; i < width && pad != 0; ++i) *out++ = static_cast<char16_t>(pad);
+    while (n > 0) *out++ = static_cast<char16_t>(digits[--n]);
+    return out;
 }
 
 // The numeric conversions of the usual date and time patterns, done here because strftime
 // costs more than the rest of a value's text; anything else goes to strftime.
 bool AppendNumericPattern(std::u16string& text, const std::string& format, const std::tm& tm) {
-    const std::size_t start = text.size();
+    char16_t buffer[128];
+    char16_t* out = buffer;
+    char16_t* const limit = buffer + sizeof buffer / sizeof buffer[0] - 16;
     for (std::size_t i = 0; i < format.size(); ++i) {
+        if (out > limit) return false;
         const char c = format[i];
         if (c != '%') {
-            if (static_cast<unsigned char>(c) >= 0x80) break;
-            text += static_cast<char16_t>(c);
+            if (static_cast<unsigned char>(c) >= 0x80) return false;
+            *out++ = static_cast<char16_t>(c);
             continue;
         }
-        if (++i >= format.size()) break;
+        if (++i >= format.size()) return false;
         char pad = '0';
         if (format[i] == '-' || format[i] == '_') {
             pad = format[i] == '-' ? 0 : ' ';
-            if (++i >= format.size()) break;
+            if (++i >= format.size()) return false;
         }
         switch (format[i]) {
-            case 'd': AppendNumber(text, tm.tm_mday, 2, pad); continue;
-            case 'e': AppendNumber(text, tm.tm_mday, 2, pad == '0' ? ' ' : pad); continue;
-            case 'm': AppendNumber(text, tm.tm_mon + 1, 2, pad); continue;
-            case 'Y': AppendNumber(text, tm.tm_year + 1900, 1, pad); continue;
-            case 'H': AppendNumber(text, tm.tm_hour, 2, pad); continue;
-            case 'M': AppendNumber(text, tm.tm_min, 2, pad); continue;
-            case 'S': AppendNumber(text, tm.tm_sec, 2, pad); continue;
-            case '%': text += u'%'; continue;
-            default: break;
+            case 'd': out = PutNumber(out, tm.tm_mday, 2, pad); break;
+            case 'e': out = PutNumber(out, tm.tm_mday, 2, pad == '0' ? ' ' : pad); break;
+            case 'm': out = PutNumber(out, tm.tm_mon + 1, 2, pad); break;
+            case 'Y': out = PutNumber(out, tm.tm_year + 1900, 1, pad); break;
+            case 'H': out = PutNumber(out, tm.tm_hour, 2, pad); break;
+            case 'M': out = PutNumber(out, tm.tm_min, 2, pad); break;
+            case 'S': out = PutNumber(out, tm.tm_sec, 2, pad); break;
+            case '%': *out++ = u'%'; break;
+            default: return false;
         }
-        text.resize(start);
-        return false;
     }
-    if (text.size() >= start && (format.empty() || format.back() != '%')) return true;
-    text.resize(start);
-    return false;
+    text.append(buffer, static_cast<std::size_t>(out - buffer));
+    return true;
 }
 
 void AppendFormatted(std::u16string& text, const std::string& format, std::tm& tm) {
