@@ -31,7 +31,7 @@ void TDbf::SetTableName(const std::string& value) {
 }
 
 void TDbf::SetFilePath(const std::string& value) {
-    if (Active()) throw EDatabaseError("Cannot perform this operation on an open dataset");
+    if (Active()) throw EDatabaseError(SDataSetOpen);
     FFilePath = value.empty() ? value : platform::IncludeTrailingPathDelimiter(value);
     if (platform::IsFullFilePath(value)) FFilePathFull = platform::IncludeTrailingPathDelimiter(value);
     else FFilePathFull = platform::GetCompletePath(platform::DbfBasePath(), FFilePath);

@@ -10,6 +10,7 @@ class EDatabaseError : public Exception {
 };
 
 inline constexpr const char* SDataSetClosed = "Cannot perform this operation on a closed dataset";
+inline constexpr const char* SDataSetOpen = "Cannot perform this operation on an open dataset";
 inline constexpr const char* SNotEditing = "Dataset not in edit or insert mode";
 inline constexpr const char* SInvalidFieldSize = "Invalid field size";
 inline constexpr const char* SInvalidTimeStamp = "'%d.%d' is not a valid timestamp";
