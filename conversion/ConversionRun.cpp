@@ -107,7 +107,9 @@ struct RowWriter {
 
     explicit RowWriter(dbf::TDbf& table) {
         for (const auto& field : table.Fields()) {
+            // Character values are read as stored: the repair below is the run's own.
             auto* text = dynamic_cast<TStringField*>(field.get());
+            if (text) text->Transliterate = false;
             stringFields.push_back(text);
             prefixes.push_back(u" " + field->FieldName + u"=\"");
         }
@@ -130,13 +132,8 @@ struct RowWriter {
         WritePiece(out, u"   <row");
         const auto& fields = table.Fields();
         for (std::size_t i = 0; i < fields.size(); ++i) {
-            if (TStringField* text = stringFields[i]) {
-                text->Transliterate = false;
-                text->GetText(value);
-                RepairCharacterValue();
-            } else {
-                fields[i]->GetText(value);
-            }
+            fields[i]->GetText(value);
+            if (stringFields[i]) RepairCharacterValue();
             // One write statement: ` NAME="`, the escaped value and the closing quote.
             piece = prefixes[i];
             AppendXmlAttributeValue(piece, value);

@@ -178,28 +178,8 @@ void WriteUtf8(TTextRec& t, std::u16string_view text) {
         }
         if (i == n) break;
         if (text[i] < 0x80) continue;
-        std::uint32_t c = text[i];
         char bytes[4];
-        std::size_t count;
-        if (c < 0x800) {
-            bytes[0] = static_cast<char>(0xC0 | (c >> 6));
-            bytes[1] = static_cast<char>(0x80 | (c & 0x3F));
-            count = 2;
-        } else if (platform::IsHighSurrogate(text[i]) && i + 1 < n && platform::IsLowSurrogate(text[i + 1])) {
-            c = 0x10000 + ((c - 0xD800) << 10) + (static_cast<std::uint32_t>(text[i + 1]) - 0xDC00);
-            ++i;
-            bytes[0] = static_cast<char>(0xF0 | (c >> 18));
-            bytes[1] = static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-            bytes[2] = static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-            bytes[3] = static_cast<char>(0x80 | (c & 0x3F));
-            count = 4;
-        } else {
-            if (c >= 0xD800 && c <= 0xDFFF) c = 0xFFFD;  // an unpaired surrogate
-            bytes[0] = static_cast<char>(0xE0 | (c >> 12));
-            bytes[1] = static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-            bytes[2] = static_cast<char>(0x80 | (c & 0x3F));
-            count = 3;
-        }
+        const std::size_t count = platform::EncodeUtf8(platform::NextCodePoint(text, i), bytes);
         ++i;
         if (!PutEncoded(t, bytes, count)) return;
     }

@@ -206,11 +206,16 @@ TGetResult TDbf::GetRecord(TRecordBuffer& buffer, TGetMode mode, bool /*check*/)
     return result;
 }
 
-bool TDbf::GetFieldData(TField& field, void* buffer, bool nativeFormat) {
+std::span<const std::uint8_t> TDbf::CurrentRecordBytes() const {
     const std::span<const std::uint8_t> record = CurrentRecord();
-    if (record.empty() || !FDbfFile) return false;
-    const auto size = static_cast<std::size_t>(FDbfFile->RecordSize());
-    return FDbfFile->GetFieldData(field.FieldNo - 1, field.DataType, record.first(std::min(size, record.size())), buffer, nativeFormat);
+    if (!FDbfFile) return {};
+    // The buffer holds one spare byte behind the record; values never see it.
+    return record.first(std::min(static_cast<std::size_t>(FDbfFile->RecordSize()), record.size()));
+}
+
+bool TDbf::GetFieldData(TField& field, void* buffer, bool nativeFormat) {
+    const std::span<const std::uint8_t> record = CurrentRecordBytes();
+    return !record.empty() && FDbfFile->GetFieldData(field.FieldNo - 1, field.DataType, record, buffer, nativeFormat);
 }
 
 TBlobStream* TDbf::CreateBlobStream(TField& field, TBlobStreamMode mode) {
@@ -223,10 +228,8 @@ TBlobStream* TDbf::CreateBlobStream(TField& field, TBlobStreamMode mode) {
     TDbfBlobStream* stream = slot->AddReference();
     // The memo reference, asked for as an integer in non-native form.
     std::int32_t block = 0;
-    const std::span<const std::uint8_t> record = CurrentRecord();
-    const auto size = static_cast<std::size_t>(FDbfFile->RecordSize());
-    const bool present = !record.empty() &&
-                         FDbfFile->GetFieldData(i, ftInteger, record.first(std::min(size, record.size())), &block, false);
+    const std::span<const std::uint8_t> record = CurrentRecordBytes();
+    const bool present = !record.empty() && FDbfFile->GetFieldData(i, ftInteger, record, &block, false);
     if (!present) {
         if (!stream->Dirty()) {
             stream->Data().clear();

@@ -71,6 +71,8 @@ protected:
     TGetResult ReadCurrentRecord(TRecordBuffer& buffer, bool& acceptable);
 
 private:
+    // The current record's bytes (without the buffer's spare byte); empty when there is none.
+    std::span<const std::uint8_t> CurrentRecordBytes() const;
     void GetFieldDefsFromDbfFieldDefs();
     void RunLanguageWarning();
 

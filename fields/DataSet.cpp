@@ -40,7 +40,8 @@ void TDataSet::Next() {
     if (FEof) return;
     FBof = false;
     FEof = false;
-    const int spare = FRecordsHeld > 0 ? 1 - FActiveIndex : FActiveIndex;
+    // Not at the end means a record is held: the other buffer is the spare one.
+    const int spare = 1 - FActiveIndex;
     if (GetRecord(FBuffers[spare], gmNext, true) == grOK) {
         FActiveIndex = spare;
         FRecordsHeld = 1;

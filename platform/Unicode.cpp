@@ -5,36 +5,11 @@
 namespace korvane::platform {
 
 void AppendUtf8(std::string& out, std::u16string_view text) {
-    const std::size_t n = text.size();
     const std::size_t start = out.size();
-    out.resize(start + 3 * n);  // no UTF-16 unit needs more than three bytes
-    auto* dest = reinterpret_cast<unsigned char*>(out.data() + start);
-    for (std::size_t i = 0; i < n; ++i) {
-        std::uint32_t c = text[i];
-        if (c < 0x80) {
-            *dest++ = static_cast<unsigned char>(c);
-            continue;
-        }
-        if (c < 0x800) {
-            *dest++ = static_cast<unsigned char>(0xC0 | (c >> 6));
-            *dest++ = static_cast<unsigned char>(0x80 | (c & 0x3F));
-            continue;
-        }
-        if (IsHighSurrogate(text[i]) && i + 1 < n && IsLowSurrogate(text[i + 1])) {
-            c = 0x10000 + ((c - 0xD800) << 10) + (static_cast<std::uint32_t>(text[i + 1]) - 0xDC00);
-            ++i;
-            *dest++ = static_cast<unsigned char>(0xF0 | (c >> 18));
-            *dest++ = static_cast<unsigned char>(0x80 | ((c >> 12) & 0x3F));
-            *dest++ = static_cast<unsigned char>(0x80 | ((c >> 6) & 0x3F));
-            *dest++ = static_cast<unsigned char>(0x80 | (c & 0x3F));
-            continue;
-        }
-        if (c >= 0xD800 && c <= 0xDFFF) c = 0xFFFD;
-        *dest++ = static_cast<unsigned char>(0xE0 | (c >> 12));
-        *dest++ = static_cast<unsigned char>(0x80 | ((c >> 6) & 0x3F));
-        *dest++ = static_cast<unsigned char>(0x80 | (c & 0x3F));
-    }
-    out.resize(static_cast<std::size_t>(reinterpret_cast<char*>(dest) - out.data()));
+    out.resize(start + 3 * text.size());  // no UTF-16 unit needs more than three bytes
+    char* dest = out.data() + start;
+    for (std::size_t i = 0; i < text.size(); ++i) dest += EncodeUtf8(NextCodePoint(text, i), dest);
+    out.resize(static_cast<std::size_t>(dest - out.data()));
 }
 
 std::string Utf16ToUtf8(std::u16string_view text) {

@@ -27,4 +27,29 @@ inline char32_t NextCodePoint(std::u16string_view text, std::size_t& i) {
     return c;
 }
 
+// Writes the UTF-8 bytes of a code point (a lone surrogate as U+FFFD) and returns their count.
+inline std::size_t EncodeUtf8(char32_t c, char* out) {
+    if (c < 0x80) {
+        out[0] = static_cast<char>(c);
+        return 1;
+    }
+    if (c < 0x800) {
+        out[0] = static_cast<char>(0xC0 | (c >> 6));
+        out[1] = static_cast<char>(0x80 | (c & 0x3F));
+        return 2;
+    }
+    if (c >= 0x10000) {
+        out[0] = static_cast<char>(0xF0 | (c >> 18));
+        out[1] = static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+        out[2] = static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out[3] = static_cast<char>(0x80 | (c & 0x3F));
+        return 4;
+    }
+    if (c >= 0xD800 && c <= 0xDFFF) c = 0xFFFD;
+    out[0] = static_cast<char>(0xE0 | (c >> 12));
+    out[1] = static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+    out[2] = static_cast<char>(0x80 | (c & 0x3F));
+    return 3;
+}
+
 }  // namespace korvane::platform

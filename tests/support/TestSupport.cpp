@@ -7,7 +7,9 @@
 #include <sstream>
 
 #include "conversion/ConversionRun.h"
+#include "dbf/Dbf.h"
 #include "dbf/DbfGlobals.h"
+#include "platform/Exception.h"
 
 namespace korvane::test {
 
@@ -65,6 +67,28 @@ ScopedSettings::ScopedSettings(const platform::PlatformSettings& s) {
 ScopedSettings::~ScopedSettings() {
     platform::SetSettings(DefaultTestSettings());
     dbf::ResetDbfGlobals();
+}
+
+std::string OpenMessage(const std::string& path, bool readOnly) {
+    dbf::TDbf table;
+    table.ReadOnly = readOnly;
+    table.SetTableName(path);
+    try {
+        table.Open();
+    } catch (const Exception& e) {
+        if (table.Active()) return "opened, then: " + e.Message();
+        return e.Message();
+    }
+    return "";
+}
+
+::testing::AssertionResult RefusedUnchanged(const std::string& bytes, const std::string& message) {
+    TempDir dir;
+    const std::string path = dir.Write("t.dbf", bytes);
+    const std::string got = OpenMessage(path);
+    if (got != message) return ::testing::AssertionFailure() << "open said \"" << got << "\", expected \"" << message << "\"";
+    if (ReadFile(path) != bytes) return ::testing::AssertionFailure() << "the refused table was changed";
+    return ::testing::AssertionSuccess();
 }
 
 std::string Convert(const std::string& tablePath, const std::string& targetPath) {

@@ -1,6 +1,8 @@
 // Temporary folders, files and a conversion view that records what it is told.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <filesystem>
 #include <functional>
 #include <string>
@@ -64,6 +66,12 @@ public:
     explicit ScopedSettings(const platform::PlatformSettings& s);
     ~ScopedSettings();
 };
+
+// Opens the table at `path`; "" when it opened, else the failure's message.
+std::string OpenMessage(const std::string& path, bool readOnly = false);
+// Writes `bytes` as a table, opens it and expects the open to fail with `message` and to leave
+// the file exactly as it was.
+::testing::AssertionResult RefusedUnchanged(const std::string& bytes, const std::string& message);
 
 // Converts a table with the conversion run; returns the document, or the open failure's
 // message prefixed with "!".
