@@ -13,6 +13,13 @@ using platform::ReadU16LE;
 using platform::ReadU32BE;
 using platform::ReadU32LE;
 
+namespace {
+// Memos longer than a block are read in pieces of about this size, whatever the block length.
+constexpr std::size_t kMemoReadPiece = 64 * 1024;
+// The data of a memo in the length form goes straight into the memo, up to this much a read.
+constexpr std::size_t kMemoDirectRead = 1024 * 1024;
+}  // namespace
+
 void TMemoFile::Open() {
     if (FOpened) return;
     OpenFile();
@@ -20,12 +27,14 @@ void TMemoFile::Open() {
     SetHeaderSize(static_cast<int>(kMemoHeaderReadSize));
     if (FDbfVersion == xBaseIII && !FHeader.empty()) FHeader[kDbtVersionOffset] = 3;
     int blockLength = GetBlockLen();
-    if (blockLength == 0 && FDbfVersion == xFoxPro) blockLength = static_cast<int>(kDefaultMemoBlockLength);
+    // A memo file whose header states no block length uses 512, as FoxPro writes them
+    // (dBase III files always have 512).
+    if (blockLength == 0 && (FDbfVersion == xFoxPro || FStream.IsOpen())) blockLength = static_cast<int>(kDefaultMemoBlockLength);
     // The header holds the block length; keep the header bytes as read when resizing.
     FHeaderModified = false;
     SetRecordSize(blockLength);
     FBlockLength = blockLength;
-    FBuffer.assign(static_cast<std::size_t>(blockLength) + 2, 0);
+    FBuffer.assign(kMemoBlockHeaderSize + 2, 0);
     FOpened = true;
 }
 
@@ -37,57 +46,116 @@ void TMemoFile::Close() {
     FOpened = false;
 }
 
-bool TMemoFile::ReadMemoBlock(std::int64_t n) {
-    const auto length = static_cast<std::size_t>(FBlockLength);
-    std::fill(FBuffer.begin(), FBuffer.end(), std::uint8_t{0});
-    if (!FStream.IsOpen()) return false;
-    const std::int64_t got = ReadBlock(FBuffer.data(), static_cast<int>(length), n * FBlockLength);
-    return got > 0;
+std::size_t TMemoFile::FetchRun(std::int64_t offset, std::size_t count) {
+    if (FBuffer.size() < count + 2) FBuffer.resize(count + 2);
+    const int got = FStream.IsOpen() ? ReadBlock(FBuffer.data(), static_cast<int>(count), offset) : 0;
+    const std::size_t n = got > 0 ? static_cast<std::size_t>(got) : 0;
+    std::fill(FBuffer.begin() + static_cast<std::ptrdiff_t>(n), FBuffer.begin() + static_cast<std::ptrdiff_t>(count + 2), std::uint8_t{0});
+    return n;
 }
 
 void TMemoFile::ReadMemo(std::int32_t blockNo, std::vector<std::uint8_t>& dest) {
     dest.clear();
-    if (blockNo <= 0 || FBlockLength <= 0) return;
-    if (!ReadMemoBlock(blockNo)) return;
+    if (blockNo <= 0 || FBlockLength <= 0 || !FStream.IsOpen()) return;
+    // A memo is the run of bytes from block number x block length on. With blocks of 8 bytes
+    // or more it is read as whole blocks; with smaller ones (FoxPro 9 writes a block length
+    // of 1) the run is one stream whose first 8 bytes hold the memo's header.
     const auto blockLength = static_cast<std::size_t>(FBlockLength);
-    std::int64_t length = GetMemoSize();
-    if (length != -1) {
-        if (length <= 0) return;
-        // A damaged length must neither exhaust memory nor invent bytes: keep what the file holds.
-        const std::int64_t dataStart = static_cast<std::int64_t>(blockNo) * FBlockLength + static_cast<std::int64_t>(kMemoBlockHeaderSize);
-        length = std::min(length, std::max<std::int64_t>(FStream.Size() - dataStart, 0));
-        if (length <= 0) return;
-        const auto total = static_cast<std::size_t>(length);
-        dest.resize(total);
-        std::size_t done = std::min(total, blockLength > kMemoBlockHeaderSize ? blockLength - kMemoBlockHeaderSize : 0);
-        std::memcpy(dest.data(), FBuffer.data() + kMemoBlockHeaderSize, done);
-        std::int64_t block = blockNo;
-        while (done < total) {
-            ReadMemoBlock(++block);
-            const std::size_t part = std::min(total - done, blockLength);
-            std::memcpy(dest.data() + done, FBuffer.data(), part);
-            done += part;
-        }
-        return;
+    const bool wholeBlocks = blockLength >= kMemoBlockHeaderSize;
+    const std::int64_t start = static_cast<std::int64_t>(blockNo) * FBlockLength;
+    const std::size_t first = wholeBlocks ? blockLength : kDefaultMemoBlockLength;
+    const std::size_t got = FetchRun(start, first);
+    if (got == 0) return;  // the memo lies beyond the end of the file
+    const std::int64_t length = GetMemoSize(std::span<const std::uint8_t>(FBuffer).first(kMemoBlockHeaderSize));
+    if (length != -1) ReadLengthForm(start + static_cast<std::int64_t>(kMemoBlockHeaderSize), length, got, dest);
+    else if (wholeBlocks) ReadTerminatedBlocks(blockNo, got, dest);
+    else ReadTerminatedRun(start, got, first, dest);
+}
+
+void TMemoFile::ReadLengthForm(std::int64_t dataStart, std::int64_t length, std::size_t firstGot, std::vector<std::uint8_t>& dest) {
+    if (length <= 0) return;
+    // A damaged length must neither exhaust memory nor invent bytes: keep what the file holds.
+    length = std::min(length, std::max<std::int64_t>(FStream.Size() - dataStart, 0));
+    if (length <= 0) return;
+    dest.assign(static_cast<std::size_t>(length), 0);
+    std::size_t done = std::min(dest.size(), firstGot > kMemoBlockHeaderSize ? firstGot - kMemoBlockHeaderSize : 0);
+    std::memcpy(dest.data(), FBuffer.data() + kMemoBlockHeaderSize, done);
+    while (done < dest.size()) {
+        const std::size_t piece = std::min(dest.size() - done, kMemoDirectRead);
+        const int got = ReadBlock(dest.data() + done, static_cast<int>(piece), dataStart + static_cast<std::int64_t>(done));
+        if (got <= 0) break;  // the file became shorter meanwhile: the rest reads as zeros
+        done += static_cast<std::size_t>(got);
     }
-    // Terminated form: the text runs over whole blocks up to 0x1A followed by 0x1A or 0x00.
-    std::int64_t block = blockNo;
+}
+
+// The terminated form over whole blocks: in each block only the first 0x1A is looked at, and
+// it ends the memo when a 0x1A or 0x00 follows it, also as the first byte of the next block.
+// A block that the file holds only in part reads as zeros where the file ends.
+void TMemoFile::ReadTerminatedBlocks(std::int64_t blockNo, std::size_t got, std::vector<std::uint8_t>& dest) {
+    const auto blockLength = static_cast<std::size_t>(FBlockLength);
+    std::size_t requested = blockLength;
+    std::int64_t next = blockNo;
+    bool lastWasEnd = false;
     for (;;) {
-        const auto* first = static_cast<const std::uint8_t*>(std::memchr(FBuffer.data(), kEndOfFile, blockLength));
-        if (first) {
-            const auto k = static_cast<std::size_t>(first - FBuffer.data());
-            if (k + 1 < blockLength && (FBuffer[k + 1] == kEndOfFile || FBuffer[k + 1] == 0)) {
-                dest.insert(dest.end(), FBuffer.begin(), FBuffer.begin() + static_cast<std::ptrdiff_t>(k));
+        const std::size_t blocks = (got + blockLength - 1) / blockLength;
+        for (std::size_t i = 0; i < blocks; ++i) {
+            const std::uint8_t* block = FBuffer.data() + i * blockLength;
+            if (lastWasEnd && (block[0] == kEndOfFile || block[0] == 0)) {
+                dest.pop_back();
                 return;
             }
+            if (const auto* end = static_cast<const std::uint8_t*>(std::memchr(block, kEndOfFile, blockLength))) {
+                const auto k = static_cast<std::size_t>(end - block);
+                if (k + 1 < blockLength && (block[k + 1] == kEndOfFile || block[k + 1] == 0)) {
+                    dest.insert(dest.end(), block, block + k);
+                    return;
+                }
+            }
+            dest.insert(dest.end(), block, block + blockLength);
+            lastWasEnd = block[blockLength - 1] == kEndOfFile;
         }
-        dest.insert(dest.end(), FBuffer.begin(), FBuffer.begin() + static_cast<std::ptrdiff_t>(blockLength));
-        const std::uint8_t last = FBuffer[blockLength - 1];
-        if (!ReadMemoBlock(++block)) return;
-        if (last == kEndOfFile && (FBuffer[0] == kEndOfFile || FBuffer[0] == 0)) {
-            dest.pop_back();
-            return;
+        if (got < requested) return;  // the file ends here
+        next += static_cast<std::int64_t>(blocks);
+        requested = std::max<std::size_t>(1, kMemoReadPiece / blockLength) * blockLength;
+        got = FetchRun(next * FBlockLength, requested);
+        if (got == 0) return;
+    }
+}
+
+// The terminated form over a run of bytes: it ends at the first 0x1A followed by 0x1A or
+// 0x00; the end of the file counts as 0x00.
+void TMemoFile::ReadTerminatedRun(std::int64_t offset, std::size_t got, std::size_t requested, std::vector<std::uint8_t>& dest) {
+    bool lastWasEnd = false;
+    for (;;) {
+        const std::uint8_t* run = FBuffer.data();
+        if (lastWasEnd) {
+            if (got == 0 || run[0] == kEndOfFile || run[0] == 0) {
+                dest.pop_back();
+                return;
+            }
+            lastWasEnd = false;
         }
+        if (got == 0) return;
+        // Bytes past `got` are zeros, which is what the file's end reads as.
+        const bool fileEnds = got < requested;
+        std::size_t from = 0;
+        while (const auto* end = static_cast<const std::uint8_t*>(std::memchr(run + from, kEndOfFile, got - from))) {
+            const auto k = static_cast<std::size_t>(end - run);
+            if (k + 1 == got && !fileEnds) {
+                lastWasEnd = true;  // the next piece decides
+                break;
+            }
+            if (run[k + 1] == kEndOfFile || run[k + 1] == 0) {
+                dest.insert(dest.end(), run, run + k);
+                return;
+            }
+            from = k + 1;
+        }
+        dest.insert(dest.end(), run, run + got);
+        if (fileEnds) return;
+        offset += static_cast<std::int64_t>(got);
+        requested = kMemoReadPiece;
+        got = FetchRun(offset, requested);
     }
 }
 
@@ -96,17 +164,17 @@ int TDbaseMemoFile::GetBlockLen() {
     return ReadU16LE(FHeader, kDbtBlockLenOffset);
 }
 
-std::int64_t TDbaseMemoFile::GetMemoSize() {
-    if (ReadU32LE(FBuffer, 0) != kDbtLengthFormSignature) return -1;
+std::int64_t TDbaseMemoFile::GetMemoSize(std::span<const std::uint8_t> head) {
+    if (ReadU32LE(head, 0) != kDbtLengthFormSignature) return -1;
     // The stated length counts the 8 bytes of the block header; 8 or less is an empty memo.
-    const std::uint32_t stated = ReadU32LE(FBuffer, 4);
+    const std::uint32_t stated = ReadU32LE(head, 4);
     return stated <= 8 ? 0 : static_cast<std::int64_t>(stated) - 8;
 }
 
 int TFoxProMemoFile::GetBlockLen() { return ReadU16BE(FHeader, kFptBlockLenOffset); }
 
-std::int64_t TFoxProMemoFile::GetMemoSize() {
-    const std::uint32_t size = ReadU32BE(FBuffer, 4);
+std::int64_t TFoxProMemoFile::GetMemoSize(std::span<const std::uint8_t> head) {
+    const std::uint32_t size = ReadU32BE(head, 4);
     return size >= 0x80000000u ? 0 : static_cast<std::int64_t>(size);
 }
 

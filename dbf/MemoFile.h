@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 #include <vector>
 
 #include "dbf/DbfFieldDef.h"
@@ -19,16 +20,21 @@ public:
     void ReadMemo(std::int32_t blockNo, std::vector<std::uint8_t>& dest);
 
     virtual int GetBlockLen() = 0;
-    // The length the block states, or -1 when it states none (the terminated form).
-    virtual std::int64_t GetMemoSize() = 0;
+    // The length that a memo's first 8 bytes state, or -1 when they state none (the
+    // terminated form).
+    virtual std::int64_t GetMemoSize(std::span<const std::uint8_t> head) = 0;
     int BlockLength() const { return FBlockLength; }
 
 protected:
-    // Reads block n into FBuffer, zero-filling what the file lacks; false when nothing was read.
-    bool ReadMemoBlock(std::int64_t n);
+    // Reads `count` bytes at `offset` into FBuffer, zero-filling what the file lacks (and two
+    // bytes more); returns how many bytes the file gave.
+    std::size_t FetchRun(std::int64_t offset, std::size_t count);
+    void ReadLengthForm(std::int64_t dataStart, std::int64_t length, std::size_t firstGot, std::vector<std::uint8_t>& dest);
+    void ReadTerminatedBlocks(std::int64_t blockNo, std::size_t firstGot, std::vector<std::uint8_t>& dest);
+    void ReadTerminatedRun(std::int64_t offset, std::size_t firstGot, std::size_t requested, std::vector<std::uint8_t>& dest);
 
     TXBaseVersion FDbfVersion;
-    std::vector<std::uint8_t> FBuffer;  // block length + 2 bytes, the last two always zero
+    std::vector<std::uint8_t> FBuffer;  // the bytes of the last read, two zero bytes behind them
     bool FOpened = false;
     int FMemoRecordSize = 0;
     int FBlockLength = 0;
@@ -38,14 +44,14 @@ class TDbaseMemoFile : public TMemoFile {
 public:
     using TMemoFile::TMemoFile;
     int GetBlockLen() override;
-    std::int64_t GetMemoSize() override;
+    std::int64_t GetMemoSize(std::span<const std::uint8_t> head) override;
 };
 
 class TFoxProMemoFile : public TMemoFile {
 public:
     using TMemoFile::TMemoFile;
     int GetBlockLen() override;
-    std::int64_t GetMemoSize() override;
+    std::int64_t GetMemoSize(std::span<const std::uint8_t> head) override;
 };
 
 // Stands in for a memo file that does not exist: no file, every memo empty.
@@ -59,7 +65,7 @@ public:
     void CloseFile() override {}
     int ReadRecord(int, std::uint8_t*) override { return 0; }
     int GetBlockLen() override { return 0; }
-    std::int64_t GetMemoSize() override { return 0; }
+    std::int64_t GetMemoSize(std::span<const std::uint8_t>) override { return 0; }
 };
 
 }  // namespace korvane::dbf

@@ -146,6 +146,79 @@ TEST(MemoFile, WritingModesAreRefused) {
     }
 }
 
+// Block lengths as real programs write them: 0 (taken as 512), and below 8, where a memo is
+// simply the run of bytes from block number x block length on.
+TEST(MemoFile, BlockLengthsFromZeroUp) {
+    struct Case {
+        const char* what;
+        std::string table;
+        std::string memoName;
+        std::string memo;
+        std::string text;
+    };
+    const std::string fox = FoxTable(4, {Le32(600)});
+    const std::string dbase5 = DbaseTable(0x8B, 0x57, {"       600"});
+    const std::string long_text = "a memo longer than one block of seven bytes";
+    const std::vector<Case> cases = {
+        {"dBase V length form, block length 0", DbaseTable(0x8B, 0x57, {"1"}), "t.dbt",
+         MemoBuilder::Dbt(512, 0).DbtLengthForm(1, "zero means 512").Bytes(), "zero means 512"},
+        {"dBase V terminated, block length 0", DbaseTable(0x8B, 0x57, {"2"}), "t.dbt",
+         MemoBuilder::Dbt(512, 0).Block(2, "second block\x1A\x1A").Bytes(), "second block"},
+        {"dBase 7 terminated, block length 0", DbaseTable(0x8C, 0, {"1"}), "t.dbt",
+         MemoBuilder::Dbt(512, 0).Block(1, "level 7\x1A\x00").Bytes(), "level 7"},
+        {"FoxPro block length 1", fox, "t.fpt", MemoBuilder::Fpt(1).FptMemo(600, long_text).Bytes(), long_text},
+        {"FoxPro block length 7", fox, "t.fpt", MemoBuilder::Fpt(7).FptMemo(600, long_text).Bytes(), long_text},
+        {"FoxPro block length 8", fox, "t.fpt", MemoBuilder::Fpt(8).FptMemo(600, long_text).Bytes(), long_text},
+        {"FoxPro block length 512", FoxTable(4, {Le32(2)}), "t.fpt", MemoBuilder::Fpt(512).FptMemo(2, long_text).Bytes(), long_text},
+        {"dBase V length form, block length 1", dbase5, "t.dbt", MemoBuilder::Dbt(1).DbtLengthForm(600, long_text).Bytes(), long_text},
+        {"dBase V terminated, block length 1", dbase5, "t.dbt", MemoBuilder::Dbt(1).Block(600, "one\x1A\x1Atwo").Bytes(), "one"},
+        // Without blocks every 0x1A is looked at, not only the first of a block.
+        {"dBase V terminated, block length 7", dbase5, "t.dbt", MemoBuilder::Dbt(7).Block(600, "a\x1A" "b\x1A\x00rest").Bytes(),
+         "a\x1A" "b"},
+        {"dBase V terminated at the end of the file", dbase5, "t.dbt",
+         MemoBuilder::Dbt(1).Block(600, "the end\x1A").Bytes(), "the end"},
+        {"dBase V terminated, 0x1A at a read boundary", dbase5, "t.dbt",
+         MemoBuilder::Dbt(1).Block(600, std::string(65535, 'x') + "\x1A\x1A" + "after").Bytes(), std::string(65535, 'x')},
+        {"dBase V terminated, lone 0x1A at a read boundary", dbase5, "t.dbt",
+         MemoBuilder::Dbt(1).Block(600, std::string(65535, 'x') + "\x1A" + "y\x1A\x1A").Bytes(), std::string(65535, 'x') + "\x1Ay"},
+    };
+    for (const Case& c : cases) {
+        const auto memos = Memos(c.table, c.memoName, c.memo);
+        ASSERT_EQ(memos.size(), 1u) << c.what;
+        EXPECT_EQ(memos[0], c.text) << c.what;
+    }
+}
+
+// A memo of 1 MB is read in large pieces whatever the block length.
+TEST(MemoFile, LargeMemosTakeFewReads) {
+    struct Case {
+        const char* what;
+        std::string table;
+        std::string memoName;
+        std::string memo;
+    };
+    const std::string text(1 << 20, 'm');
+    const std::vector<Case> cases = {
+        {"FoxPro block length 1", FoxTable(4, {Le32(600)}), "t.fpt", MemoBuilder::Fpt(1).FptMemo(600, text).Bytes()},
+        {"dBase length form, block length 1", DbaseTable(0x8B, 0x57, {"600"}), "t.dbt", MemoBuilder::Dbt(1).DbtLengthForm(600, text).Bytes()},
+        {"dBase terminated, block length 1", DbaseTable(0x8B, 0x57, {"600"}), "t.dbt", MemoBuilder::Dbt(1).Block(600, text + "\x1A\x1A").Bytes()},
+        {"dBase III terminated, 512-byte blocks", DbaseTable(0x83, 0, {"1"}), "t.dbt", MemoBuilder::Dbt(512).Block(1, text + "\x1A\x1A").Bytes()},
+    };
+    for (const Case& c : cases) {
+        TempDir dir;
+        const std::string path = dir.Write("t.dbf", c.table);
+        dir.Write(c.memoName, c.memo);
+        TDbf dbf;
+        dbf.SetTableName(path);
+        dbf.Open();
+        TMemoFile* memo = dbf.DbfFile()->MemoFile();
+        ASSERT_NE(memo, nullptr) << c.what;
+        const std::uint64_t before = memo->ReadCount();
+        EXPECT_EQ(dbf.Fields()[0]->AsString().size(), text.size()) << c.what;
+        EXPECT_LE(memo->ReadCount() - before, 24u) << c.what;
+    }
+}
+
 TEST(MemoFile, TruncatedOrRandomMemoFilesNeverCrash) {
     std::string dbt = MemoBuilder::Dbt(64).DbtLengthForm(1, std::string(300, 'q')).Block(8, "tail\x1A").Bytes();
     std::uint32_t seed = 12345;
