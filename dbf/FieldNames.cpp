@@ -2,24 +2,12 @@
 
 #include <vector>
 
+#include "dbf/XmlNameChars.h"
 #include "platform/Unicode.h"
 
 namespace korvane::dbf {
 
 namespace {
-
-bool IsNameStartChar(char32_t c) {
-    return (c >= 'A' && c <= 'Z') || c == '_' || (c >= 'a' && c <= 'z') || (c >= 0xC0 && c <= 0xD6) ||
-           (c >= 0xD8 && c <= 0xF6) || (c >= 0xF8 && c <= 0x2FF) || (c >= 0x370 && c <= 0x37D) ||
-           (c >= 0x37F && c <= 0x1FFF) || (c >= 0x200C && c <= 0x200D) || (c >= 0x2070 && c <= 0x218F) ||
-           (c >= 0x2C00 && c <= 0x2FEF) || (c >= 0x3001 && c <= 0xD7FF) || (c >= 0xF900 && c <= 0xFDCF) ||
-           (c >= 0xFDF0 && c <= 0xFFFD) || (c >= 0x10000 && c <= 0xEFFFF);
-}
-
-bool IsNameChar(char32_t c) {
-    return IsNameStartChar(c) || c == '-' || c == '.' || (c >= '0' && c <= '9') || c == 0xB7 ||
-           (c >= 0x300 && c <= 0x36F) || (c >= 0x203F && c <= 0x2040);
-}
 
 // Splits UTF-16 into code points; an unpaired surrogate stays as its own value.
 std::vector<char32_t> CodePoints(const std::u16string& s) {
@@ -43,8 +31,8 @@ void Append(std::u16string& out, char32_t c) {
 std::u16string ToXmlName(const std::u16string& name) {
     const std::vector<char32_t> points = CodePoints(name);
     std::u16string out;
-    for (char32_t c : points) Append(out, c != ':' && IsNameChar(c) && !(c >= 0xD800 && c <= 0xDFFF) ? c : U'_');
-    if (out.empty() || !IsNameStartChar(CodePoints(out).front())) out.insert(out.begin(), u'_');
+    for (char32_t c : points) Append(out, IsXmlNameChar(c) ? c : U'_');
+    if (out.empty() || !IsXmlNameStartChar(CodePoints(out).front())) out.insert(out.begin(), u'_');
     return out;
 }
 

@@ -5,8 +5,9 @@
 
 namespace korvane::dbf {
 
-// Every character an XML name cannot hold (and ':') becomes '_'; a name that then cannot
-// start an XML name gets a '_' in front. Usual dBase names come back unchanged.
+// Every character that an XML 1.0 (fourth edition) name cannot hold, and ':', becomes '_';
+// a name that then cannot start an XML name gets a '_' in front. Usual dBase names come back
+// unchanged.
 std::u16string ToXmlName(const std::u16string& name);
 // Compares names by simple lower case, character by character.
 bool SameFieldName(const std::u16string& a, const std::u16string& b);
