@@ -1,5 +1,7 @@
 #include "dbf/DbfFile.h"
 
+#include <algorithm>
+
 #include "dbf/DbfErrors.h"
 #include "dbf/DbfFormat.h"
 #include "dbf/DbfGlobals.h"
@@ -163,6 +165,8 @@ void TDbfFile::WriteHeader() {
     FHeader[kHdrDay] = static_cast<std::uint8_t>(today.day);
     TPagedFile::WriteHeader();
 }
+
+std::size_t TDbfFile::HeaderWriteSize() const { return std::min(FHeader.size(), kMainHeaderSize); }
 
 bool TDbfFile::IsRecordPresent(int n) {
     if (!IsSharedAccess() || n > FCachedRecordCount) FCachedRecordCount = GetRecordCount();

@@ -40,6 +40,12 @@ public:
     bool GetFieldDataFromDef(const TDbfFieldDef& def, TFieldType kind, std::span<const std::uint8_t> source, void* dest,
                              bool nativeFormat);
 
+    // FoxPro 9 varchar and varbinary fields: whether the record's _NULLFLAGS bit says that
+    // the field's last byte holds its length, and that length.
+    bool VarLengthBit(const TDbfFieldDef& def, std::span<const std::uint8_t> record) const;
+    static std::size_t VarLength(const TDbfFieldDef& def, std::span<const std::uint8_t> record,
+                                 std::span<const std::uint8_t> field);
+
     std::uint8_t GetLanguageId() const;
     // The level 7 driver name: the 32 header bytes at offset 32; empty at other levels.
     std::string LanguageStr() const;
@@ -63,6 +69,10 @@ public:
     int FLockUserLen = 0;
     TDbfIndexMissingEvent FOnIndexMissing;
     TDbfIndexInvalidEvent FOnIndexInvalid;
+
+protected:
+    // Everything the open corrects lies in the main header's first 32 bytes.
+    std::size_t HeaderWriteSize() const override;
 
 private:
     void DecideLevel();

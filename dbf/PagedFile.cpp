@@ -96,7 +96,12 @@ void TPagedFile::WriteHeader() {
 void TPagedFile::WriteHeaderNow() {
     FHeaderModified = false;
     if (FHeader.empty() || !FStream.IsOpen()) return;
-    const std::int64_t written = FStream.WriteAt(FHeader.data(), FHeader.size(), FHeaderOffset);
+    // The header is written over what the file holds and never makes it longer.
+    const std::int64_t size = FStream.Size();
+    if (size < 0) throw EPagedFile(STRING_WRITE_ERROR);
+    const auto count = static_cast<std::size_t>(std::clamp<std::int64_t>(size - FHeaderOffset, 0, static_cast<std::int64_t>(HeaderWriteSize())));
+    if (count == 0) return;
+    const std::int64_t written = FStream.WriteAt(FHeader.data(), count, FHeaderOffset);
     if (written < 0) throw EPagedFile(STRING_WRITE_ERROR);
     if (written == 0) FWriteError = true;
     FCachedSize = std::max(FCachedSize, FHeaderOffset + written);
@@ -136,6 +141,7 @@ int TPagedFile::ReadBlock(std::uint8_t* buffer, int count, std::int64_t offset) 
     }
     if (count <= 0 || offset < 0) return 0;
     for (;;) {
+        ++FReadCount;
         const std::int64_t n = FStream.ReadAt(buffer, static_cast<std::size_t>(count), offset);
         if (n >= 0) return static_cast<int>(n);
         // A region locked by another program: wait and read again.

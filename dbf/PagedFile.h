@@ -36,6 +36,8 @@ public:
     int ReadBlock(std::uint8_t* buffer, int count, std::int64_t offset);
     bool IsSharedAccess() const;
     bool FileCreated() const;
+    // How many reads this file has asked the system for.
+    std::uint64_t ReadCount() const { return FReadCount; }
 
     const std::string& FileName() const { return FFileName; }
     void SetFileName(std::string name) { FFileName = std::move(name); }
@@ -60,6 +62,8 @@ protected:
     // Reads at an offset through the read-ahead buffer when it is on.
     int ReadBuffered(std::uint8_t* buffer, int count, std::int64_t offset);
     void WriteHeaderNow();
+    // How many bytes of the header a write-back writes.
+    virtual std::size_t HeaderWriteSize() const { return FHeader.size(); }
 
     std::string FFileName;
     TPagedFileMode FMode = pfNone;
@@ -82,6 +86,7 @@ protected:
     std::vector<std::uint8_t> FAheadBuffer;
     std::int64_t FAheadOffset = 0;
     int FAheadLength = 0;
+    std::uint64_t FReadCount = 0;
 };
 
 }  // namespace korvane::dbf
