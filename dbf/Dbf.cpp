@@ -38,6 +38,7 @@ void TDbf::SetFilePath(const std::string& value) {
 }
 
 void TDbf::InternalOpen() {
+    FTableShrank = false;
     try {
         FDbfFile.reset();
         const TPagedFileMode mode = ReadOnly ? pfReadOnly : Exclusive ? pfExclusiveOpen : pfReadWriteOpen;
@@ -76,6 +77,7 @@ void TDbf::InternalOpen() {
 }
 
 void TDbf::InternalClose() {
+    FTableShrank = false;
     FBlobStreams.clear();
     FSpareRecord = {};
     DestroyFields();
@@ -112,7 +114,7 @@ void TDbf::GetFieldDefsFromDbfFieldDefs() {
         TFieldDef fd;
         fd.Name = name;
         fd.DataType = def.FieldType;
-        fd.Size = (def.FieldType == ftString || def.FieldType == ftBCD || def.FieldType == ftBytes) ? def.Size : 0;
+        fd.Size = (def.FieldType == ftString || def.FieldType == ftBCD || def.FieldType == ftBytes || def.FieldType == ftVarBytes) ? def.Size : 0;
         if (def.FieldType == ftFloat) fd.Precision = def.Precision;
         if (def.FieldType == ftBCD) fd.Precision = def.Precision;
         if (def.FieldType == ftAutoInc) fd.Attributes = faReadonly;
@@ -166,7 +168,13 @@ int TDbf::GetRecNo() {
 TGetResult TDbf::ReadCurrentRecord(TRecordBuffer& buffer, bool& acceptable) {
     const std::int32_t r = FCursor->GetPhysicalRecNo();
     if (r != 0 && FDbfFile->IsRecordPresent(r)) {
-        FDbfFile->ReadRecord(r, buffer.Data.data());
+        // A record that the file no longer holds in full (another program made the table
+        // shorter) ends the walk: its buffer would hold stale bytes.
+        if (FDbfFile->ReadRecord(r, buffer.Data.data()) < FDbfFile->RecordSize()) {
+            FTableShrank = true;
+            acceptable = false;
+            return grError;
+        }
         acceptable = ShowDeleted || buffer.Data[0] != kDeletedFlag;
         return grOK;
     }

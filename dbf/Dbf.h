@@ -56,6 +56,8 @@ public:
     TDbfFieldDefs* GetDbfFieldDefs() { return FDbfFile ? &FDbfFile->FieldDefs() : nullptr; }
     TDbfFile* DbfFile() { return FDbfFile.get(); }
     void DetermineTranslationMode();
+    // True when the walk ended early because the file became shorter than a record it counted.
+    bool TableShrank() const { return FTableShrank; }
 
     bool GetFieldData(TField& field, void* buffer, bool nativeFormat) override;
     TBlobStream* CreateBlobStream(TField& field, TBlobStreamMode mode) override;
@@ -86,6 +88,7 @@ private:
     std::unique_ptr<TVirtualCursor> FCursor;
     std::vector<std::unique_ptr<TDbfBlobStream>> FBlobStreams;
     std::vector<std::uint8_t> FSpareRecord;
+    bool FTableShrank = false;
 };
 
 }  // namespace korvane::dbf

@@ -28,6 +28,10 @@ void TDbfFieldDef::NativeToVCL() {
     switch (NativeFieldType) {
         case 'C':
         case 0x91: FieldType = ftString; break;
+        // FoxPro 9: varchar, varbinary and blob.
+        case 'V': FieldType = foxPro ? ftString : ftUnknown; break;
+        case 'Q': FieldType = foxPro ? ftVarBytes : ftUnknown; break;
+        case 'W': FieldType = foxPro ? ftBlob : ftUnknown; break;
         case 'N':
         case 'F':
             // Decided on the width as stored, before it is clamped.
@@ -36,14 +40,14 @@ void TDbfFieldDef::NativeToVCL() {
             else if (Size < 10) FieldType = ftInteger;
             else FieldType = ftLargeint;
             break;
-        case 'I': FieldType = ftInteger; break;
+        case 'I': FieldType = FoxProBinaryForms() && DescriptorWidth == 8 ? ftLargeint : ftInteger; break;
         case '+': FieldType = DbfVersion == xBaseVII ? ftAutoInc : ftUnknown; break;
         case 'L': FieldType = ftBoolean; break;
         case 'D': FieldType = ftDate; break;
         case 'T':
         case '@': FieldType = ftDateTime; break;
         case 'O': FieldType = ftFloat; break;
-        case 'B': FieldType = foxPro ? ftFloat : ftBlob; break;
+        case 'B': FieldType = foxPro || (FoxProBinaryForms() && DescriptorWidth == 8) ? ftFloat : ftBlob; break;
         case 'M': FieldType = ftMemo; break;
         case 'G': FieldType = ftDBaseOle; break;
         case 'Y': FieldType = CurrencyAsBCD() ? ftBCD : ftCurrency; break;
@@ -60,6 +64,11 @@ void TDbfFieldDef::CheckSizePrecision() {
             Size = std::clamp(Size, 0, foxPro ? 65535 : 255);
             Precision = 0;
             break;
+        case 'V':
+            Size = std::clamp(Size, 0, 255);
+            Precision = 0;
+            break;
+        case 'Q': Precision = 0; break;
         case 'N':
         case 'F':
             Size = std::clamp(Size, 1, 20);
@@ -72,7 +81,7 @@ void TDbfFieldDef::CheckSizePrecision() {
             break;
         case 'I':
         case '+':
-            Size = 4;
+            Size = FieldType == ftLargeint ? 8 : 4;
             Precision = 0;
             break;
         case 'L':
@@ -93,13 +102,14 @@ void TDbfFieldDef::CheckSizePrecision() {
             Precision = 0;
             break;
         case 'B':
-            if (!foxPro) {
+            if (FieldType != ftFloat) {
                 Size = 10;
                 Precision = 0;
             }
             break;
         case 'M':
         case 'G':
+        case 'W':
             if (foxPro) {
                 if (Size != 4 && Size != 10) Size = 4;
             } else {
@@ -115,6 +125,16 @@ void TDbfFieldDef::CheckSizePrecision() {
     }
 }
 
-bool TDbfFieldDef::IsBlob() const { return NativeFieldType == 'B' || NativeFieldType == 'G' || NativeFieldType == 'M'; }
+bool TDbfFieldDef::IsBlob() const {
+    switch (NativeFieldType) {
+        case 'G':
+        case 'M':
+        case 'W': return true;
+        // FoxPro's B is a double yet keeps its place among the memo fields; the 8-byte
+        // double of dBase III and V tables does not.
+        case 'B': return DbfVersion == xFoxPro || FieldType == ftBlob;
+        default: return false;
+    }
+}
 
 }  // namespace korvane::dbf

@@ -20,8 +20,12 @@ public:
     void SetNativeFieldType(std::uint8_t letter);
     void NativeToVCL();
     void CheckSizePrecision();
-    // True for memo-like fields, which live in the memo file: B, G and M at every level.
+    // True for memo-like fields, which live in the memo file: G, M and FoxPro's W, and B
+    // where it is no double.
     bool IsBlob() const;
+    // dBase III and V tables written by other xBase programs: their I, @ and 8-byte B fields
+    // use FoxPro's little-endian forms.
+    bool FoxProBinaryForms() const { return DbfVersion == xBaseIII || DbfVersion == xBaseV; }
 
     std::string FieldName;  // 8-bit text in the system ANSI code page
     TFieldType FieldType = ftUnknown;
@@ -31,6 +35,8 @@ public:
     std::int32_t Offset = 0;
     std::uint32_t AutoInc = 0;
     std::int32_t NullPosition = -1;
+    // FoxPro 9 V and Q fields: the _NULLFLAGS bit that says the last byte holds the length.
+    std::int32_t VarLengthPosition = -1;
     bool Required = false;
     bool HasDefault = false;
     bool HasMin = false;

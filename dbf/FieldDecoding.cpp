@@ -14,6 +14,7 @@ namespace korvane::dbf {
 
 using platform::ReadI32LE;
 using platform::ReadU32BE;
+using platform::ReadU32LE;
 using platform::ReadU64BE;
 using platform::ReadU64LE;
 
@@ -74,7 +75,55 @@ TDateTime ParseDateText(const std::uint8_t* text, std::size_t length) {
     return static_cast<TDateTime>(DayNumberFromDate(year, month, day) - kDateDelta);
 }
 
+// FoxPro's time stamp: a little-endian Julian day, then the millisecond of the day; null when
+// all 8 bytes are zero.
+bool DecodeFoxProTimeStamp(std::span<const std::uint8_t> bin, TFieldType kind, bool nativeFormat, void* dest) {
+    if (AllZero(bin)) return false;
+    const std::int64_t day = static_cast<std::int64_t>(ReadI32LE(bin, 0)) - 1721425;
+    const std::int64_t ms = ReadI32LE(bin, 4);
+    const TDateTime value = CheckedTimeStamp(day, ms);
+    if (dest) StoreDate(dest, kind, nativeFormat, value);
+    return true;
+}
+
+// A little-endian two's-complement integer of its stored width (1 to 4 bytes, or 8); other
+// widths give their first 4 bytes, width 0 no value. Never null otherwise.
+bool DecodeStoredWidthInteger(std::span<const std::uint8_t> bin, std::int32_t width, TFieldType kind, void* dest) {
+    if (width <= 0) return false;
+    std::int64_t v;
+    if (width == 8) {
+        v = static_cast<std::int64_t>(ReadU64LE(bin, 0));
+    } else {
+        const int bytes = width < 4 ? width : 4;
+        const std::uint32_t raw = ReadU32LE(bin, 0) & (bytes == 4 ? 0xFFFFFFFFu : (1u << (8 * bytes)) - 1);
+        const std::uint32_t sign = 1u << (8 * bytes - 1);
+        v = static_cast<std::int32_t>((raw ^ sign) - sign);
+    }
+    if (dest) {
+        if (kind == ftLargeint) Store(dest, v);
+        else Store(dest, static_cast<std::int32_t>(v));
+    }
+    return true;
+}
+
 }  // namespace
+
+bool TDbfFile::VarLengthBit(const TDbfFieldDef& def, std::span<const std::uint8_t> record) const {
+    if (!FNullField || def.VarLengthPosition < 0) return false;
+    const auto byte = static_cast<std::size_t>(def.VarLengthPosition / 8);
+    if (byte >= static_cast<std::size_t>(std::max(FNullField->Size, 0))) return false;  // no room for the bit
+    return (platform::ByteAt(record, static_cast<std::size_t>(FNullField->Offset) + byte) & (1u << (def.VarLengthPosition % 8))) != 0;
+}
+
+std::size_t TDbfFile::VarLength(const TDbfFieldDef& def, std::span<const std::uint8_t> record,
+                                std::span<const std::uint8_t> field) {
+    // The field's last byte holds the length; one that claims the whole field leaves out
+    // the length byte itself.
+    if (def.Size <= 0) return 0;
+    std::size_t n = platform::ByteAt(record, static_cast<std::size_t>(def.Offset) + static_cast<std::size_t>(def.Size) - 1);
+    n = std::min(n, static_cast<std::size_t>(def.Size) - 1);
+    return std::min(n, field.size());
+}
 
 bool TDbfFile::GetFieldDataFromDef(const TDbfFieldDef& def, TFieldType kind, std::span<const std::uint8_t> source, void* dest,
                                    bool nativeFormat) {
@@ -84,9 +133,19 @@ bool TDbfFile::GetFieldDataFromDef(const TDbfFieldDef& def, TFieldType kind, std
         return (platform::ByteAt(source, at) & (1u << (def.NullPosition % 8))) == 0;
     }
     // The field's bytes, cut to the record: a field reaching past the record's end reads
-    // only what the record holds.
+    // only what the record holds. Numbers are read from their whole stored width (the schema
+    // says at most 20), and so are the integers of dBase III and V tables.
     const auto offset = static_cast<std::size_t>(std::max(def.Offset, 0));
-    const std::size_t size = static_cast<std::size_t>(std::max(def.Size, 0));
+    std::int32_t width = def.Size;
+    switch (def.NativeFieldType) {
+        case 'N':
+        case 'F': width = std::max(def.Size, def.DescriptorWidth); break;
+        case 'I':
+            if (def.FoxProBinaryForms()) width = def.DescriptorWidth;
+            break;
+        default: break;
+    }
+    const std::size_t size = static_cast<std::size_t>(std::max(width, 0));
     const std::span<const std::uint8_t> field =
         offset >= source.size() ? std::span<const std::uint8_t>() : source.subspan(offset, std::min(size, source.size() - offset));
     // Binary forms read a fixed width; bytes the record lacks count as zero.
@@ -94,7 +153,7 @@ bool TDbfFile::GetFieldDataFromDef(const TDbfFieldDef& def, TFieldType kind, std
     const std::span<const std::uint8_t> bin(fixed);
     const bool foxPro = DbfVersion == xFoxPro;
     switch (def.NativeFieldType) {
-        case 'I': case '+': case 'O': case '@': case 'T': case 'B': case 'Y': case 'M':
+        case 'I': case '+': case 'O': case '@': case 'T': case 'B': case 'Y': case 'M': case 'G': case 'W':
             std::copy_n(field.begin(), std::min<std::size_t>(field.size(), 8), fixed.begin());
             break;
         default: break;
@@ -106,6 +165,8 @@ bool TDbfFile::GetFieldDataFromDef(const TDbfFieldDef& def, TFieldType kind, std
             std::int32_t v;
             if (foxPro) {
                 v = ReadI32LE(bin, 0);
+            } else if (def.FoxProBinaryForms() && def.NativeFieldType == 'I') {
+                return DecodeStoredWidthInteger(bin, def.DescriptorWidth, kind, dest);
             } else {
                 if (AllZero(bin.first(4))) return false;
                 v = static_cast<std::int32_t>(ReadU32BE(bin, 0) ^ 0x80000000u);
@@ -125,6 +186,7 @@ bool TDbfFile::GetFieldDataFromDef(const TDbfFieldDef& def, TFieldType kind, std
             return true;
         }
         case '@': {
+            if (def.FoxProBinaryForms()) return DecodeFoxProTimeStamp(bin, kind, nativeFormat, dest);
             if (AllZero(bin.first(4)) || AllZero(bin.subspan(4, 4))) return false;
             const std::uint64_t bits = ReadU64BE(bin, 0);
             double v;
@@ -140,16 +202,9 @@ bool TDbfFile::GetFieldDataFromDef(const TDbfFieldDef& def, TFieldType kind, std
             if (dest) StoreDate(dest, kind, nativeFormat, value);
             return true;
         }
-        case 'T': {
-            if (AllZero(bin)) return false;
-            const std::int64_t day = static_cast<std::int64_t>(ReadI32LE(bin, 0)) - 1721425;
-            const std::int64_t ms = ReadI32LE(bin, 4);
-            const TDateTime value = CheckedTimeStamp(day, ms);
-            if (dest) StoreDate(dest, kind, nativeFormat, value);
-            return true;
-        }
+        case 'T': return DecodeFoxProTimeStamp(bin, kind, nativeFormat, dest);
         case 'B':
-            if (!foxPro) break;
+            if (def.FieldType != ftFloat) break;  // a memo reference
             if (dest) {
                 const std::uint64_t bits = ReadU64LE(bin, 0);
                 double v;
@@ -166,10 +221,37 @@ bool TDbfFile::GetFieldDataFromDef(const TDbfFieldDef& def, TFieldType kind, std
             return true;
         }
         case 'M':
+        case 'G':
+        case 'W':
             if (def.Size != 4) break;
             // The block number is delivered even when it is 0 (blank).
             if (dest) Store(dest, ReadI32LE(bin, 0));
             return !AllZero(bin.first(4));
+        case 'V': {
+            if (!VarLengthBit(def, source)) break;  // stored like a C field
+            const std::size_t n = VarLength(def, source, field);
+            if (n == 0) {
+                if (dest) static_cast<std::uint8_t*>(dest)[0] = 0;
+                return false;
+            }
+            if (dest) {
+                const auto* zero = static_cast<const std::uint8_t*>(std::memchr(field.data(), 0, n));
+                const std::size_t count = zero ? static_cast<std::size_t>(zero - field.data()) : n;
+                std::memcpy(dest, field.data(), count);
+                static_cast<std::uint8_t*>(dest)[count] = 0;
+            }
+            return true;
+        }
+        case 'Q': {
+            // Varbinary: the bytes as stored, nothing trimmed; delivered after a 16-bit length.
+            const std::size_t n = VarLengthBit(def, source) ? VarLength(def, source, field) : field.size();
+            if (dest) {
+                const auto length = static_cast<std::uint16_t>(n);
+                std::memcpy(dest, &length, sizeof length);
+                if (n > 0) std::memcpy(static_cast<std::uint8_t*>(dest) + sizeof length, field.data(), n);
+            }
+            return n > 0;
+        }
         default: break;
     }
 
@@ -216,7 +298,7 @@ bool TDbfFile::GetFieldDataFromDef(const TDbfFieldDef& def, TFieldType kind, std
             return true;
         }
         case ftBoolean:
-            Store(dest, static_cast<std::uint16_t>(text[0] == 'T' || text[0] == 't' ? 1 : 0));
+            Store(dest, static_cast<std::uint16_t>(text[0] == 'T' || text[0] == 't' || text[0] == 'Y' || text[0] == 'y' ? 1 : 0));
             return true;
         case ftFloat:
         case ftCurrency: {

@@ -73,6 +73,9 @@ void TDbfFile::ConstructFieldDefs() {
         def.AutoInc = autoInc;
         def.DescriptorWidth = width;
         def.SetNativeFieldType(type);
+        // _NULLFLAGS bits in descriptor order: a length bit for every varchar and varbinary
+        // field, then a null bit for every nullable field.
+        if (DbfVersion == xFoxPro && (def.NativeFieldType == 'V' || def.NativeFieldType == 'Q')) def.VarLengthPosition = nullBit++;
         if (nullable) def.NullPosition = nullBit++;
 
         if (name.empty() || def.FieldType == ftUnknown) throw EDbfError(STRING_INVALID_DBF_FILE);

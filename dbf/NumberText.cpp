@@ -10,7 +10,7 @@
 namespace korvane::dbf {
 
 namespace {
-constexpr std::size_t kDecimalBufferSize = 21;
+constexpr std::size_t kDecimalBufferSize = 256;
 
 bool IsDigit(std::uint8_t c) { return c >= '0' && c <= '9'; }
 
@@ -93,9 +93,11 @@ bool FastDecimal(const char* s, double& value) {
 }  // namespace
 
 bool ParseDecimal(const std::uint8_t* text, std::size_t length, double& value) {
+    // Numeric fields are at most 255 bytes wide, and the whole width may hold the number.
     if (length >= kDecimalBufferSize) return false;
-    char buffer[kDecimalBufferSize] = {};
+    char buffer[kDecimalBufferSize];
     std::memcpy(buffer, text, length);  // a zero byte inside the text ends it
+    buffer[length] = '\0';
     if (!IsDecimalText(buffer)) return false;
     if (FastDecimal(buffer, value)) return true;
     errno = 0;

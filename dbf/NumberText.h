@@ -6,7 +6,7 @@
 
 namespace korvane::dbf {
 
-// Decimal text of up to 20 characters: blanks, a sign, digits with an optional fraction,
+// Decimal text of up to 255 characters: blanks, a sign, digits with an optional fraction,
 // an optional exponent. False when it is not a number or overflows.
 [[nodiscard]] bool ParseDecimal(const std::uint8_t* text, std::size_t length, double& value);
 // Integer text; on failure the decimal form is tried and rounded (halves to even).

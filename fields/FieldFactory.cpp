@@ -32,6 +32,7 @@ std::unique_ptr<TField> CreateFieldForDef(const TFieldDef& def) {
             if (def.Size == 0) throw EDatabaseError(SInvalidFieldSize);
             field = std::make_unique<TBytesField>();
             break;
+        case ftVarBytes: field = std::make_unique<TVarBytesField>(); break;
         case ftAutoInc: field = std::make_unique<TAutoIncField>(); break;
         case ftBlob: field = std::make_unique<TBlobField>(); break;
         case ftMemo: field = std::make_unique<TMemoField>(); break;

@@ -38,6 +38,13 @@ public:
     void GetText(std::u16string& text) override;
 };
 
+// FoxPro 9 varbinary: the bytes shown as 8-bit text in the system code page, as blobs are.
+class TVarBytesField : public TBinaryField {
+public:
+    TVarBytesField() : TBinaryField(ftVarBytes) {}
+    void GetText(std::u16string& text) override;
+};
+
 class TBlobField : public TField {
 public:
     explicit TBlobField(TFieldType type = ftBlob) : TField(type) {}

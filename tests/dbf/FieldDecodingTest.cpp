@@ -24,8 +24,9 @@ using test::TempDir;
 // One table of one field and one record, opened.
 class OneField {
 public:
-    OneField(std::uint8_t version, char type, int width, std::uint8_t precision, const std::string& bytes) {
+    OneField(std::uint8_t version, char type, int width, std::uint8_t precision, const std::string& bytes, std::uint8_t language = 0) {
         TableBuilder b(version);
+        b.LanguageId(language);
         b.FieldByte("F", static_cast<std::uint8_t>(type), width, precision);
         b.RawRecord(bytes);
         FTable.SetTableName(FDir.Write("t.dbf", b.Bytes()));
@@ -47,17 +48,18 @@ struct TextCase {
     std::uint8_t precision;
     std::string bytes;
     std::string text;
+    std::uint8_t language = 0;  // not 0 makes version 3 dBase V
 };
 
 void PrintTo(const TextCase& c, std::ostream* os) {
-    *os << "level " << int(c.version) << " type " << c.type << " width " << c.width << " expecting " << ::testing::PrintToString(c.text);
+    *os << "level " << int(c.version) << (c.language ? " (V)" : "") << " type " << c.type << " width " << c.width << " expecting " << ::testing::PrintToString(c.text);
 }
 
 class FieldTextTest : public ::testing::TestWithParam<TextCase> {};
 
 TEST_P(FieldTextTest, RendersTheStoredValue) {
     const TextCase& c = GetParam();
-    OneField f(c.version, c.type, c.width, c.precision, c.bytes);
+    OneField f(c.version, c.type, c.width, c.precision, c.bytes, c.language);
     EXPECT_EQ(f.Text(), c.text);
 }
 
@@ -88,15 +90,16 @@ INSTANTIATE_TEST_SUITE_P(
         TextCase{0x03, 'N', 5, 1, "  INF", ""}, TextCase{0x03, 'N', 6, 1, "-0.000", "0"},
         // Booleans.
         TextCase{0x03, 'L', 1, 0, "T", "True"}, TextCase{0x03, 'L', 1, 0, "t", "True"},
-        TextCase{0x03, 'L', 1, 0, "Y", "False"}, TextCase{0x03, 'L', 1, 0, "?", "False"},
+        TextCase{0x03, 'L', 1, 0, "Y", "True"}, TextCase{0x03, 'L', 1, 0, "y", "True"},
+        TextCase{0x03, 'L', 1, 0, "N", "False"}, TextCase{0x03, 'L', 1, 0, "?", "False"},
         TextCase{0x03, 'L', 1, 0, " ", ""},
         // Dates: invalid but not blank is 30 December 1899.
         TextCase{0x03, 'D', 8, 0, "20240229", "02/29/2024"}, TextCase{0x03, 'D', 8, 0, "20230229", "12/30/1899"},
         TextCase{0x03, 'D', 8, 0, "        ", ""}, TextCase{0x03, 'D', 8, 0, "    2024", "12/30/1899"},
         TextCase{0x03, 'D', 8, 0, "09990101", "01/01/999"},
         // Binary forms.
-        TextCase{0x03, 'I', 4, 0, std::string("\x80\x00\x00\x01", 4), "1"}, TextCase{0x03, 'I', 4, 0, "\x7F\xFF\xFF\xFF", "-1"},
-        TextCase{0x03, 'I', 4, 0, std::string(4, '\0'), ""}, TextCase{0x30, 'I', 4, 0, std::string(4, '\0'), "0"},
+        TextCase{0x04, 'I', 4, 0, std::string("\x80\x00\x00\x01", 4), "1"}, TextCase{0x04, 'I', 4, 0, "\x7F\xFF\xFF\xFF", "-1"},
+        TextCase{0x04, 'I', 4, 0, std::string(4, '\0'), ""}, TextCase{0x30, 'I', 4, 0, std::string(4, '\0'), "0"},
         TextCase{0x30, 'I', 4, 0, "\xFE\xFF\xFF\xFF", "-2"}, TextCase{0x04, 'O', 8, 0, Be64(0xC000000000000000ull), "2"},
         TextCase{0x04, 'O', 8, 0, Be64(0x3FFFFFFFFFFFFFFFull), "-2"}, TextCase{0x04, 'O', 8, 0, std::string(8, '\0'), ""},
         TextCase{0x30, 'B', 8, 0, Le64(BitsOf(-0.25)), "-0.25"},
@@ -109,6 +112,22 @@ INSTANTIATE_TEST_SUITE_P(
         TextCase{0x30, 'T', 8, 0, std::string(8, '\0'), ""},
         TextCase{0x04, '@', 8, 0, Be64(BitsOf(63871286400000.0 + 86400000.0)), "01/01/2025"},
         TextCase{0x04, '@', 8, 0, Be64(BitsOf(63871286400000.0 + 30600000.0)), "12/31/2024 08:30:00"},
+        // dBase III and V tables with FoxPro's binary forms: I is little-endian of its stored
+        // width and never null; @ is FoxPro's time stamp; an 8-byte B is a double.
+        TextCase{0x03, 'I', 1, 0, "\xFF", "-1"}, TextCase{0x03, 'I', 2, 0, "\x34\x12", "4660"},
+        TextCase{0x03, 'I', 3, 0, std::string("\x00\x00\x80", 3), "-8388608"},
+        TextCase{0x03, 'I', 4, 0, Le32(static_cast<std::uint32_t>(-5)), "-5"}, TextCase{0x03, 'I', 4, 0, std::string(4, '\0'), "0"},
+        TextCase{0x03, 'I', 6, 0, Le32(7) + "\x01\x02", "7"},
+        TextCase{0x03, 'I', 8, 0, Le64(static_cast<std::uint64_t>(-1234567890123LL)), "-1234567890123"},
+        TextCase{0x03, 'I', 0, 0, "", ""}, TextCase{0x03, 'I', 4, 0, Le32(2000000000), "2000000000", 0x57},
+        TextCase{0x03, '@', 8, 0, Le32(2460311) + Le32(30600000), "01/01/2024 08:30:00"},
+        TextCase{0x03, '@', 8, 0, Le32(2460311) + Le32(0), "01/01/2024", 0x57},
+        TextCase{0x03, '@', 8, 0, std::string(8, '\0'), ""},
+        TextCase{0x03, 'B', 8, 2, Le64(BitsOf(-0.25)), "-0.25"}, TextCase{0x03, 'B', 8, 0, Le64(BitsOf(1e300)), "1E300", 0x57},
+        // Numbers wider than 20 are read from their whole width.
+        TextCase{0x03, 'N', 50, 0, std::string(45, ' ') + "12345", "12345"},
+        TextCase{0x03, 'N', 50, 2, std::string(43, ' ') + "1234.56", "1234.56"},
+        TextCase{0x03, 'F', 30, 3, "-" + std::string(29, '0'), "0"}, TextCase{0x03, 'N', 40, 0, std::string(40, ' '), ""},
         // Bytes: UTF-16 units, low byte first; blank is empty.
         TextCase{0x30, '0', 3, 0, std::string(3, '\0'), ""}, TextCase{0x30, '0', 1, 0, "\x01", std::string("\0", 1)},
         TextCase{0x30, '0', 4, 0, "AB  ", std::string("\0\0", 2)}));
@@ -173,7 +192,8 @@ TEST(FieldDecoding, FieldsReachingPastTheRecordReadOnlyTheRecord) {
     table.SetTableName(dir.Write("t.dbf", TableBuilder().Field("A", 'C', 200).Field("B", 'I', 4).RecordSize(5).RawRecord("abcd").Bytes()));
     table.Open();
     EXPECT_EQ(table.Fields()[0]->AsString(), u"abcd");
-    EXPECT_EQ(table.Fields()[1]->AsString(), u"");
+    // A dBase III integer is never null: the bytes the record lacks read as zeros.
+    EXPECT_EQ(table.Fields()[1]->AsString(), u"0");
 }
 
 TEST(FieldDecoding, DateTimesOutsideAnyCalendarAreSafe) {
@@ -201,6 +221,66 @@ TEST(FieldText, RegionalSettingsShapeNumbersAndDates) {
     EXPECT_EQ(OneField(0x30, 'Y', 8, 4, Le64(123400)).Text(), "12,34");
     EXPECT_EQ(OneField(0x03, 'D', 8, 0, "20240229").Text(), "29.02.2024");
     EXPECT_EQ(OneField(0x30, 'T', 8, 0, Le32(2460311) + Le32(30600000)).Text(), "01.01.2024 08:30:00");
+}
+
+}  // namespace
+}  // namespace korvane::dbf
+
+namespace korvane::dbf {
+namespace {
+
+// FoxPro 9 varchar (V), varbinary (Q), blob (W) and a general field of width 4 (G).
+TEST(FieldDecoding, FoxPro9VarFieldsAndBlobs) {
+    TempDir dir;
+    // _NULLFLAGS bits: V length 0, Q length 1, Q null 2.
+    const std::string table = TableBuilder(0x30)
+                                  .Field("V", 'V', 6)
+                                  .Field("Q", 'Q', 4, 0, 0x02)
+                                  .Field("W", 'W', 4)
+                                  .Field("G", 'G', 4)
+                                  .Field("_NULLFLAGS", '0', 1, 0, 0x05)
+                                  .RawRecord(std::string("ab\0\0\0\x02", 6) + "\xE8\xED \x02" + Le32(1) + Le32(2) + "\x03")
+                                  .RawRecord(std::string("hello ") + "xy  " + Le32(0) + Le32(0) + "\x04")
+                                  .RawRecord(std::string("abcde\xC8") + "\xE8\xE8\xE8\x09" + Le32(0) + Le32(0) + "\x03")
+                                  .Bytes();
+    dir.Write("t.fpt", test::MemoBuilder::Fpt(64).FptMemo(1, "blob \xE8").FptMemo(2, "ole").Bytes());
+    TDbf dbf;
+    dbf.SetTableName(dir.Write("t.dbf", table));
+    dbf.Open();
+    std::vector<std::vector<std::u16string>> rows;
+    std::vector<bool> qNull;
+    for (; !dbf.Eof(); dbf.Next()) {
+        std::vector<std::u16string> row;
+        for (int i = 0; i < 4; ++i) row.push_back(dbf.Fields()[static_cast<std::size_t>(i)]->AsString());
+        rows.push_back(row);
+        qNull.push_back(!dbf.DbfFile()->GetFieldData(1, ftVarBytes, dbf.CurrentRecord(), nullptr, true));
+    }
+    const std::vector<std::vector<std::u16string>> expected = {
+        {u"ab", u"\u010D\u00ED", u"blob \u010D", u"ole"},  // lengths from the last bytes; blobs as 8-bit text
+        {u"hello", u"xy  ", u"", u""},                     // no length bits: V as C, Q untrimmed
+        {u"abcde", u"\u010D\u010D\u010D", u"", u""},       // a length of the whole width or more
+    };
+    EXPECT_EQ(rows, expected);
+    // The null bit answers only the null query; the value is still read.
+    EXPECT_EQ(qNull, (std::vector<bool>{false, true, false}));
+}
+
+TEST(FieldDecoding, VarcharWithoutRoomForItsLengthBitIsReadLikeC) {
+    TempDir dir;
+    // Nine length bits need two bytes of _NULLFLAGS; the ninth field's bit has no room.
+    TableBuilder b(0x30);
+    std::string record;
+    for (int i = 0; i < 9; ++i) {
+        b.Field("V" + std::to_string(i), 'V', 3);
+        record += "ab\x01";
+    }
+    b.Field("_NULLFLAGS", '0', 1, 0, 0x05);
+    b.RawRecord(record + "\xFF");
+    TDbf dbf;
+    dbf.SetTableName(dir.Write("t.dbf", b.Bytes()));
+    dbf.Open();
+    EXPECT_EQ(dbf.Fields()[0]->AsString(), u"a");
+    EXPECT_EQ(dbf.Fields()[8]->AsString(), u"ab\u0001");
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 
 #include "dbf/Dbf.h"
 #include "dbf/DbfErrors.h"
+#include "dbf/FieldNames.h"
 #include "platform/CodePages.h"
 #include "tests/support/TableBuilder.h"
 #include "tests/support/TestSupport.h"
@@ -60,7 +61,55 @@ INSTANTIATE_TEST_SUITE_P(
                       KindCase{0xF5, 'M', 4, 0, ftMemo, 4, 0}, KindCase{0xF5, 'M', 10, 0, ftMemo, 10, 0},
                       KindCase{0xF5, 'M', 7, 0, ftMemo, 4, 0}, KindCase{0x03, 'M', 4, 0, ftMemo, 10, 0},
                       KindCase{0x03, 'G', 10, 0, ftDBaseOle, 10, 0}, KindCase{0xF5, 'Y', 8, 4, ftBCD, 8, 4},
-                      KindCase{0x30, '0', 3, 0, ftBytes, 3, 0}));
+                      KindCase{0x30, '0', 3, 0, ftBytes, 3, 0},
+                      // Binary forms that other xBase programs put into dBase III and V tables.
+                      KindCase{0x03, 'I', 2, 0, ftInteger, 4, 0}, KindCase{0x03, 'I', 8, 0, ftLargeint, 8, 0},
+                      KindCase{0x03, 'i', 8, 0, ftLargeint, 8, 0}, KindCase{0x04, 'I', 8, 0, ftInteger, 4, 0},
+                      KindCase{0x30, 'I', 8, 0, ftInteger, 4, 0}, KindCase{0x03, '@', 8, 0, ftDateTime, 8, 0},
+                      KindCase{0x03, 'B', 8, 2, ftFloat, 8, 2}, KindCase{0x04, 'B', 8, 2, ftBlob, 10, 0},
+                      // FoxPro 9: varchar, varbinary, blob, and a general field of width 4.
+                      KindCase{0x30, 'V', 20, 0, ftString, 20, 0}, KindCase{0x30, 'v', 10, 1, ftString, 10, 0},
+                      KindCase{0x30, 'Q', 12, 0, ftVarBytes, 12, 0}, KindCase{0x30, 'W', 4, 0, ftBlob, 4, 0},
+                      KindCase{0x30, 'G', 4, 0, ftDBaseOle, 4, 0}));
+
+TEST(FieldDescriptors, OnlyMemoAndBlobFieldsNeedAMemoFile) {
+    struct Case {
+        std::uint8_t version;
+        char type;
+        int width;
+        bool blob;
+    };
+    for (const Case& c : {Case{0x03, 'B', 8, false}, Case{0x03, 'B', 10, true}, Case{0x8C, 'B', 8, true}, Case{0x30, 'B', 8, true},
+                          Case{0x30, 'W', 4, true}, Case{0x30, 'V', 4, false}, Case{0x30, 'Q', 4, false}}) {
+        TempDir dir;
+        TDbf table;
+        table.ReadOnly = true;
+        table.SetTableName(dir.Write("t.dbf", TableBuilder(c.version).Field("F", c.type, c.width).Bytes()));
+        table.Open();
+        EXPECT_EQ(table.DbfFile()->HasBlob(), c.blob) << int(c.version) << " " << c.type << c.width;
+    }
+}
+
+// FoxPro 9 numbers the _NULLFLAGS bits in descriptor order: a length bit for each V and Q
+// field, a null bit for each nullable field, the length bit first.
+TEST(FieldDescriptors, NullFlagBitsOfVarFields) {
+    TempDir dir;
+    TDbf table;
+    table.SetTableName(dir.Write("t.dbf", TableBuilder(0x30)
+                                              .Field("N1", 'C', 2, 0, 0x02)
+                                              .Field("V1", 'V', 5)
+                                              .Field("Q1", 'Q', 5, 0, 0x02)
+                                              .Field("I1", 'I', 4)
+                                              .Field("V2", 'V', 5, 0, 0x02)
+                                              .Field("_NULLFLAGS", '0', 1, 0, 0x05)
+                                              .Bytes()));
+    table.Open();
+    const TDbfFieldDefs& defs = *table.GetDbfFieldDefs();
+    const std::vector<std::pair<int, int>> expected = {{-1, 0}, {1, -1}, {2, 3}, {-1, -1}, {4, 5}, {-1, -1}};
+    for (int i = 0; i < defs.Count(); ++i)
+        EXPECT_EQ(std::make_pair(defs.Items(i).VarLengthPosition, defs.Items(i).NullPosition), expected[static_cast<std::size_t>(i)])
+            << defs.Items(i).FieldName;
+}
 
 TEST(FieldDescriptors, BadDescriptorsMakeTheFileInvalid) {
     struct Case {
@@ -68,10 +117,24 @@ TEST(FieldDescriptors, BadDescriptorsMakeTheFileInvalid) {
         std::string name;
         std::uint8_t type;
     };
-    for (const Case& c : {Case{0x03, "", 'C'}, Case{0x03, "A", 'X'}, Case{0x03, "A", '+'}, Case{0xF5, "A", 'V'}})
+    for (const Case& c : {Case{0x03, "", 'C'}, Case{0x03, "A", 'X'}, Case{0x03, "A", '+'}, Case{0x03, "A", 'V'},
+                          Case{0x8B, "A", 'Q'}, Case{0x04, "A", 'W'}})
         EXPECT_TRUE(test::RefusedUnchanged(TableBuilder(c.version).FieldByte(c.name, c.type, 4).HeaderRecordCount(9).Bytes(),
                                            "Invalid DBF file."))
             << c.name << " " << int(c.type);
+}
+
+// Names keep only what XML 1.0 (fourth edition) allows at each place, so that parsers built on
+// expat read the document as well as libxml2 does.
+TEST(FieldNames, XmlNamesOfTheFourthEdition) {
+    const std::vector<std::pair<std::u16string, std::u16string>> cases = {
+        {u"NAZEV", u"NAZEV"},           {u"A\u02D8B", u"A_B"},        {u"A\u02C7", u"A_"},
+        {u"X\u00B7", u"X\u00B7"},        {u"\u00B7X", u"_\u00B7X"},     {u"\u4E00\u9FA5", u"\u4E00\u9FA5"},
+        {u"\u3400", u"_"},              {u"\u9FA6A", u"_A"},           {u"1A", u"_1A"},
+        {u"A:B", u"A_B"},               {u"\U0001F600", u"_"},         {u"\u0E46X", u"_\u0E46X"},
+        {u"\u010C\u00ED", u"\u010C\u00ED"}, {u"\u0300A", u"_\u0300A"},     {u"-.", u"_-."},
+    };
+    for (const auto& [name, expected] : cases) EXPECT_EQ(ToXmlName(name), expected);
 }
 
 TEST(FieldDescriptors, FieldCountAbove4095IsRejected) {
