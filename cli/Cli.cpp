@@ -140,11 +140,15 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
         if (xml == "-") xml = "/dev/stdout";
         CliView view(err, progress && !quiet);
         try {
-            const bool converted = RunConversion(view, owner, full, xml, options);
+            ConversionReport report;
+            const bool converted = RunConversion(view, owner, full, xml, options, &report);
             view.Finish();
             if (!converted) {
                 err << "dbf2xml: " << table << ": " << view.Message() << "\n";
                 status = 1;
+            } else if (report.tableShrank) {
+                err << "dbf2xml: " << table << ": warning: the table became shorter during the conversion; "
+                    << report.rows << " rows were written\n";
             }
         } catch (const Exception& e) {
             view.Finish();

@@ -9,6 +9,7 @@
 #include "conversion/TranslateEvent.h"
 #include "conversion/XmlText.h"
 #include "dbf/Dbf.h"
+#include "fields/OtherFields.h"
 #include "fields/StringField.h"
 #include "platform/CodePages.h"
 #include "platform/Exception.h"
@@ -102,7 +103,7 @@ struct RowWriter {
     std::u16string value;
     std::u16string piece;
     std::string bytes;
-    std::vector<TStringField*> stringFields;
+    std::vector<bool> repaired;  // character and memo text get the code page 852 repair
     std::vector<std::u16string> prefixes;  // ` NAME="`
 
     explicit RowWriter(dbf::TDbf& table) {
@@ -110,7 +111,9 @@ struct RowWriter {
             // Character values are read as stored: the repair below is the run's own.
             auto* text = dynamic_cast<TStringField*>(field.get());
             if (text) text->Transliterate = false;
-            stringFields.push_back(text);
+            // A memo holds text like a character field and is repaired as one value; the
+            // other blobs hold bytes and are left as they are.
+            repaired.push_back(text != nullptr || dynamic_cast<TMemoField*>(field.get()) != nullptr);
             prefixes.push_back(u" " + field->FieldName + u"=\"");
         }
     }
@@ -133,7 +136,7 @@ struct RowWriter {
         const auto& fields = table.Fields();
         for (std::size_t i = 0; i < fields.size(); ++i) {
             fields[i]->GetText(value);
-            if (stringFields[i]) RepairCharacterValue();
+            if (repaired[i]) RepairCharacterValue();
             // One write statement: ` NAME="`, the escaped value and the closing quote.
             piece = prefixes[i];
             AppendXmlAttributeValue(piece, value);
@@ -159,7 +162,7 @@ void RefuseTargetThatIsSource(const std::string& target, dbf::TDbf& table) {
 }  // namespace
 
 bool RunConversion(IConversionView& view, TableOwner& owner, const std::string& tablePath, const std::string& targetPath,
-                   const ConversionOptions& options) {
+                   const ConversionOptions& options, ConversionReport* report) {
     view.SetVisible(Control::b_OpenDBF, false);
     view.SetVisible(Control::b_XML, false);
     view.SetVisible(Control::b_Run, false);
@@ -189,6 +192,7 @@ bool RunConversion(IConversionView& view, TableOwner& owner, const std::string& 
     view.SetText(Control::l_Info, texts::kXmlOpening);
     TTextRec out;
     std::vector<char> buffer(kOutputBufferSize);
+    int rows = 0;
     try {
         AssignText(out, targetPath, platform::kCodePageUtf8);
         IOTest();
@@ -202,7 +206,6 @@ bool RunConversion(IConversionView& view, TableOwner& owner, const std::string& 
 
         view.SetGaugeRange(0, table.RecordCount());
         view.SetGaugeProgress(0);
-        int rows = 0;
         RowWriter writer(table);
         while (!table.Eof()) {
             ++rows;
@@ -223,6 +226,10 @@ bool RunConversion(IConversionView& view, TableOwner& owner, const std::string& 
     Close(out);
     IOTest();
 
+    if (report) {
+        report->rows = rows;
+        report->tableShrank = table.TableShrank();
+    }
     table.Close();
     owner.ReleaseTable(table);
 

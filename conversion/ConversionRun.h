@@ -32,10 +32,18 @@ struct ConversionOptions {
     bool exclusive = false;  // lock the table for the run and read records ahead
 };
 
+// What a finished run found that the document itself does not tell.
+struct ConversionReport {
+    int rows = 0;
+    // Another program made the table shorter during the run: the walk ended with the last
+    // record the file still held in full.
+    bool tableShrank = false;
+};
+
 // Converts the table at `tablePath` into `targetPath`, telling `view` what a window shows.
 // A table that cannot be opened is reported through the view's message box and gives false;
 // every other failure leaves as an exception, with the view in its running state.
 bool RunConversion(IConversionView& view, TableOwner& owner, const std::string& tablePath, const std::string& targetPath,
-                   const ConversionOptions& options = {});
+                   const ConversionOptions& options = {}, ConversionReport* report = nullptr);
 
 }  // namespace korvane

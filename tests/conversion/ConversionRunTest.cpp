@@ -64,12 +64,12 @@ TEST(ConversionRun, SchemaTypesForEveryKind) {
     EXPECT_EQ(Convert(table, dir.Path("t.xml")), expected);
 }
 
-TEST(ConversionRun, RepairsCodePage852CharacterValuesOnly) {
+TEST(ConversionRun, RepairsCodePage852CharacterAndMemoValues) {
     TempDir dir;
     const std::string table = dir.Write("t.dbf", TableBuilder()
                                                      .Field("C", 'C', 12)
                                                      .Field("M", 'M', 10)
-                                                     .Record({"\xAC" "esk\xEC", "1"})  // Český in code page 852
+                                                     .Record({"\xAC" "esk\xEC", "1"})  // Český in code page 852, memo Č
                                                      .Record({"\x9A" "koda \xE9"})     // škoda é in Windows-1250
                                                      .Record({"\x84\xA0"})             // ä blocks the repair as a whole
                                                      .Record({"\x90"})                 // the code page 852 É
@@ -80,12 +80,31 @@ TEST(ConversionRun, RepairsCodePage852CharacterValuesOnly) {
     const std::string xml = Convert(table, dir.Path("t.xml"));
     const std::string rows = xml.substr(xml.find("   <row"));
     EXPECT_EQ(rows,
-              "   <row C=\"\xC4\x8C" "esk\xC3\xBD\" M=\"\xC2\xAC\" />\r\n"
+              "   <row C=\"\xC4\x8C" "esk\xC3\xBD\" M=\"\xC4\x8C\" />\r\n"
               "   <row C=\"\xC5\xA1koda \xC3\xA9\" M=\"\" />\r\n"
               "   <row C=\"\xE2\x80\x9E\xC2\xA0\" M=\"\" />\r\n"
               "   <row C=\"\xC3\x89\" M=\"\" />\r\n"
               "   <row C=\"\xC2\x81\xC2\x83\xC2\x88\xC2\x98\" M=\"\" />\r\n"
               "   <row C=\"\xC3\x9A\" M=\"\" />\r\n"
+              "</table>\r\n");
+}
+
+TEST(ConversionRun, MemosAreRepairedAsOneValueAndBlobsNever) {
+    TempDir dir;
+    const std::string table = dir.Write("t.dbf", TableBuilder()
+                                                     .Field("M", 'M', 10)
+                                                     .Field("G", 'G', 10)
+                                                     .Record({"1", "1"})   // Stálý zákazník. in code page 852
+                                                     .Record({"2", "2"})   // škoda é in Windows-1250
+                                                     .Bytes());
+    dir.Write("t.dbt", test::MemoBuilder::Dbt(512)
+                           .Block(1, "St\xA0l\xEC z\xA0kazn\xA1k.\x1A\x1A")
+                           .Block(2, "\x9Akoda \xE9\x1A\x1A")
+                           .Bytes());
+    const std::string xml = Convert(table, dir.Path("t.xml"));
+    EXPECT_EQ(xml.substr(xml.find("   <row")),
+              "   <row M=\"St\xC3\xA1l\xC3\xBD z\xC3\xA1kazn\xC3\xADk.\" G=\"St\xC2\xA0l\xC4\x9B z\xC2\xA0kazn\xCB\x87k.\" />\r\n"
+              "   <row M=\"\xC5\xA1koda \xC3\xA9\" G=\"\xC5\xA1koda \xC3\xA9\" />\r\n"
               "</table>\r\n");
 }
 
