@@ -1,10 +1,13 @@
 #include "cli/Cli.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 
 #include "conversion/ConversionRun.h"
+#include "conversion/ConversionTexts.h"
 #include "platform/Exception.h"
+#include "platform/File.h"
 #include "platform/Paths.h"
 
 namespace korvane::cli {
@@ -76,22 +79,32 @@ private:
 }  // namespace
 
 std::string UsageText() {
-    return "Usage: dbf2xml [--read-only | --exclusive] [-q] [-o OUT | -o -] TABLE...\n"
+    return "Usage: dbf2xml [--read-only | --fix-header | --exclusive] [-q] [-o OUT | -o -] TABLE...\n"
            "Converts dBase and FoxPro tables (.dbf with .dbt or .fpt memos) to XML.\n"
            "\n"
-           "  -o OUT       write the document of the single TABLE to OUT ('-': standard output);\n"
-           "               without it each TABLE goes to its own name with the extension .xml\n"
-           "  --read-only  open tables read-only: the header is never corrected on disk\n"
-           "  --exclusive  lock each table against other programs while it is converted\n"
-           "  -q           no progress display\n"
-           "  --help       show this text\n"
-           "  --version    show the version\n"
+           "  -o OUT        write the document of the single TABLE to OUT ('-': standard output);\n"
+           "                without it each TABLE goes to its own name with the extension .xml\n"
+           "  --read-only   only read the tables (the default: a table is never written)\n"
+           "  --fix-header  open each table as the window does: for reading and writing, and a\n"
+           "                header that disagrees with the file is corrected on disk\n"
+           "  --exclusive   lock each table against other programs while it is converted, and\n"
+           "                correct its header as --fix-header does\n"
+           "  -q            no progress display\n"
+           "  --help        show this text\n"
+           "  --version     show the version\n"
+           "\n"
+           "A document reaches its target only when it is finished: a run that fails or is\n"
+           "interrupted leaves an earlier file of that name as it was.\n"
            "\n"
            "Exit status: 0 when every table was converted, 1 when any failed, 2 for bad arguments.\n";
 }
 
-int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, bool progress) {
+int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, bool progress, bool standardOutputOpen) {
+    // Without options the table is only read; --fix-header is the window's mode.
     ConversionOptions options;
+    options.readOnly = true;
+    options.readAhead = true;
+    int modes = 0;
     bool quiet = false;
     bool haveTarget = false;
     std::string target;
@@ -114,8 +127,13 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
             out << kVersionText << "\n";
             return 0;
         } else if (a == "--read-only") {
-            options.readOnly = true;
+            ++modes;
+        } else if (a == "--fix-header") {
+            ++modes;
+            options = ConversionOptions{};
         } else if (a == "--exclusive") {
+            ++modes;
+            options = ConversionOptions{};
             options.exclusive = true;
         } else if (a == "-q" || a == "--quiet") {
             quiet = true;
@@ -128,16 +146,39 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
         }
     }
     if (tables.empty()) return usage("no table given");
-    if (options.readOnly && options.exclusive) return usage("--read-only and --exclusive exclude each other");
+    if (modes > 1) return usage("--read-only, --fix-header and --exclusive exclude each other");
     if (haveTarget && tables.size() != 1) return usage("-o takes exactly one table");
     if (haveTarget && target.empty()) return usage("-o needs a file name");
+    options.standardOutput = haveTarget && target == "-";
+    if (options.standardOutput && !standardOutputOpen) {
+        err << "dbf2xml: " << texts::kStandardOutputClosed << "\n";
+        return 1;
+    }
 
     int status = 0;
     TableOwner owner;
+    // Targets written in this run, by device and inode, with the table each came from.
+    struct Written {
+        std::uint64_t device;
+        std::uint64_t inode;
+        std::string table;
+    };
+    std::vector<Written> written;
     for (const std::string& table : tables) {
         const std::string full = platform::ExpandFileName(table);
-        std::string xml = haveTarget ? target : platform::ChangeFileExt(full, ".xml");
-        if (xml == "-") xml = "/dev/stdout";
+        const std::string xml = haveTarget ? target : platform::ChangeFileExt(full, ".xml");
+        if (!options.standardOutput) {
+            std::uint64_t device = 0, inode = 0;
+            if (platform::PathIdentity(xml, device, inode)) {
+                const auto earlier = std::find_if(written.begin(), written.end(),
+                                                  [&](const Written& w) { return w.device == device && w.inode == inode; });
+                if (earlier != written.end()) {
+                    err << "dbf2xml: " << table << ": not converted: " << xml << " was written from " << earlier->table << " in this run\n";
+                    status = 1;
+                    continue;
+                }
+            }
+        }
         CliView view(err, progress && !quiet);
         try {
             ConversionReport report;
@@ -146,9 +187,12 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
             if (!converted) {
                 err << "dbf2xml: " << table << ": " << view.Message() << "\n";
                 status = 1;
-            } else if (report.tableShrank) {
-                err << "dbf2xml: " << table << ": warning: the table became shorter during the conversion; "
-                    << report.rows << " rows were written\n";
+            } else {
+                std::uint64_t device = 0, inode = 0;
+                if (!options.standardOutput && platform::PathIdentity(xml, device, inode)) written.push_back({device, inode, table});
+                if (report.tableShrank)
+                    err << "dbf2xml: " << table << ": warning: the table became shorter during the conversion; "
+                        << report.rows << " rows were written\n";
             }
         } catch (const Exception& e) {
             view.Finish();

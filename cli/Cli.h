@@ -1,4 +1,4 @@
-// The command-line companion: dbf2xml [--read-only|--exclusive] [-q] [-o OUT | -o -] TABLE...
+// The command-line companion: dbf2xml [--read-only | --fix-header | --exclusive] [-q] [-o OUT | -o -] TABLE...
 #pragma once
 
 #include <ostream>
@@ -11,7 +11,8 @@ inline constexpr const char* kVersionText = "Korvane ver. 1.0.3";
 
 // Runs the command with its arguments (without the program name); returns the exit status.
 // `progress` shows a progress bar on `err`, as when standard error is a terminal.
-int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, bool progress);
+// `standardOutputOpen` false: the program found its standard output closed.
+int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, bool progress, bool standardOutputOpen = true);
 
 std::string UsageText();
 

@@ -1,4 +1,5 @@
 // dbf2xml: converts tables from the command line.
+#include <fcntl.h>
 #include <unistd.h>
 
 #include <clocale>
@@ -7,11 +8,19 @@
 #include "cli/Cli.h"
 #include "dbf/DbfGlobals.h"
 #include "platform/Settings.h"
+#include "platform/SignalCleanup.h"
 
 int main(int argc, char** argv) {
     std::setlocale(LC_ALL, "");
     korvane::platform::LoadRegionalSettingsFromLocale();
     korvane::dbf::DbfGlobals();
+    // Ctrl-C, a closed terminal or a kill removes a half-written document before the end.
+    korvane::platform::InstallSignalCleanup();
+    // A standard stream the shell closed gets /dev/null, so that no table or document opened
+    // later takes its number; that standard output was closed is remembered for "-o -".
+    const bool outputOpen = ::fcntl(STDOUT_FILENO, F_GETFD) != -1;
+    for (int fd = STDIN_FILENO; fd <= STDERR_FILENO; ++fd)
+        if (::fcntl(fd, F_GETFD) == -1 && ::open("/dev/null", fd == STDIN_FILENO ? O_RDONLY : O_WRONLY) != fd) return 1;
     std::vector<std::string> args(argv + 1, argv + argc);
-    return korvane::cli::RunCli(args, std::cout, std::cerr, ::isatty(STDERR_FILENO) != 0);
+    return korvane::cli::RunCli(args, std::cout, std::cerr, ::isatty(STDERR_FILENO) != 0, outputOpen);
 }

@@ -5,6 +5,7 @@
 
 #include "conversion/ConversionTexts.h"
 #include "conversion/CpConvert.h"
+#include "conversion/TargetFile.h"
 #include "conversion/TextFile.h"
 #include "conversion/TranslateEvent.h"
 #include "conversion/XmlText.h"
@@ -32,6 +33,7 @@ void TableOwner::ReleaseTable(dbf::TDbf& table) {
 namespace {
 
 constexpr std::size_t kOutputBufferSize = 64 * 1024;
+constexpr int kStandardOutput = 1;
 
 const char* SchemaTypeName(int fieldType, std::string& scratch) {
     switch (fieldType) {
@@ -148,11 +150,14 @@ struct RowWriter {
 };
 
 // The target must not be the table or one of its companion files.
-void RefuseTargetThatIsSource(const std::string& target, dbf::TDbf& table) {
+void RefuseTargetThatIsSource(const std::string& target, bool standardOutput, dbf::TDbf& table) {
     std::uint64_t device = 0, inode = 0;
-    if (!platform::PathIdentity(target, device, inode)) return;
-    dbf::TDbfFile* file = table.DbfFile();
-    for (const std::string& source : {table.PhysicalFileName(), file->MemoFileName(), file->IndexFileName()}) {
+    if (standardOutput) {
+        if (!platform::DescriptorIdentity(kStandardOutput, device, inode)) throw Exception(texts::kStandardOutputClosed);
+    } else if (!platform::PathIdentity(target, device, inode)) {
+        return;
+    }
+    for (const std::string& source : {table.PhysicalFileName(), table.MemoFileName(), table.IndexFileName()}) {
         std::uint64_t d = 0, n = 0;
         if (!source.empty() && platform::PathIdentity(source, d, n) && d == device && n == inode)
             throw Exception(texts::kTargetIsSource);
@@ -177,6 +182,7 @@ bool RunConversion(IConversionView& view, TableOwner& owner, const std::string& 
     };
     table.ReadOnly = options.readOnly;
     table.Exclusive = options.exclusive;
+    table.ReadAhead = options.readAhead;
     table.SetTableName(tablePath);
     try {
         table.Open();
@@ -192,14 +198,18 @@ bool RunConversion(IConversionView& view, TableOwner& owner, const std::string& 
     view.SetText(Control::l_Info, texts::kXmlOpening);
     TTextRec out;
     std::vector<char> buffer(kOutputBufferSize);
+    // Declared after the buffer it writes from and before the file: however the run ends,
+    // an unfinished temporary document is removed and the target stays as it was.
+    TTargetFile target;
     int rows = 0;
     try {
         AssignText(out, targetPath, platform::kCodePageUtf8);
         IOTest();
-        RefuseTargetThatIsSource(targetPath, table);
+        RefuseTargetThatIsSource(targetPath, options.standardOutput, table);
         // A larger buffer of our own: one system call per 64 KiB instead of per 128 bytes.
         SetTextBuf(out, buffer.data(), buffer.size());
-        RewritText(out);
+        if (options.standardOutput) target.RewriteStandardOutput(out);
+        else target.Rewrite(out);
         IOTest();
         view.SetText(Control::l_Info, texts::kWritingStructure);
         WriteSchema(out, table);
@@ -224,6 +234,8 @@ bool RunConversion(IConversionView& view, TableOwner& owner, const std::string& 
         throw;
     }
     Close(out);
+    IOTest();
+    target.Commit();
     IOTest();
 
     if (report) {

@@ -28,8 +28,10 @@ private:
 };
 
 struct ConversionOptions {
-    bool readOnly = false;   // open the table read-only: no header write-back
-    bool exclusive = false;  // lock the table for the run and read records ahead
+    bool readOnly = false;        // open the table read-only: no header write-back
+    bool exclusive = false;       // lock the table for the run and read records ahead
+    bool readAhead = false;       // read records in 64 KiB blocks also with shared access
+    bool standardOutput = false;  // write the document to standard output as it is
 };
 
 // What a finished run found that the document itself does not tell.

@@ -94,11 +94,18 @@ void RewritText(TTextRec& t) {
     if (t.Mode != TextMode::Closed) Close(t);
     LastFileName() = t.Path;
     platform::OsError error;
-    if (!t.Handle.Open(t.Path, platform::FileAccess::CreateTruncate, error)) {
+    platform::File handle;
+    if (!handle.Open(t.Path, platform::FileAccess::CreateTruncate, error)) {
         t.Mode = TextMode::Closed;
         InOutRes() = error.code;
         return;
     }
+    RewritTextOn(t, std::move(handle));
+}
+
+void RewritTextOn(TTextRec& t, platform::File handle) {
+    if (t.Mode != TextMode::Closed) Close(t);
+    t.Handle = std::move(handle);
     t.Mode = TextMode::Output;
     t.BufPos = 0;
     switch (t.Handle.Type()) {

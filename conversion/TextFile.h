@@ -57,6 +57,9 @@ void AssignText(TTextRec& t, const std::string& path, std::uint32_t codePage);
 // Gives the file a buffer of the caller's own, which must outlive the file's use.
 void SetTextBuf(TTextRec& t, char* buffer, std::size_t size);
 void RewritText(TTextRec& t);
+// Opens the file for output on a handle that is already open (a file created elsewhere, or
+// standard output), as RewritText does after creating the file.
+void RewritTextOn(TTextRec& t, platform::File handle);
 void Write0UString(TTextRec& t, std::u16string_view text);
 void Write0LString(TTextRec& t, AnsiText text);
 void Write0Char(TTextRec& t, std::uint8_t c);

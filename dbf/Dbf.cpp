@@ -47,8 +47,9 @@ void TDbf::InternalOpen() {
         FDbfFile->FOnIndexInvalid = OnIndexInvalid;
         FDbfFile->FOnIndexMissing = OnIndexMissing;
         FDbfFile->Open();
-        // Without shared access nobody else changes the file, so records may be read ahead.
-        FDbfFile->SetBufferAhead(!FDbfFile->IsSharedAccess());
+        // Without shared access nobody else changes the file, so records may be read ahead;
+        // with it, only when asked (a reader that need not follow every change as it happens).
+        FDbfFile->SetBufferAhead(!FDbfFile->IsSharedAccess() || ReadAhead);
         if (FDbfFile->FForceClose) throw EAbort();
         switch (FDbfFile->DbfVersion) {
             case xBaseIII: FTableLevel = 3; break;

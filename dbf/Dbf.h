@@ -41,6 +41,9 @@ public:
     bool ReadOnly = false;
     bool Exclusive = false;
     bool ShowDeleted = false;
+    // Read records in 64 KiB blocks also with shared access (the record count still follows
+    // the file's size).
+    bool ReadAhead = false;
     TDbfOpenMode OpenMode = omNormal;
     TDbfStorage Storage = stoFile;
     TDateTimeHandling DateTimeHandling = dtBDETimeStamp;
@@ -55,6 +58,9 @@ public:
     std::uint32_t GetCodePage() const { return FDbfFile ? FDbfFile->FUseCodePage : 0; }
     TDbfFieldDefs* GetDbfFieldDefs() { return FDbfFile ? &FDbfFile->FieldDefs() : nullptr; }
     TDbfFile* DbfFile() { return FDbfFile.get(); }
+    // The companion files the open found, or empty.
+    std::string MemoFileName() const { return FDbfFile ? FDbfFile->MemoFileName() : std::string(); }
+    std::string IndexFileName() const { return FDbfFile ? FDbfFile->IndexFileName() : std::string(); }
     void DetermineTranslationMode();
     // True when the walk ended early because the file became shorter than a record it counted.
     bool TableShrank() const { return FTableShrank; }

@@ -21,6 +21,7 @@ using platform::ReadI32LE;
 TDbfFile::TDbfFile(std::string fileName, TPagedFileMode mode) {
     FFileName = std::move(fileName);
     FMode = mode;
+    FLockShared = true;
 }
 
 TDbfFile::~TDbfFile() {
@@ -111,7 +112,7 @@ void TDbfFile::DecideCodePage() {
 void TDbfFile::OpenMemoFile() {
     if (!HasBlob()) return;
     FMemoFileName = platform::FindCompanionFile(platform::ChangeFileExt(FFileName, GetMemoExt()));
-    if (!platform::FileExists(FMemoFileName)) FMemoFile = std::make_unique<TNullMemoFile>(DbfVersion);
+    if (!platform::PathExists(FMemoFileName)) FMemoFile = std::make_unique<TNullMemoFile>(DbfVersion);
     else if (DbfVersion == xFoxPro) FMemoFile = std::make_unique<TFoxProMemoFile>(DbfVersion);
     else FMemoFile = std::make_unique<TDbaseMemoFile>(DbfVersion);
     FMemoFile->SetFileName(FMemoFileName);
@@ -123,7 +124,7 @@ void TDbfFile::OpenMemoFile() {
 void TDbfFile::OpenProductionIndex() {
     if (FHeader[kHdrMdxFlag] == 0) return;
     const std::string path = platform::FindCompanionFile(platform::ChangeFileExt(FFileName, ".mdx"));
-    if (platform::FileExists(path)) {
+    if (platform::PathExists(path)) {
         FIndexFileName = path;
         auto index = std::make_unique<TIndexFile>();
         index->SetFileName(path);

@@ -59,13 +59,27 @@ int TPagedFile::ReadHeader() {
 void TPagedFile::OpenFile() {
     if (FActive) return;
     FUserMode = FMode;
-    if (!platform::FileExists(FFileName)) throw EPagedFile(FormatMessage(STRING_FILE_NOT_FOUND, {FFileName}));
+    const platform::PathStatus status = platform::StatPath(FFileName);
+    if (!status.exists) throw EPagedFile(FormatMessage(STRING_FILE_NOT_FOUND, {FFileName}));
+    auto refuse = [&](const std::string& reason) {
+        FStream.Close();
+        throw EFOpenError(FormatMessage(SFOpenError, {platform::ResolvedPath(FFileName), reason}));
+    };
+    auto reasonFor = [](const platform::OsError& e) {
+        return e.errnoValue == EWOULDBLOCK ? std::string(platform::kLockedByAnotherProgram) : platform::SystemErrorText(e.errnoValue);
+    };
+    // Devices, pipes, sockets and folders are no tables or memo files: reading one could
+    // block or never end. Checked before the open (which itself may act on a device) and
+    // again on what was opened.
+    if (!status.regular) refuse(platform::kNotARegularFile);
     platform::FileAccess access = platform::FileAccess::ReadWrite;
     if (FMode == pfReadOnly) access = platform::FileAccess::ReadOnly;
     else if (FMode == pfExclusiveOpen || FMode == pfExclusiveCreate) access = platform::FileAccess::ReadWriteExclusive;
     platform::OsError error;
-    if (!FStream.Open(FFileName, access, error))
-        throw EFOpenError(FormatMessage(SFOpenError, {platform::ExpandFileName(FFileName), platform::SystemErrorText(error.errnoValue)}));
+    if (!FStream.Open(FFileName, access, error)) refuse(reasonFor(error));
+    if (FStream.Type() != platform::FileType::Regular) refuse(platform::kNotARegularFile);
+    // Shared access still respects a program that holds the table exclusively.
+    if (FLockShared && IsSharedAccess() && !FStream.LockShared(error)) refuse(reasonFor(error));
     FCachedSize = FStream.Size();
     FNeedLocks = IsSharedAccess();
     FNeedRecalc = true;

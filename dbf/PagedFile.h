@@ -87,6 +87,8 @@ protected:
     std::int64_t FAheadOffset = 0;
     int FAheadLength = 0;
     std::uint64_t FReadCount = 0;
+    // Take a shared lock in the shared modes (the table file does; its companions do not).
+    bool FLockShared = false;
 };
 
 }  // namespace korvane::dbf

@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdlib>
 
 namespace korvane::platform {
 
@@ -20,7 +21,7 @@ File& File::operator=(File&& other) noexcept {
 
 File::~File() { Close(); }
 
-bool File::Open(const std::string& path, FileAccess access, OsError& error) {
+bool File::Open(const std::string& path, FileAccess access, OsError& error, unsigned mode) {
     Close();
     int flags = O_CLOEXEC;
     switch (access) {
@@ -28,14 +29,16 @@ bool File::Open(const std::string& path, FileAccess access, OsError& error) {
         case FileAccess::ReadWriteExclusive: flags |= O_RDWR; break;
         case FileAccess::ReadOnly: flags |= O_RDONLY; break;
         case FileAccess::CreateTruncate: flags |= O_WRONLY | O_CREAT | O_TRUNC; break;
+        case FileAccess::WriteExisting: flags |= O_WRONLY | O_NOCTTY; break;
+        case FileAccess::CreateNew: flags |= O_WRONLY | O_CREAT | O_EXCL; break;
     }
     // An existing file is opened without waiting, so that a named pipe given as a table does
     // not block the open until some other program writes to it; reads then block as usual.
-    const bool existing = access != FileAccess::CreateTruncate;
+    const bool existing = access != FileAccess::CreateTruncate && access != FileAccess::CreateNew;
     if (existing) flags |= O_NONBLOCK;
     int fd;
     do {
-        fd = ::open(path.c_str(), flags, 0666);
+        fd = ::open(path.c_str(), flags, static_cast<mode_t>(mode));
     } while (fd < 0 && errno == EINTR);
     if (fd < 0) {
         error = MakeOsError(errno, path);
@@ -52,6 +55,29 @@ bool File::Open(const std::string& path, FileAccess access, OsError& error) {
     FFd = fd;
     return true;
 }
+
+bool File::Duplicate(int descriptor, OsError& error) {
+    Close();
+    const int fd = ::fcntl(descriptor, F_DUPFD_CLOEXEC, 0);
+    if (fd < 0) {
+        error = MakeOsError(errno);
+        return false;
+    }
+    FFd = fd;
+    return true;
+}
+
+bool File::LockShared(OsError& error) {
+    int rc;
+    do {
+        rc = ::flock(FFd, LOCK_SH | LOCK_NB);
+    } while (rc != 0 && errno == EINTR);
+    if (rc == 0) return true;
+    error = MakeOsError(errno);
+    return false;
+}
+
+bool File::SetPermissions(unsigned mode) const { return ::fchmod(FFd, static_cast<mode_t>(mode)) == 0; }
 
 bool File::Close(OsError& error) {
     if (FFd < 0) return true;
@@ -133,6 +159,60 @@ bool File::Identity(std::uint64_t& device, std::uint64_t& inode) const {
 bool FileExists(const std::string& path) {
     struct stat st {};
     return ::stat(path.c_str(), &st) == 0 && !S_ISDIR(st.st_mode);
+}
+
+bool PathExists(const std::string& path) {
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0;
+}
+
+namespace {
+PathStatus StatusOf(const struct stat& st, bool ok) {
+    PathStatus s;
+    if (!ok) return s;
+    s.exists = true;
+    s.regular = S_ISREG(st.st_mode);
+    s.link = S_ISLNK(st.st_mode);
+    s.links = st.st_nlink;
+    s.mode = st.st_mode & 07777;
+    s.device = st.st_dev;
+    s.inode = st.st_ino;
+    return s;
+}
+}  // namespace
+
+PathStatus StatPath(const std::string& path) {
+    struct stat st {};
+    return StatusOf(st, ::stat(path.c_str(), &st) == 0);
+}
+
+PathStatus LinkStatus(const std::string& path) {
+    struct stat st {};
+    return StatusOf(st, ::lstat(path.c_str(), &st) == 0);
+}
+
+std::string RealPath(const std::string& path) {
+    char* resolved = ::realpath(path.c_str(), nullptr);
+    if (!resolved) return {};
+    std::string out = resolved;
+    std::free(resolved);
+    return out;
+}
+
+bool RenameFile(const std::string& from, const std::string& to, OsError& error) {
+    if (::rename(from.c_str(), to.c_str()) == 0) return true;
+    error = MakeOsError(errno, to);
+    return false;
+}
+
+void RemoveFile(const std::string& path) noexcept { ::unlink(path.c_str()); }
+
+bool DescriptorIdentity(int descriptor, std::uint64_t& device, std::uint64_t& inode) {
+    struct stat st {};
+    if (::fstat(descriptor, &st) != 0) return false;
+    device = st.st_dev;
+    inode = st.st_ino;
+    return true;
 }
 
 bool PathIdentity(const std::string& path, std::uint64_t& device, std::uint64_t& inode) {

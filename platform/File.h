@@ -16,6 +16,19 @@ enum class FileAccess {
     ReadOnly,            // existing file, others may read and write
     ReadWriteExclusive,  // existing file, locked against other programs (flock)
     CreateTruncate,      // created or truncated for writing, others may read
+    WriteExisting,       // existing file for writing, nothing changed by the open itself
+    CreateNew,           // a new file for writing; fails when the name is taken
+};
+
+// What a path names, following symbolic links unless asked not to.
+struct PathStatus {
+    bool exists = false;
+    bool regular = false;
+    bool link = false;  // only from LinkStatus
+    std::uint64_t links = 0;
+    unsigned mode = 0;  // permission bits
+    std::uint64_t device = 0;
+    std::uint64_t inode = 0;
 };
 
 class File {
@@ -27,8 +40,15 @@ public:
     File& operator=(File&& other) noexcept;
     ~File();
 
-    // Opens a file; on failure the handle stays closed and `error` says why.
-    [[nodiscard]] bool Open(const std::string& path, FileAccess access, OsError& error);
+    // Opens a file; on failure the handle stays closed and `error` says why. `mode` is the
+    // permission of a created file, before the umask.
+    [[nodiscard]] bool Open(const std::string& path, FileAccess access, OsError& error, unsigned mode = 0666);
+    // A handle of its own on an open descriptor (such as standard output), which stays open.
+    [[nodiscard]] bool Duplicate(int descriptor, OsError& error);
+    // A shared lock (flock) for as long as the handle is open; false when another program
+    // holds the file exclusively (EWOULDBLOCK) or the system fails.
+    [[nodiscard]] bool LockShared(OsError& error);
+    bool SetPermissions(unsigned mode) const;
     // Closes the handle; false with `error` when the system reports a failure.
     bool Close(OsError& error);
     void Close() noexcept;
@@ -53,7 +73,20 @@ private:
 
 // True when a file (not a directory) of that name exists.
 bool FileExists(const std::string& path);
+// True when the path names anything at all (a dangling link names nothing).
+bool PathExists(const std::string& path);
+PathStatus StatPath(const std::string& path);
+PathStatus LinkStatus(const std::string& path);
+// The path with every link, "." and ".." resolved by the system; empty when it does not exist.
+std::string RealPath(const std::string& path);
+[[nodiscard]] bool RenameFile(const std::string& from, const std::string& to, OsError& error);
+void RemoveFile(const std::string& path) noexcept;
+// The reason given when a file is locked by another program.
+inline constexpr const char* kLockedByAnotherProgram = "The file is locked by another program.";
+inline constexpr const char* kNotARegularFile = "Not a regular file.";
 // Device and inode of a path, following links; false when it does not exist.
 bool PathIdentity(const std::string& path, std::uint64_t& device, std::uint64_t& inode);
+// Device and inode of an open descriptor; false when it is not open.
+bool DescriptorIdentity(int descriptor, std::uint64_t& device, std::uint64_t& inode);
 
 }  // namespace korvane::platform

@@ -17,30 +17,17 @@ std::string IncludeTrailingPathDelimiter(const std::string& path) {
 }
 
 std::string ExpandFileName(const std::string& path) {
-    std::string full = path;
-    if (!IsFullFilePath(path)) {
-        std::vector<char> cwd(4096);
-        const char* dir = ::getcwd(cwd.data(), cwd.size());
-        full = IncludeTrailingPathDelimiter(dir ? dir : "/") + path;
-    }
-    // Fold "." and ".." segments; keep a trailing separator.
-    std::vector<std::string> parts;
-    std::size_t i = 1;
-    while (i <= full.size()) {
-        std::size_t j = full.find(kPathDelim, i);
-        if (j == std::string::npos) j = full.size();
-        const std::string seg = full.substr(i, j - i);
-        if (seg == "..") {
-            if (!parts.empty()) parts.pop_back();
-        } else if (!seg.empty() && seg != ".") {
-            parts.push_back(seg);
-        }
-        i = j + 1;
-    }
-    std::string out;
-    for (const auto& p : parts) out += kPathDelim + p;
-    if (out.empty() || (full.back() == kPathDelim)) out += kPathDelim;
-    return out;
+    // Only the working folder is put in front: ".", ".." and links are left to the system,
+    // which resolves ".." after following a link, so no text rule can fold it.
+    if (IsFullFilePath(path)) return path;
+    std::vector<char> cwd(4096);
+    const char* dir = ::getcwd(cwd.data(), cwd.size());
+    return IncludeTrailingPathDelimiter(dir ? dir : "/") + path;
+}
+
+std::string ResolvedPath(const std::string& path) {
+    const std::string resolved = RealPath(path);
+    return resolved.empty() ? path : resolved;
 }
 
 std::string GetCompletePath(const std::string& base, const std::string& path) {
@@ -88,7 +75,7 @@ bool EqualsIgnoringAsciiCase(const std::string& a, const std::string& b) {
 }  // namespace
 
 std::string FindCompanionFile(const std::string& exactPath) {
-    if (FileExists(exactPath)) return exactPath;
+    if (PathExists(exactPath)) return exactPath;
     const std::string dir = ExtractFilePath(exactPath);
     const std::string name = ExtractFileName(exactPath);
     DIR* d = ::opendir(dir.empty() ? "." : dir.c_str());
@@ -96,7 +83,7 @@ std::string FindCompanionFile(const std::string& exactPath) {
     std::string best;
     while (const dirent* e = ::readdir(d)) {
         const std::string entry = e->d_name;
-        if (EqualsIgnoringAsciiCase(entry, name) && (best.empty() || entry < best) && FileExists(dir + entry)) best = entry;
+        if (EqualsIgnoringAsciiCase(entry, name) && (best.empty() || entry < best) && PathExists(dir + entry)) best = entry;
     }
     ::closedir(d);
     return best.empty() ? exactPath : dir + best;

@@ -8,8 +8,11 @@ namespace korvane::platform {
 constexpr char kPathDelim = '/';
 
 bool IsFullFilePath(const std::string& path);
-// Makes a relative path absolute against the current directory; "." and ".." are folded.
+// Makes a relative path absolute by putting the current directory in front; nothing else
+// is changed ("." and ".." are the system's to resolve).
 std::string ExpandFileName(const std::string& path);
+// The path as the system resolves it (links, "." and "..") when it exists, else as given.
+std::string ResolvedPath(const std::string& path);
 // `path` when it is full, else `base` (expanded) followed by `path`; a non-empty result
 // ends with a separator.
 std::string GetCompletePath(const std::string& base, const std::string& path);

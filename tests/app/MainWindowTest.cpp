@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QLabel>
 #include <QPushButton>
+#include <algorithm>
 #include <deque>
 
 #include "app/ErrorText.h"
@@ -151,6 +152,22 @@ TEST_F(MainWindowTest, ErrorDuringTheRunIsShownWithAStopBox) {
     EXPECT_EQ(boxes.errors[0], ApplicationTitle(QCoreApplication::applicationFilePath()) + Q("|File access denied."));
     EXPECT_EQ(Visible(), "000111");
     EXPECT_EQ(owner.Count(), 1u);
+}
+
+TEST_F(MainWindowTest, FailedRunLeavesTheEarlierTargetIntact) {
+    TempDir dir;
+    const std::string table = dir.Write("t.dbf", TableBuilder(0x30).Field("T", 'T', 8).RawRecord(test::Le32(1721425) + test::Le32(1)).Bytes());
+    dir.Write("t.xml", "earlier document");
+    dialogs.answers = {QString::fromStdString(table)};
+    form.b_OpenDBF->click();
+    form.b_Run->click();
+    ASSERT_EQ(boxes.errors.size(), 1u);
+    EXPECT_EQ(boxes.errors[0], ApplicationTitle(QCoreApplication::applicationFilePath()) + Q("|'0.1' is not a valid timestamp."));
+    EXPECT_EQ(dir.Read("t.xml"), "earlier document");
+    std::vector<std::string> names;
+    for (const auto& e : std::filesystem::directory_iterator(dir.Path(""))) names.push_back(e.path().filename().string());
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (std::vector<std::string>{"t.dbf", "t.xml"}));
 }
 
 TEST_F(MainWindowTest, ResizingStretchesAndMovesTheAnchoredControls) {

@@ -187,20 +187,31 @@ TEST(ConversionRun, RefusesToOverwriteTheTableOrItsCompanions) {
     }
 }
 
-TEST(ConversionRun, ErrorDuringTheRowsLeavesTheRunningStateAndTheWrittenPart) {
-    TempDir dir;
-    const std::string table = dir.Write("t.dbf", TableBuilder(0x30).Field("T", 'T', 8).RawRecord(test::Le32(1721425) + test::Le32(1)).Bytes());
-    test::RecordingView view;
-    TableOwner owner;
-    try {
-        RunConversion(view, owner, table, dir.Path("t.xml"));
-        ADD_FAILURE();
-    } catch (const EConvertError& e) {
-        EXPECT_EQ(e.Message(), "'0.1' is not a valid timestamp");
+// A run that fails half-way leaves the target as it was: no file where there was none, and
+// an earlier document byte for byte; no temporary file is left in the folder.
+TEST(ConversionRun, ErrorDuringTheRowsLeavesTheRunningStateAndTheTargetAsItWas) {
+    for (bool earlier : {false, true}) {
+        TempDir dir;
+        TableBuilder b(0x30);
+        b.Field("T", 'T', 8);
+        for (int i = 0; i < 20000; ++i) b.RawRecord(test::Le32(2460311) + test::Le32(0));  // more than one buffer of rows
+        b.RawRecord(test::Le32(1721425) + test::Le32(1));
+        const std::string table = dir.Write("t.dbf", b.Bytes());
+        if (earlier) dir.Write("t.xml", "<?xml version=\"1.0\"?><table/>");
+        test::RecordingView view;
+        TableOwner owner;
+        try {
+            RunConversion(view, owner, table, dir.Path("t.xml"));
+            ADD_FAILURE();
+        } catch (const EConvertError& e) {
+            EXPECT_EQ(e.Message(), "'0.1' is not a valid timestamp");
+        }
+        EXPECT_EQ(view.Texts(Control::l_Info).back(), texts::kWritingStructure);
+        if (earlier) EXPECT_EQ(dir.Read("t.xml"), "<?xml version=\"1.0\"?><table/>");
+        else EXPECT_FALSE(std::filesystem::exists(dir.Path("t.xml")));
+        EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path("")), {}), earlier ? 2 : 1);
+        EXPECT_EQ(owner.Count(), 1u);
     }
-    EXPECT_EQ(view.Texts(Control::l_Info).back(), texts::kWritingStructure);
-    EXPECT_EQ(test::ReadFile(dir.Path("t.xml")).substr(0, 5), "<?xml");
-    EXPECT_EQ(owner.Count(), 1u);
 }
 
 TEST(ConversionRun, TargetInAMissingFolderOrAFolderFails) {

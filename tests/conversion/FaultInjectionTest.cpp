@@ -5,6 +5,7 @@
 #include <sys/file.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
+#include <csignal>
 #include <unistd.h>
 
 #include <fstream>
@@ -122,27 +123,42 @@ TEST(FaultInjection, TargetFolderRemovedBeforeTheRun) {
     }
 }
 
-TEST(FaultInjection, TableLockedByAnotherProgramIsRefusedInExclusiveMode) {
+// A table that another program holds exclusively (flock) is refused in every mode and not
+// written, although its header needs a correction.
+TEST(FaultInjection, TableLockedByAnotherProgramIsRefusedInEveryMode) {
     TempDir dir;
-    const std::string path = dir.Write("t.dbf", Table(3));
-    const int fd = ::open(path.c_str(), O_RDONLY);
-    ASSERT_EQ(::flock(fd, LOCK_EX), 0);
-    const pid_t child = ::fork();
-    if (child == 0) {
-        // Another process: the lock is the parent's.
+    const std::string bytes = TableBuilder(0x83).Field("A", 'C', 4).HeaderRecordCount(9).Record({"x"}).Bytes();
+    const std::string path = dir.Write("t.dbf", bytes);
+    int ready[2];
+    ASSERT_EQ(::pipe(ready), 0);
+    const pid_t holder = ::fork();
+    if (holder == 0) {
+        const int fd = ::open(path.c_str(), O_RDONLY);
+        const bool locked = ::flock(fd, LOCK_EX) == 0;
+        (void)!::write(ready[1], locked ? "y" : "n", 1);
+        ::pause();
+        ::_exit(0);
+    }
+    char answer = 0;
+    ASSERT_EQ(::read(ready[0], &answer, 1), 1);
+    ASSERT_EQ(answer, 'y');
+    ConversionOptions readOnly;
+    readOnly.readOnly = true;
+    readOnly.readAhead = true;
+    ConversionOptions exclusive;
+    exclusive.exclusive = true;
+    for (const ConversionOptions& options : {ConversionOptions{}, readOnly, exclusive}) {
         test::RecordingView view;
         TableOwner owner;
-        ConversionOptions options;
-        options.exclusive = true;
-        const bool converted = RunConversion(view, owner, path, dir.Path("t.xml"), options);
-        const bool refused = !converted && view.Messages().size() == 1 &&
-                             view.Messages()[0] == "Open DBF: Cannot open file \"" + path + "\". Resource temporarily unavailable";
-        ::_exit(refused ? 0 : 1);
+        EXPECT_FALSE(RunConversion(view, owner, path, dir.Path("t.xml"), options));
+        EXPECT_EQ(view.Messages(), (std::vector<std::string>{"Open DBF: Cannot open file \"" + path + "\". The file is locked by another program."}));
+        EXPECT_EQ(test::ReadFile(path), bytes);
+        EXPECT_FALSE(std::filesystem::exists(dir.Path("t.xml")));
     }
-    int status = 0;
-    ::waitpid(child, &status, 0);
-    ::close(fd);
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    ::kill(holder, SIGTERM);
+    ::waitpid(holder, nullptr, 0);
+    ::close(ready[0]);
+    ::close(ready[1]);
 }
 
 TEST(FaultInjection, ExclusiveModeWritesTheCorrectedHeaderAtClose) {
