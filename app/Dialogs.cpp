@@ -33,14 +33,16 @@ std::optional<QString> QtFileDialogs::SaveXML(QWidget* parent, const QString& cu
     return FSaveFileName;
 }
 
-void QtMessageBoxes::ShowMessage(QWidget* parent, const QString& text) {
-    QMessageBox box(QMessageBox::NoIcon, parent ? parent->windowTitle() : QString(), text, QMessageBox::Ok, parent);
-    box.exec();
+std::unique_ptr<QMessageBox> MakePlainBox(QWidget* parent, const QString& text) {
+    return std::make_unique<QMessageBox>(QMessageBox::NoIcon, parent ? parent->windowTitle() : QString(), text, QMessageBox::Ok, parent);
 }
 
-void QtMessageBoxes::ShowError(QWidget* parent, const QString& caption, const QString& text) {
-    QMessageBox box(QMessageBox::Critical, caption, text, QMessageBox::Ok, parent);
-    box.exec();
+std::unique_ptr<QMessageBox> MakeErrorBox(QWidget* parent, const QString& caption, const QString& text) {
+    return std::make_unique<QMessageBox>(QMessageBox::Critical, caption, text, QMessageBox::Ok, parent);
 }
+
+void QtMessageBoxes::ShowMessage(QWidget* parent, const QString& text) { MakePlainBox(parent, text)->exec(); }
+
+void QtMessageBoxes::ShowError(QWidget* parent, const QString& caption, const QString& text) { MakeErrorBox(parent, caption, text)->exec(); }
 
 }  // namespace korvane::app

@@ -2,8 +2,10 @@
 #pragma once
 
 #include <QString>
+#include <memory>
 #include <optional>
 
+class QMessageBox;
 class QWidget;
 
 namespace korvane::app {
@@ -36,6 +38,10 @@ private:
     QString FOpenFileName;
     QString FSaveFileName;
 };
+
+// The boxes themselves, as QtMessageBoxes shows them.
+std::unique_ptr<QMessageBox> MakePlainBox(QWidget* parent, const QString& text);
+std::unique_ptr<QMessageBox> MakeErrorBox(QWidget* parent, const QString& caption, const QString& text);
 
 class QtMessageBoxes : public IMessageBoxes {
 public:

@@ -105,10 +105,7 @@ TForm1::TForm1(TableOwner& owner, IFileDialogs& dialogs, IMessageBoxes& messages
     setTabOrder(b_OpenDBF, b_XML);
     setTabOrder(b_XML, b_Run);
 
-    l_XML->hide();
-    b_XML->hide();
-    b_Run->hide();
-    Gauge->hide();
+    ShowStartState();
 
     connect(b_OpenDBF, &QPushButton::clicked, this, [this] { Guarded([this] { b_OpenDBFClick(); }); });
     connect(b_XML, &QPushButton::clicked, this, [this] { Guarded([this] { b_XMLClick(); }); });
@@ -143,9 +140,17 @@ void TForm1::resizeEvent(QResizeEvent* event) {
 
 void TForm1::Guarded(const std::function<void()>& handler) {
     // No exception may pass through Qt's event loop.
-    const QString title = ApplicationTitle(QCoreApplication::applicationFilePath());
     try {
         handler();
+    } catch (...) {
+        ShowCurrentError();
+    }
+}
+
+void TForm1::ShowCurrentError() {
+    const QString title = ApplicationTitle(QCoreApplication::applicationFilePath());
+    try {
+        throw;
     } catch (const EAbort&) {
     } catch (const Exception& e) {
         FMessages.ShowError(this, title, ErrorBoxText(QString::fromStdString(e.Message())));
@@ -154,6 +159,19 @@ void TForm1::Guarded(const std::function<void()>& handler) {
     } catch (const std::exception& e) {
         FMessages.ShowError(this, title, ErrorBoxText(QString::fromLocal8Bit(e.what())));
     }
+}
+
+void TForm1::ShowStartState() {
+    b_OpenDBF->show();
+    l_DBF->setText(Text(texts::kNoFileChosen));
+    l_XML->setText(Text(texts::kNothingYet));
+    l_XML->hide();
+    b_XML->hide();
+    b_Run->hide();
+    Gauge->SetProgress(0);
+    Gauge->hide();
+    l_Info->setText(Text(texts::kChooseTable));
+    l_Info->show();
 }
 
 void TForm1::b_OpenDBFClick() {
@@ -175,7 +193,16 @@ void TForm1::b_XMLClick() {
 
 void TForm1::b_RunClick() {
     WindowView view(*this, FMessages);
-    RunConversion(view, FOwner, QFile::encodeName(l_DBF->text()).toStdString(), QFile::encodeName(l_XML->text()).toStdString());
+    bool converted = false;
+    try {
+        converted = RunConversion(view, FOwner, QFile::encodeName(l_DBF->text()).toStdString(), QFile::encodeName(l_XML->text()).toStdString());
+    } catch (...) {
+        // The error is shown as any handler's is; then the table the run left open is
+        // released and the user may go on with another table.
+        ShowCurrentError();
+        FOwner.ReleaseAll();
+    }
+    if (!converted) ShowStartState();
 }
 
 }  // namespace korvane::app

@@ -49,6 +49,11 @@ protected:
 private:
     // Runs a handler; an error that leaves it is shown by the application's error box.
     void Guarded(const std::function<void()>& handler);
+    // Shows the exception being handled in the application's error box (the silent abort
+    // shows nothing).
+    void ShowCurrentError();
+    // The controls and texts the window starts with; after a failed open or run too.
+    void ShowStartState();
 
     TableOwner& FOwner;
     IFileDialogs& FDialogs;

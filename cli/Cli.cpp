@@ -6,80 +6,247 @@
 
 #include "conversion/ConversionRun.h"
 #include "conversion/ConversionTexts.h"
+#include "conversion/TextFile.h"
+#include "dbf/DbfErrors.h"
 #include "platform/Exception.h"
 #include "platform/File.h"
 #include "platform/Paths.h"
+#include "platform/SignalCleanup.h"
 
 namespace korvane::cli {
 
 namespace {
 
-// The command line's view of the run: progress on standard error, messages collected.
+using Clock = std::chrono::steady_clock;
+
+constexpr const char* kNeverWritesHint = " (the default mode never writes the table)";
+constexpr const char* kStandardOutputName = "standard output";
+
+// A failure that --strict makes of a warning.
+class EStrict : public Exception {
+    using Exception::Exception;
+};
+
+std::string Plural(long long n, const char* one, const char* many) { return std::to_string(n) + " " + (n == 1 ? one : many); }
+
+std::string Seconds(double s) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.1f s", s);
+    return text;
+}
+
+// A path as messages show it: resolved by the system where it exists, escaped.
+std::string Shown(const std::string& path) { return EscapeControls(platform::ResolvedPath(path)); }
+
+// The command line's view of the run: one progress line per table on standard error.
 class CliView : public IConversionView {
 public:
-    CliView(std::ostream& err, bool progress) : FErr(err), FProgress(progress) {}
+    CliView(std::ostream& err, bool progress, std::string label) : FErr(err), FProgress(progress), FLabel(std::move(label)) {}
+    ~CliView() override { EndLine(); }
 
     void SetVisible(Control, bool) override {}
     void SetText(Control, const std::string&) override {}
-    void SetGaugeRange(int minValue, int maxValue) override {
-        FMin = minValue;
-        FMax = maxValue;
-        FStart = std::chrono::steady_clock::now();
-        FLastPercent = -1;
+    void SetGaugeRange(int, int maxValue) override {
+        FTotal = maxValue;
+        FStart = Clock::now();
     }
-    void SetGaugeProgress(int progress) override {
-        FProgressValue = progress;
-        if (!FProgress) return;
-        const int percent = Percent();
-        const auto now = std::chrono::steady_clock::now();
-        if (percent == FLastPercent && now - FLastDraw < std::chrono::milliseconds(200)) return;
-        FLastPercent = percent;
+    void SetRecordNumber(int recordNumber) override { FVisited = recordNumber; }
+    void SetGaugeProgress(int rows) override {
+        FRows = rows;
+        // The clock is asked every 64 rows; the line is drawn at most ten times a second.
+        if (!FProgress || (FCalls++ & 63) != 0) return;
+        const Clock::time_point now = Clock::now();
+        if (FDrawn && now - FLastDraw < std::chrono::milliseconds(100)) return;
         FLastDraw = now;
         Draw(now);
     }
     void ShowMessage(const std::string& text) override { FMessage = text; }
 
+    // The walk reached the end of the table: the line shows it whole.
     void Finish() {
-        if (FProgress && FLastPercent >= 0) {
-            Draw(std::chrono::steady_clock::now());
-            FErr << '\n';
+        if (FDrawn) {
+            FVisited = std::max(FVisited, FTotal);
+            Draw(Clock::now());
         }
+        EndLine();
+    }
+    void EndLine() {
+        if (!FDrawn) return;
+        FErr << '\n' << std::flush;
+        FDrawn = false;
+        platform::SetLineEndOnSignal(false);
     }
     const std::string& Message() const { return FMessage; }
 
 private:
-    int Percent() const {
-        if (FMax <= FMin) return 0;
-        const long long clamped = std::min<long long>(std::max(FProgressValue, FMin), FMax);
-        return static_cast<int>(100 * (clamped - FMin) / (FMax - FMin));
-    }
-    void Draw(std::chrono::steady_clock::time_point now) {
-        constexpr int kWidth = 30;
-        const int percent = Percent();
-        const double seconds = std::chrono::duration<double>(now - FStart).count();
-        const double rate = seconds > 0 ? FProgressValue / seconds : 0;
-        std::string bar(static_cast<std::size_t>(kWidth * percent / 100), '#');
-        bar.resize(kWidth, '.');
-        char line[160];
-        std::snprintf(line, sizeof line, "\r[%s] %3d%%  %d records  %.0f records/s", bar.c_str(), percent, FProgressValue, rate);
-        FErr << line << std::flush;
+    void Draw(Clock::time_point now) {
+        const int percent = FTotal > 0 ? static_cast<int>(100LL * std::clamp(FVisited, 0, FTotal) / FTotal) : 100;
+        const double elapsed = std::chrono::duration<double>(now - FStart).count();
+        std::string line = "dbf2xml: " + FLabel + "  " + std::to_string(percent) + " %  " + Plural(FRows, "row", "rows") + "  " + Seconds(elapsed);
+        if (percent > 0 && percent < 100) line += ", about " + Seconds(elapsed * (100 - percent) / percent) + " left";
+        if (line == FLine) return;
+        // Blanks cover what a longer line before left.
+        std::string shown = line;
+        if (shown.size() < FLine.size()) shown.append(FLine.size() - shown.size(), ' ');
+        FLine = line;
+        FErr << '\r' << shown << std::flush;
+        FDrawn = true;
+        platform::SetLineEndOnSignal(true);
     }
 
     std::ostream& FErr;
     bool FProgress;
-    int FMin = 0;
-    int FMax = 100;
-    int FProgressValue = 0;
-    int FLastPercent = -1;
-    std::chrono::steady_clock::time_point FStart = std::chrono::steady_clock::now();
-    std::chrono::steady_clock::time_point FLastDraw;
+    std::string FLabel;
+    int FTotal = 0;
+    int FVisited = 0;
+    int FRows = 0;
+    unsigned FCalls = 0;
+    bool FDrawn = false;
+    std::string FLine;
+    Clock::time_point FStart = Clock::now();
+    Clock::time_point FLastDraw;
     std::string FMessage;
 };
 
+struct Arguments {
+    ConversionOptions options;
+    bool writesTable = false;  // --fix-header or --exclusive
+    bool quiet = false;
+    bool strict = false;
+    bool haveTarget = false;
+    std::string target;
+    std::vector<std::string> tables;
+};
+
+// Totals over the tables of one invocation, for the last summary line.
+struct Totals {
+    int tables = 0;
+    int converted = 0;
+    long long rows = 0;
+    long long deleted = 0;
+    double seconds = 0;
+    std::uint64_t bytes = 0;
+};
+
+std::string Rate(std::uint64_t bytes, double seconds) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.1f MB/s", static_cast<double>(bytes) / 1e6 / std::max(seconds, 1e-6));
+    return text;
+}
+
+bool IsOpenFailureWithPath(const std::string& message) {
+    const std::string reader = message.substr(std::min(message.size(), std::string(texts::kOpenDbfPrefix).size()));
+    return reader.starts_with("Open: file not found: \"") || reader.starts_with("Cannot open file \"");
+}
+
+// A table that can be opened for reading but not for writing (a read-only file or medium,
+// no permission, a program that runs from it).
+bool MayNotBeWritten(const std::string& path) {
+    if (!platform::StatPath(path).regular) return false;
+    platform::File file;
+    platform::OsError error;
+    return file.Open(path, platform::FileAccess::ReadOnly, error) && !file.Open(path, platform::FileAccess::ReadWrite, error);
+}
+
+// Converts one table and prints what the user needs to know about it; true when converted.
+bool ConvertOne(const Arguments& a, const std::string& table, const std::string& full, const std::string& xml, TableOwner& owner,
+                std::ostream& err, bool progress, Totals& totals) {
+    const std::string shownTable = Shown(full);
+    const std::string shownTarget = a.options.standardOutput ? kStandardOutputName : Shown(xml);
+    auto say = [&](const std::string& path, const std::string& message) {
+        err << "dbf2xml: " << (path.empty() ? "" : path + ": ") << EscapeControls(message) << "\n";
+    };
+    ConversionOptions options = a.options;
+    // Warnings are told at once; --strict fails the table instead.
+    bool memoWarned = false;
+    options.check = [&](const ConversionReport& r) {
+        const std::string memo = platform::ExtractFileName(r.memoFileName);
+        if (r.memoMissing && !memoWarned) {
+            memoWarned = true;
+            if (a.strict) throw EStrict("memo file " + memo + " not found; not converted (--strict)");
+            say(shownTable, "warning: memo file " + memo + " not found; memo values are empty");
+        }
+        if (r.tableShrank && a.strict) throw EStrict("the table became shorter during the conversion; not converted (--strict)");
+    };
+    CliView view(err, progress, EscapeControls(table));
+    ConversionReport report;
+    const Clock::time_point start = Clock::now();
+    try {
+        if (!RunConversion(view, owner, full, xml, options, &report)) {
+            view.EndLine();
+            std::string message = view.Message();
+            if (a.writesTable && MayNotBeWritten(full)) message += kNeverWritesHint;
+            say(IsOpenFailureWithPath(message) ? "" : shownTable, message);
+            return false;
+        }
+    } catch (const EInOutError& e) {
+        view.EndLine();
+        // The target's own errors; "Invalid file name - PATH" names it already.
+        say(e.ErrorCode == kIoInvalidFileName ? "" : shownTarget, e.Message());
+        return false;
+    } catch (const Exception& e) {
+        view.EndLine();
+        std::string path = shownTable;
+        if (e.Message() == texts::kStandardOutputClosed) path.clear();
+        else if (e.Message() == texts::kTargetIsSource) path = shownTarget;
+        else if (const auto* file = dynamic_cast<const dbf::EPagedFile*>(&e); file && !file->FileName.empty()) path = Shown(file->FileName);
+        const std::string where =
+            report.failedField.empty() ? "" : "record " + std::to_string(report.failedRecord) + ", field " + report.failedField + ": ";
+        say(path, where + e.Message());
+        return false;
+    } catch (const std::bad_alloc&) {
+        view.EndLine();
+        say(shownTable, "Out of memory");
+        return false;
+    }
+    view.Finish();
+    const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
+    if (report.tableShrank)
+        say(shownTable, "warning: the table became shorter during the conversion; " + Plural(report.rows, "row was", "rows were") + " written");
+    std::uint64_t bytes = 0;
+    if (const platform::PathStatus s = platform::StatPath(full); s.exists) bytes = s.size;
+    const long long deleted = std::max(0, report.records - report.rows);
+    ++totals.converted;
+    totals.rows += report.rows;
+    totals.deleted += deleted;
+    totals.seconds += seconds;
+    totals.bytes += bytes;
+    if (!a.quiet)
+        err << "dbf2xml: " << shownTable << " -> " << (a.options.standardOutput ? kStandardOutputName : Shown(xml)) << ": "
+            << Plural(report.rows, "row", "rows") << ", " << deleted << " deleted skipped, " << Seconds(seconds) << ", "
+            << Rate(bytes, seconds) << "\n";
+    return true;
+}
+
 }  // namespace
 
+std::string EscapeControls(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    auto hex = [&](unsigned value) {
+        char code[8];
+        std::snprintf(code, sizeof code, "\\x%02X", value);
+        out += code;
+    };
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        if (c == '\n') out += "\\n";
+        else if (c == '\r') out += "\\r";
+        else if (c == '\t') out += "\\t";
+        else if (c == '\\') out += "\\\\";
+        else if (c < 0x20 || c == 0x7F) hex(c);
+        // A C1 control in UTF-8 (C2 80 to C2 9F), or a lone byte of that range.
+        else if (c == 0xC2 && i + 1 < text.size() && static_cast<unsigned char>(text[i + 1]) >= 0x80 &&
+                 static_cast<unsigned char>(text[i + 1]) <= 0x9F)
+            hex(static_cast<unsigned char>(text[++i]));
+        else if (c >= 0x80 && c <= 0x9F && (i == 0 || static_cast<unsigned char>(text[i - 1]) < 0xC0)) hex(c);
+        else out += static_cast<char>(c);
+    }
+    return out;
+}
+
 std::string UsageText() {
-    return "Usage: dbf2xml [--read-only | --fix-header | --exclusive] [-q] [-o OUT | -o -] TABLE...\n"
+    return "Usage: dbf2xml [--read-only | --fix-header | --exclusive] [--strict] [-q] [-o OUT | -o -] [--] TABLE...\n"
            "Converts dBase and FoxPro tables (.dbf with .dbt or .fpt memos) to XML.\n"
            "\n"
            "  -o OUT        write the document of the single TABLE to OUT ('-': standard output);\n"
@@ -89,73 +256,76 @@ std::string UsageText() {
            "                header that disagrees with the file is corrected on disk\n"
            "  --exclusive   lock each table against other programs while it is converted, and\n"
            "                correct its header as --fix-header does\n"
-           "  -q            no progress display\n"
-           "  --help        show this text\n"
+           "  --strict      a warning (a missing memo file, a table that became shorter during\n"
+           "                the conversion) fails the table: no document is written\n"
+           "  -q, --quiet   no progress line and no summary (warnings and errors still show)\n"
+           "  -h, --help    show this text\n"
            "  --version     show the version\n"
+           "  --            every argument after it is a table, also one that starts with '-'\n"
            "\n"
            "A document reaches its target only when it is finished: a run that fails or is\n"
            "interrupted leaves an earlier file of that name as it was.\n"
            "\n"
-           "Exit status: 0 when every table was converted, 1 when any failed, 2 for bad arguments.\n";
+           "Exit status: 0 when every table was converted, 1 when any table failed (each failure\n"
+           "is told on standard error), 2 when the arguments were not understood.\n";
 }
 
-int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, bool progress, bool standardOutputOpen) {
+int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, bool progress, const Streams& streams) {
+    Arguments a;
     // Without options the table is only read; --fix-header is the window's mode.
-    ConversionOptions options;
-    options.readOnly = true;
-    options.readAhead = true;
+    a.options.readOnly = true;
+    a.options.readAhead = true;
     int modes = 0;
-    bool quiet = false;
-    bool haveTarget = false;
-    std::string target;
-    std::vector<std::string> tables;
     auto usage = [&](const std::string& problem) {
         err << "dbf2xml: " << problem << "\n" << UsageText();
         return 2;
     };
     bool onlyTables = false;
     for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& a = args[i];
-        if (onlyTables || a.empty() || a[0] != '-' || a == "-") {
-            tables.push_back(a);
-        } else if (a == "--") {
+        const std::string& arg = args[i];
+        if (onlyTables || arg.empty() || arg[0] != '-' || arg == "-") {
+            a.tables.push_back(arg);
+        } else if (arg == "--") {
             onlyTables = true;
-        } else if (a == "--help" || a == "-h") {
+        } else if (arg == "--help" || arg == "-h") {
             out << UsageText();
             return 0;
-        } else if (a == "--version") {
+        } else if (arg == "--version") {
             out << kVersionText << "\n";
             return 0;
-        } else if (a == "--read-only") {
+        } else if (arg == "--read-only") {
             ++modes;
-        } else if (a == "--fix-header") {
+        } else if (arg == "--fix-header" || arg == "--exclusive") {
             ++modes;
-            options = ConversionOptions{};
-        } else if (a == "--exclusive") {
-            ++modes;
-            options = ConversionOptions{};
-            options.exclusive = true;
-        } else if (a == "-q" || a == "--quiet") {
-            quiet = true;
-        } else if (a == "-o") {
+            a.options = ConversionOptions{};
+            a.options.exclusive = arg == "--exclusive";
+            a.writesTable = true;
+        } else if (arg == "--strict") {
+            a.strict = true;
+        } else if (arg == "-q" || arg == "--quiet") {
+            a.quiet = true;
+        } else if (arg == "-o") {
             if (i + 1 >= args.size()) return usage("-o needs a file name");
-            target = args[++i];
-            haveTarget = true;
+            a.target = args[++i];
+            a.haveTarget = true;
         } else {
-            return usage("unknown option " + a);
+            return usage("unknown option " + EscapeControls(arg));
         }
     }
-    if (tables.empty()) return usage("no table given");
+    if (a.tables.empty()) return usage("no table given");
     if (modes > 1) return usage("--read-only, --fix-header and --exclusive exclude each other");
-    if (haveTarget && tables.size() != 1) return usage("-o takes exactly one table");
-    if (haveTarget && target.empty()) return usage("-o needs a file name");
-    options.standardOutput = haveTarget && target == "-";
-    if (options.standardOutput && !standardOutputOpen) {
+    if (a.haveTarget && a.tables.size() != 1) return usage("-o takes exactly one table");
+    if (a.haveTarget && a.target.empty()) return usage("-o needs a file name");
+    a.options.standardOutput = a.haveTarget && a.target == "-";
+    if (a.options.standardOutput && !streams.outputOpen) {
         err << "dbf2xml: " << texts::kStandardOutputClosed << "\n";
         return 1;
     }
+    // No progress line where it would land in the document on the same terminal.
+    const bool drawProgress = progress && !a.quiet && !(a.options.standardOutput && streams.outputOnErrorTerminal);
 
     int status = 0;
+    Totals totals;
     TableOwner owner;
     // Targets written in this run, by device and inode, with the table each came from.
     struct Written {
@@ -164,46 +334,31 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
         std::string table;
     };
     std::vector<Written> written;
-    for (const std::string& table : tables) {
+    for (const std::string& table : a.tables) {
+        ++totals.tables;
         const std::string full = platform::ExpandFileName(table);
-        const std::string xml = haveTarget ? target : platform::ChangeFileExt(full, ".xml");
-        if (!options.standardOutput) {
-            std::uint64_t device = 0, inode = 0;
-            if (platform::PathIdentity(xml, device, inode)) {
-                const auto earlier = std::find_if(written.begin(), written.end(),
-                                                  [&](const Written& w) { return w.device == device && w.inode == inode; });
-                if (earlier != written.end()) {
-                    err << "dbf2xml: " << table << ": not converted: " << xml << " was written from " << earlier->table << " in this run\n";
-                    status = 1;
-                    continue;
-                }
-            }
-        }
-        CliView view(err, progress && !quiet);
-        try {
-            ConversionReport report;
-            const bool converted = RunConversion(view, owner, full, xml, options, &report);
-            view.Finish();
-            if (!converted) {
-                err << "dbf2xml: " << table << ": " << view.Message() << "\n";
-                status = 1;
-            } else {
-                std::uint64_t device = 0, inode = 0;
-                if (!options.standardOutput && platform::PathIdentity(xml, device, inode)) written.push_back({device, inode, table});
-                if (report.tableShrank)
-                    err << "dbf2xml: " << table << ": warning: the table became shorter during the conversion; "
-                        << report.rows << " rows were written\n";
-            }
-        } catch (const Exception& e) {
-            view.Finish();
-            err << "dbf2xml: " << table << ": " << e.Message() << "\n";
+        const std::string xml = a.haveTarget ? a.target : platform::ChangeFileExt(full, ".xml");
+        std::uint64_t device = 0, inode = 0;
+        const bool targetExists = !a.options.standardOutput && platform::PathIdentity(xml, device, inode);
+        const auto earlier = std::find_if(written.begin(), written.end(), [&](const Written& w) {
+            return targetExists && w.device == device && w.inode == inode;
+        });
+        if (earlier != written.end()) {
+            err << "dbf2xml: " << Shown(full) << ": not converted: " << Shown(xml) << " was written from " << earlier->table
+                << " in this run\n";
             status = 1;
-        } catch (const std::bad_alloc&) {
-            view.Finish();
-            err << "dbf2xml: " << table << ": Out of memory\n";
-            status = 1;
+            continue;
         }
+        if (!ConvertOne(a, table, full, xml, owner, err, drawProgress, totals)) {
+            status = 1;
+            continue;
+        }
+        if (!a.options.standardOutput && platform::PathIdentity(xml, device, inode)) written.push_back({device, inode, Shown(full)});
     }
+    if (!a.quiet && totals.tables > 1)
+        err << "dbf2xml: " << Plural(totals.tables, "table", "tables") << ": " << totals.converted << " converted, "
+            << totals.tables - totals.converted << " failed; " << Plural(totals.rows, "row", "rows") << ", " << totals.deleted
+            << " deleted skipped, " << Seconds(totals.seconds) << ", " << Rate(totals.bytes, totals.seconds) << "\n";
     return status;
 }
 

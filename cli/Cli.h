@@ -1,19 +1,30 @@
-// The command-line companion: dbf2xml [--read-only | --fix-header | --exclusive] [-q] [-o OUT | -o -] TABLE...
+// The command-line companion:
+//   dbf2xml [--read-only | --fix-header | --exclusive] [--strict] [-q] [-o OUT | -o -] TABLE...
 #pragma once
 
 #include <ostream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace korvane::cli {
 
-inline constexpr const char* kVersionText = "Korvane ver. 1.0.3";
+inline constexpr const char* kVersionText = "dbf2xml (Korvane) 1.0.3";
+
+// What the program found of its standard streams when it started.
+struct Streams {
+    bool outputOpen = true;             // standard output was open
+    bool outputOnErrorTerminal = false;  // standard output is the terminal standard error is
+};
 
 // Runs the command with its arguments (without the program name); returns the exit status.
-// `progress` shows a progress bar on `err`, as when standard error is a terminal.
-// `standardOutputOpen` false: the program found its standard output closed.
-int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, bool progress, bool standardOutputOpen = true);
+// `progress`: standard error is a terminal, so a progress line may be drawn on `err`.
+int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, bool progress, const Streams& streams = {});
 
 std::string UsageText();
+
+// A path or message as a terminal may show it: line ends, tabs, every other C0 or C1 control
+// character and DEL escaped (\n, \r, \t, \xHH), a backslash doubled.
+std::string EscapeControls(std::string_view text);
 
 }  // namespace korvane::cli

@@ -1,5 +1,6 @@
 // dbf2xml: converts tables from the command line.
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <clocale>
@@ -21,6 +22,11 @@ int main(int argc, char** argv) {
     const bool outputOpen = ::fcntl(STDOUT_FILENO, F_GETFD) != -1;
     for (int fd = STDIN_FILENO; fd <= STDERR_FILENO; ++fd)
         if (::fcntl(fd, F_GETFD) == -1 && ::open("/dev/null", fd == STDIN_FILENO ? O_RDONLY : O_WRONLY) != fd) return 1;
+    korvane::cli::Streams streams;
+    streams.outputOpen = outputOpen;
+    struct stat out {}, error {};
+    streams.outputOnErrorTerminal = outputOpen && ::isatty(STDOUT_FILENO) && ::fstat(STDOUT_FILENO, &out) == 0 &&
+                                    ::fstat(STDERR_FILENO, &error) == 0 && out.st_rdev == error.st_rdev;
     std::vector<std::string> args(argv + 1, argv + argc);
-    return korvane::cli::RunCli(args, std::cout, std::cerr, ::isatty(STDERR_FILENO) != 0, outputOpen);
+    return korvane::cli::RunCli(args, std::cout, std::cerr, ::isatty(STDERR_FILENO) != 0, streams);
 }

@@ -15,6 +15,7 @@
 #include "platform/CodePages.h"
 #include "platform/Exception.h"
 #include "platform/File.h"
+#include "platform/Unicode.h"
 
 namespace korvane {
 
@@ -25,6 +26,8 @@ dbf::TDbf& TableOwner::CreateTable() {
     FTables.push_back(std::make_unique<dbf::TDbf>());
     return *FTables.back();
 }
+
+void TableOwner::ReleaseAll() { FTables.clear(); }
 
 void TableOwner::ReleaseTable(dbf::TDbf& table) {
     std::erase_if(FTables, [&](const std::unique_ptr<dbf::TDbf>& t) { return t.get() == &table; });
@@ -133,11 +136,18 @@ struct RowWriter {
         platform::MultiByteToWide(system, {reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()}, value);
     }
 
-    void Write(TTextRec& out, dbf::TDbf& table) {
+    void Write(TTextRec& out, dbf::TDbf& table, ConversionReport& report) {
         WritePiece(out, u"   <row");
         const auto& fields = table.Fields();
         for (std::size_t i = 0; i < fields.size(); ++i) {
-            fields[i]->GetText(value);
+            try {
+                fields[i]->GetText(value);
+            } catch (...) {
+                // Which value could not be read: the record and the field as the document names it.
+                report.failedRecord = table.RecNo();
+                report.failedField = platform::Utf16ToUtf8(fields[i]->FieldName);
+                throw;
+            }
             if (repaired[i]) RepairCharacterValue();
             // One write statement: ` NAME="`, the escaped value and the closing quote.
             piece = prefixes[i];
@@ -167,7 +177,10 @@ void RefuseTargetThatIsSource(const std::string& target, bool standardOutput, db
 }  // namespace
 
 bool RunConversion(IConversionView& view, TableOwner& owner, const std::string& tablePath, const std::string& targetPath,
-                   const ConversionOptions& options, ConversionReport* report) {
+                   const ConversionOptions& options, ConversionReport* reportOut) {
+    ConversionReport own;
+    ConversionReport& report = reportOut ? *reportOut : own;
+    report = {};
     view.SetVisible(Control::b_OpenDBF, false);
     view.SetVisible(Control::b_XML, false);
     view.SetVisible(Control::b_Run, false);
@@ -193,6 +206,9 @@ bool RunConversion(IConversionView& view, TableOwner& owner, const std::string& 
         owner.ReleaseTable(table);
         return false;
     }
+    report.memoFileName = table.MemoFileName();
+    report.memoMissing = table.MemoFileMissing();
+    if (options.check) options.check(report);
 
     view.SetText(Control::l_Info, texts::kOk);
     view.SetText(Control::l_Info, texts::kXmlOpening);
@@ -201,7 +217,6 @@ bool RunConversion(IConversionView& view, TableOwner& owner, const std::string& 
     // Declared after the buffer it writes from and before the file: however the run ends,
     // an unfinished temporary document is removed and the target stays as it was.
     TTargetFile target;
-    int rows = 0;
     try {
         AssignText(out, targetPath, platform::kCodePageUtf8);
         IOTest();
@@ -218,12 +233,15 @@ bool RunConversion(IConversionView& view, TableOwner& owner, const std::string& 
         view.SetGaugeProgress(0);
         RowWriter writer(table);
         while (!table.Eof()) {
-            ++rows;
-            view.SetGaugeProgress(rows);
-            writer.Write(out, table);
+            ++report.rows;
+            view.SetRecordNumber(table.RecNo());
+            view.SetGaugeProgress(report.rows);
+            writer.Write(out, table, report);
             table.Next();
         }
         WriteLine(out, u"</table>");
+        report.records = table.RecordCount();
+        report.tableShrank = table.TableShrank();
     } catch (...) {
         // The file is closed however the run ends; a failing close is the error that travels on.
         // A file that was never opened is not closed, so its own failure is the one reported.
@@ -235,13 +253,10 @@ bool RunConversion(IConversionView& view, TableOwner& owner, const std::string& 
     }
     Close(out);
     IOTest();
+    if (options.check) options.check(report);
     target.Commit();
     IOTest();
 
-    if (report) {
-        report->rows = rows;
-        report->tableShrank = table.TableShrank();
-    }
     table.Close();
     owner.ReleaseTable(table);
 

@@ -1,6 +1,7 @@
 // The conversion run: one table file into one XML document.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -21,10 +22,27 @@ public:
     ~TableOwner();
     dbf::TDbf& CreateTable();
     void ReleaseTable(dbf::TDbf& table);
+    // Closes and releases every table a failed run left open.
+    void ReleaseAll();
     std::size_t Count() const { return FTables.size(); }
 
 private:
     std::vector<std::unique_ptr<dbf::TDbf>> FTables;
+};
+
+// What a run found that the document itself does not tell.
+struct ConversionReport {
+    int rows = 0;     // rows written
+    int records = 0;  // records walked, deleted ones included
+    // Another program made the table shorter during the run: the walk ended with the last
+    // record the file still held in full.
+    bool tableShrank = false;
+    // The table has memo fields but its memo file does not exist: every memo reads empty.
+    bool memoMissing = false;
+    std::string memoFileName;  // the memo file looked for, or found
+    // When reading a value failed: the record's physical number and the field's name.
+    int failedRecord = 0;
+    std::string failedField;
 };
 
 struct ConversionOptions {
@@ -32,14 +50,9 @@ struct ConversionOptions {
     bool exclusive = false;       // lock the table for the run and read records ahead
     bool readAhead = false;       // read records in 64 KiB blocks also with shared access
     bool standardOutput = false;  // write the document to standard output as it is
-};
-
-// What a finished run found that the document itself does not tell.
-struct ConversionReport {
-    int rows = 0;
-    // Another program made the table shorter during the run: the walk ended with the last
-    // record the file still held in full.
-    bool tableShrank = false;
+    // Called with what the run has found once the table is open and again after the last
+    // row, before the document takes the target's place; an exception it raises fails the run.
+    std::function<void(const ConversionReport&)> check;
 };
 
 // Converts the table at `tablePath` into `targetPath`, telling `view` what a window shows.

@@ -61,6 +61,7 @@ public:
     // The companion files the open found, or empty.
     std::string MemoFileName() const { return FDbfFile ? FDbfFile->MemoFileName() : std::string(); }
     std::string IndexFileName() const { return FDbfFile ? FDbfFile->IndexFileName() : std::string(); }
+    bool MemoFileMissing() const { return FDbfFile && FDbfFile->MemoFileMissing(); }
     void DetermineTranslationMode();
     // True when the walk ended early because the file became shorter than a record it counted.
     bool TableShrank() const { return FTableShrank; }

@@ -21,7 +21,10 @@ class EDbfIndexError : public EDbfError {
     using EDbfError::EDbfError;
 };
 class EPagedFile : public Exception {
-    using Exception::Exception;
+public:
+    explicit EPagedFile(std::string message, std::string fileName = {})
+        : Exception(std::move(message)), FileName(std::move(fileName)) {}
+    std::string FileName;  // the file whose reading or writing failed, when known
 };
 class EParserException : public Exception {
     using Exception::Exception;

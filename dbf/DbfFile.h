@@ -55,6 +55,8 @@ public:
     TDbfFieldDefs& FieldDefs() { return FFieldDefs; }
     TMemoFile* MemoFile() { return FMemoFile.get(); }
     const std::string& MemoFileName() const { return FMemoFileName; }
+    // The table has memo fields and no memo file: a stand-in reads every memo as empty.
+    bool MemoFileMissing() const { return dynamic_cast<const TNullMemoFile*>(FMemoFile.get()) != nullptr; }
     const std::string& IndexFileName() const { return FIndexFileName; }
 
     TXBaseVersion DbfVersion = xUnknown;

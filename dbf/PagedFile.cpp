@@ -112,11 +112,11 @@ void TPagedFile::WriteHeaderNow() {
     if (FHeader.empty() || !FStream.IsOpen()) return;
     // The header is written over what the file holds and never makes it longer.
     const std::int64_t size = FStream.Size();
-    if (size < 0) throw EPagedFile(STRING_WRITE_ERROR);
+    if (size < 0) throw EPagedFile(STRING_WRITE_ERROR, FFileName);
     const auto count = static_cast<std::size_t>(std::clamp<std::int64_t>(size - FHeaderOffset, 0, static_cast<std::int64_t>(HeaderWriteSize())));
     if (count == 0) return;
     const std::int64_t written = FStream.WriteAt(FHeader.data(), count, FHeaderOffset);
-    if (written < 0) throw EPagedFile(STRING_WRITE_ERROR);
+    if (written < 0) throw EPagedFile(STRING_WRITE_ERROR, FFileName);
     if (written == 0) FWriteError = true;
     FCachedSize = std::max(FCachedSize, FHeaderOffset + written);
     FAheadLength = 0;
@@ -163,7 +163,7 @@ int TPagedFile::ReadBlock(std::uint8_t* buffer, int count, std::int64_t offset) 
             platform::SleepOneMillisecond();
             continue;
         }
-        throw EPagedFile(STRING_READ_ERROR);
+        throw EPagedFile(STRING_READ_ERROR, FFileName);
     }
 }
 

@@ -7,6 +7,8 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
+#include <filesystem>
 #include <string>
 
 #include "conversion/ConversionRun.h"
@@ -31,12 +33,25 @@ void WriteAll(const std::string& path, const std::uint8_t* data, std::size_t siz
     std::fclose(f);
 }
 
+std::string& FolderName() {
+    static std::string name;
+    return name;
+}
+
+// The scratch folder goes when the fuzzer ends (it exits normally at the end of its time).
+void RemoveFolder() {
+    std::error_code ec;
+    std::filesystem::remove_all(FolderName(), ec);
+}
+
 const std::string& Folder() {
-    static const std::string folder = [] {
+    static const std::string& folder = [] () -> const std::string& {
         std::string dir = "/dev/shm/korvane-fuzz-" + std::to_string(::getpid());
         if (::access("/dev/shm", W_OK) != 0) dir = "/tmp/korvane-fuzz-" + std::to_string(::getpid());
         ::mkdir(dir.c_str(), 0700);
-        return dir;
+        FolderName() = dir;
+        std::atexit(RemoveFolder);
+        return FolderName();
     }();
     return folder;
 }

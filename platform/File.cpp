@@ -177,6 +177,7 @@ PathStatus StatusOf(const struct stat& st, bool ok) {
     s.mode = st.st_mode & 07777;
     s.device = st.st_dev;
     s.inode = st.st_ino;
+    s.size = static_cast<std::uint64_t>(st.st_size);
     return s;
 }
 }  // namespace

@@ -29,6 +29,7 @@ struct PathStatus {
     unsigned mode = 0;  // permission bits
     std::uint64_t device = 0;
     std::uint64_t inode = 0;
+    std::uint64_t size = 0;
 };
 
 class File {

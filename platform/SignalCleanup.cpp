@@ -13,9 +13,11 @@ namespace {
 // The handler may only touch what is async-signal-safe: a fixed buffer and a flag.
 char gPath[PATH_MAX + 1];
 volatile sig_atomic_t gRegistered = 0;
+volatile sig_atomic_t gLineEnd = 0;
 
 void OnSignal(int signal) {
     if (gRegistered) ::unlink(gPath);
+    if (gLineEnd) (void)!::write(STDERR_FILENO, "\n", 1);
     ::signal(signal, SIG_DFL);
     ::raise(signal);
 }
@@ -38,6 +40,8 @@ void RegisterCleanupFile(const std::string& path) {
 }
 
 void UnregisterCleanupFile() { gRegistered = 0; }
+
+void SetLineEndOnSignal(bool pending) { gLineEnd = pending ? 1 : 0; }
 
 ScopedSignalBlock::ScopedSignalBlock() {
     sigset_t block;

@@ -14,6 +14,8 @@ void InstallSignalCleanup();
 // The file to remove when a signal arrives (one at a time); a later call replaces it.
 void RegisterCleanupFile(const std::string& path);
 void UnregisterCleanupFile();
+// While set, a signal first ends the line on standard error (a progress line being drawn).
+void SetLineEndOnSignal(bool pending);
 
 // Holds SIGINT, SIGTERM and SIGHUP back while it lives (for creating and registering a file
 // as one step); they are delivered when it ends.

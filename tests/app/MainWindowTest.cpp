@@ -3,9 +3,12 @@
 
 #include <QApplication>
 #include <QLabel>
+#include <QMessageBox>
 #include <QPushButton>
 #include <algorithm>
 #include <deque>
+#include <functional>
+#include <memory>
 
 #include "app/ErrorText.h"
 #include "app/Gauge.h"
@@ -41,16 +44,31 @@ private:
 
 class RecordingBoxes : public IMessageBoxes {
 public:
-    void ShowMessage(QWidget*, const QString& text) override { plain.push_back(text); }
-    void ShowError(QWidget*, const QString& caption, const QString& text) override { errors.push_back(caption + "|" + text); }
+    void ShowMessage(QWidget* parent, const QString& text) override {
+        plain.push_back(text);
+        if (whileShown) whileShown(parent, MakePlainBox(parent, text));
+    }
+    void ShowError(QWidget* parent, const QString& caption, const QString& text) override {
+        errors.push_back(caption + "|" + text);
+        if (whileShown) whileShown(parent, MakeErrorBox(parent, caption, text));
+    }
     std::vector<QString> plain;
     std::vector<QString> errors;
+    // Called while a box would be open: the window as it stands behind it, and the box.
+    std::function<void(QWidget*, std::unique_ptr<QMessageBox>)> whileShown;
 };
+
+// Saves a picture of a message box as the user sees it.
+void SaveBox(std::unique_ptr<QMessageBox> box, const char* name) {
+    box->show();
+    box->grab().save(QStringLiteral("window-%1.png").arg(QString::fromLatin1(name)));
+    box->close();
+}
 
 QString Q(const char* utf8) { return QString::fromUtf8(utf8); }
 
 class MainWindowTest : public ::testing::Test {
-protected:
+public:
     MainWindowTest() : form(owner, dialogs, boxes) { form.show(); }
 
     template <typename T>
@@ -74,13 +92,19 @@ protected:
     TForm1 form;
 };
 
+void ExpectStartState(MainWindowTest& t) {
+    EXPECT_EQ(t.Visible(), "100010");
+    EXPECT_EQ(t.form.l_DBF->text(), Q("Není vybrán žádný soubor"));
+    EXPECT_EQ(t.form.l_XML->text(), Q("Zatím nic ..."));
+    EXPECT_EQ(t.form.l_Info->text(), Q("Vyberte soubor DBF k převodu ..."));
+    EXPECT_EQ(t.form.b_OpenDBF->text(), Q("1. Nová DBF"));
+    EXPECT_EQ(t.form.Gauge->Progress(), 0);
+}
+
 TEST_F(MainWindowTest, StartState) {
     EXPECT_EQ(form.windowTitle(), Q("Korvane ver. 1.0.3"));
     EXPECT_EQ(form.size(), QSize(467, 232));
-    EXPECT_EQ(Visible(), "100010");
-    EXPECT_EQ(form.l_DBF->text(), Q("Není vybrán žádný soubor"));
-    EXPECT_EQ(form.l_XML->text(), Q("Zatím nic ..."));
-    EXPECT_EQ(form.l_Info->text(), Q("Vyberte soubor DBF k převodu ..."));
+    ExpectStartState(*this);
     EXPECT_EQ(form.b_OpenDBF->text(), Q("1. Nová DBF"));
     EXPECT_EQ(form.b_XML->text(), Q("2. Změnit cestu XML"));
     EXPECT_EQ(form.b_Run->text(), Q("3. Vytvořit XML"));
@@ -129,29 +153,55 @@ TEST_F(MainWindowTest, RunToTheFinishedStateWritesWhatTheCommandLineWrites) {
     EXPECT_EQ(Visible(), "100010");
 }
 
-TEST_F(MainWindowTest, TableThatCannotBeOpenedLeavesNoButtons) {
+// After the box of a failed open or run is closed, the window is as it started, so the user
+// can choose another table.
+void ExpectStartState(MainWindowTest& t);
+
+TEST_F(MainWindowTest, TableThatCannotBeOpenedReturnsToTheStartState) {
     TempDir dir;
     dialogs.answers = {QString::fromStdString(dir.Path("missing.dbf"))};
+    std::string behind;
+    boxes.whileShown = [&](QWidget*, std::unique_ptr<QMessageBox> box) {
+        behind = Visible();
+        EXPECT_EQ(form.l_Info->text(), Q("Tabulka se otevírá ...."));
+        SaveBox(std::move(box), "open-failure");
+    };
     form.b_OpenDBF->click();
     form.b_Run->click();
     ASSERT_EQ(boxes.plain.size(), 1u);
     EXPECT_EQ(boxes.plain[0], QString::fromStdString("Open DBF: Open: file not found: \"" + dir.Path("missing.dbf") + "\"."));
-    EXPECT_EQ(Visible(), "000111");
-    EXPECT_EQ(form.l_Info->text(), Q("Tabulka se otevírá ...."));
-    Save("running");
+    EXPECT_EQ(behind, "000111");  // the running state while the box is open
+    EXPECT_EQ(owner.Count(), 0u);
+    ExpectStartState(*this);
 }
 
-TEST_F(MainWindowTest, ErrorDuringTheRunIsShownWithAStopBox) {
+TEST_F(MainWindowTest, ErrorDuringTheRunIsShownWithAStopBoxThenTheStartState) {
     TempDir dir;
-    const std::string table = dir.Write("t.dbf", TableBuilder().Field("A", 'C', 1).Bytes());
-    std::filesystem::create_directory(dir.Path("t.xml"));
-    dialogs.answers = {QString::fromStdString(table)};
+    // The tenth of twenty records holds a time stamp that is none: the run fails half-way.
+    TableBuilder b(0x30);
+    b.Field("T", 'T', 8);
+    for (int i = 0; i < 20; ++i) b.RawRecord(i == 9 ? test::Le32(1721425) + test::Le32(1) : test::Le32(2460311) + test::Le32(0));
+    const std::string table = dir.Write("t.dbf", b.Bytes());
+    dialogs.answers = {QString::fromStdString(table), QString::fromStdString(dir.Path("t.dbf"))};
+    std::string behind;
+    int percent = -1;
+    boxes.whileShown = [&](QWidget*, std::unique_ptr<QMessageBox> box) {
+        behind = Visible();
+        percent = form.Gauge->PercentDone();
+        Save("running");
+        SaveBox(std::move(box), "run-failure");
+    };
     form.b_OpenDBF->click();
     form.b_Run->click();
     ASSERT_EQ(boxes.errors.size(), 1u);
-    EXPECT_EQ(boxes.errors[0], ApplicationTitle(QCoreApplication::applicationFilePath()) + Q("|File access denied."));
-    EXPECT_EQ(Visible(), "000111");
-    EXPECT_EQ(owner.Count(), 1u);
+    EXPECT_EQ(boxes.errors[0], ApplicationTitle(QCoreApplication::applicationFilePath()) + Q("|'0.1' is not a valid timestamp."));
+    EXPECT_EQ(behind, "000111");
+    EXPECT_EQ(percent, 50);
+    EXPECT_EQ(owner.Count(), 0u);  // the table the run left open is released
+    ExpectStartState(*this);
+    // The user goes on: the same table is chosen again.
+    form.b_OpenDBF->click();
+    EXPECT_EQ(Visible(), "111100");
 }
 
 TEST_F(MainWindowTest, FailedRunLeavesTheEarlierTargetIntact) {

@@ -1,9 +1,19 @@
-// The command line, in process: arguments, targets, exit codes, and the same bytes as the window.
+// The command line, in process: arguments, targets, messages, warnings, progress and summary,
+// and the same bytes as the window.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <pty.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <regex>
 #include <sstream>
 
 #include "cli/Cli.h"
+#include "platform/File.h"
 #include "tests/support/TableBuilder.h"
 #include "tests/support/TestSupport.h"
 
@@ -29,32 +39,91 @@ TEST(Cli, ConvertsEachTableToItsProposedTarget) {
     TempDir dir;
     const std::string a = dir.Write("A.DBF", TableBuilder().Field("X", 'C', 2).Record({"a"}).Bytes());
     const std::string b = dir.Write("b.dbf", TableBuilder().Field("X", 'C', 2).Record({"b"}).Bytes());
-    const Result r = RunCommand({a, b});
+    const Result r = RunCommand({"-q", a, b});
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.err, "");
+    EXPECT_EQ(r.out, "");
     EXPECT_NE(dir.Read("A.xml").find("<row X=\"a\" />"), std::string::npos);
     EXPECT_NE(dir.Read("b.xml").find("<row X=\"b\" />"), std::string::npos);
     // The window's run writes the same bytes.
     EXPECT_EQ(test::Convert(a, dir.Path("window.xml")), dir.Read("A.xml"));
 }
 
-TEST(Cli, FailuresAreReportedAndTheRestIsConverted) {
+// Every message names the file it is about once, with the design's text.
+TEST(Cli, MessagesNameTheirFileOnce) {
     TempDir dir;
-    const std::string good = dir.Write("good.dbf", TableBuilder().Field("X", 'C', 2).Bytes());
-    const Result r = RunCommand({dir.Path("none.dbf"), good});
-    EXPECT_EQ(r.status, 1);
-    EXPECT_EQ(r.err, "dbf2xml: " + dir.Path("none.dbf") + ": Open DBF: Open: file not found: \"" + dir.Path("none.dbf") + "\".\n");
-    EXPECT_TRUE(std::filesystem::exists(dir.Path("good.xml")));
+    const std::string t = dir.Write("t.dbf", TableBuilder().Field("X", 'C', 2).Record({"a"}).Bytes());
+    std::filesystem::create_directory(dir.Path("folder"));
+    std::filesystem::create_directory(dir.Path("folder.dbf"));
+    TableBuilder stamps(0x30);
+    stamps.Field("NAZEV", 'C', 2).Field("DATUM", 'T', 8);
+    stamps.RawRecord("ok" + test::Le32(2460311) + test::Le32(0));
+    stamps.RawRecord("de" + test::Le32(1) + test::Le32(1), '*');
+    stamps.RawRecord("no" + test::Le32(1721425) + test::Le32(1));
+    const std::string bad = dir.Write("stamps.dbf", stamps.Bytes());
+    const std::string self = platform::RealPath("/proc/self/exe");
+    struct Case {
+        std::vector<std::string> args;
+        std::string err;
+    };
+    const std::vector<Case> cases = {
+        {{dir.Path("none.dbf")}, "dbf2xml: Open DBF: Open: file not found: \"" + dir.Path("none.dbf") + "\".\n"},
+        {{dir.Path("folder.dbf")}, "dbf2xml: Open DBF: Cannot open file \"" + dir.Path("folder.dbf") + "\". Not a regular file.\n"},
+        {{dir.Path("a\nb\x01.dbf")}, "dbf2xml: Open DBF: Open: file not found: \"" + dir.Path("a\\nb\\x01.dbf") + "\".\n"},
+        {{"-o", dir.Path("missing/x.xml"), t}, "dbf2xml: Invalid file name - " + dir.Path("missing/x.xml") + "\n"},
+        {{"-o", dir.Path("folder"), t}, "dbf2xml: " + dir.Path("folder") + ": File access denied\n"},
+        {{"-o", "/dev/full", t}, "dbf2xml: /dev/full: Disk full\n"},
+        {{bad}, "dbf2xml: " + bad + ": record 3, field DATUM: '0.1' is not a valid timestamp\n"},
+        {{"--fix-header", self},
+         "dbf2xml: Open DBF: Cannot open file \"" + self + "\". Text file busy (the default mode never writes the table)\n"},
+    };
+    for (const Case& c : cases) {
+        std::vector<std::string> args = {"-q"};
+        args.insert(args.end(), c.args.begin(), c.args.end());
+        const Result r = RunCommand(args);
+        EXPECT_EQ(r.status, 1) << c.err;
+        EXPECT_EQ(r.err, c.err);
+        EXPECT_EQ(r.out, "");
+    }
+    EXPECT_FALSE(std::filesystem::exists(dir.Path("stamps.xml")));
 }
 
-TEST(Cli, OutputOptionAndErrorsOfTheRun) {
+TEST(Cli, ControlCharactersAreEscaped) {
+    EXPECT_EQ(EscapeControls("a\nb\rc\td\\e\x01\x1F\x7F"), "a\\nb\\rc\\td\\\\e\\x01\\x1F\\x7F");
+    EXPECT_EQ(EscapeControls("\xC2\x85 \xC2\x9F \xC2\xA0 \xC5\xA1"), "\\x85 \\x9F \xC2\xA0 \xC5\xA1");  // C1 controls only
+    EXPECT_EQ(EscapeControls("x\x9B" "y"), "x\\x9By");                                               // a lone C1 byte
+}
+
+TEST(Cli, MissingMemoFileWarnsAndStrictFails) {
     TempDir dir;
-    const std::string t = dir.Write("t.dbf", TableBuilder().Field("X", 'C', 2).Bytes());
-    EXPECT_EQ(RunCommand({"-o", dir.Path("other.xml"), t}).status, 0);
-    EXPECT_TRUE(std::filesystem::exists(dir.Path("other.xml")));
-    const Result r = RunCommand({"-q", "-o", dir.Path("missing/x.xml"), t});
+    const std::string t = dir.Write("t.dbf", TableBuilder(0x83).Field("M", 'M', 10).Record({"1"}).Bytes());
+    const Result warned = RunCommand({"-q", t});
+    EXPECT_EQ(warned.status, 0);
+    EXPECT_EQ(warned.err, "dbf2xml: " + t + ": warning: memo file t.dbt not found; memo values are empty\n");
+    EXPECT_TRUE(std::filesystem::exists(dir.Path("t.xml")));
+    std::filesystem::remove(dir.Path("t.xml"));
+    const Result strict = RunCommand({"-q", "--strict", t});
+    EXPECT_EQ(strict.status, 1);
+    EXPECT_EQ(strict.err, "dbf2xml: " + t + ": memo file t.dbt not found; not converted (--strict)\n");
+    EXPECT_FALSE(std::filesystem::exists(dir.Path("t.xml")));
+}
+
+TEST(Cli, SummaryPerTableAndTotal) {
+    TempDir dir;
+    const std::string a = dir.Write("a.dbf", TableBuilder().Field("X", 'C', 2).Record({"1"}).Record({"2"}, true).Record({"3"}).Bytes());
+    const std::string b = dir.Write("b.dbf", TableBuilder().Field("X", 'C', 2).Record({"1"}).Bytes());
+    const Result r = RunCommand({a, b, dir.Path("none.dbf")});
     EXPECT_EQ(r.status, 1);
-    EXPECT_EQ(r.err, "dbf2xml: " + t + ": Invalid file name - " + dir.Path("missing/x.xml") + "\n");
+    EXPECT_EQ(r.out, "");
+    const std::string number = "[0-9]+\\.[0-9]";
+    const std::regex expected("dbf2xml: " + a + " -> " + dir.Path("a.xml") + ": 2 rows, 1 deleted skipped, " + number + " s, " + number +
+                              " MB/s\n"
+                              "dbf2xml: " + b + " -> " + dir.Path("b.xml") + ": 1 row, 0 deleted skipped, " + number + " s, " + number +
+                              " MB/s\n"
+                              "dbf2xml: Open DBF: Open: file not found: \"" + dir.Path("none.dbf") + "\".\n"
+                              "dbf2xml: 3 tables: 2 converted, 1 failed; 3 rows, 1 deleted skipped, " + number + " s, " + number + " MB/s\n");
+    EXPECT_TRUE(std::regex_match(r.err, expected)) << r.err;
+    EXPECT_EQ(RunCommand({"--quiet", a}).err, "");
 }
 
 TEST(Cli, BadArgumentsGiveUsage) {
@@ -64,29 +133,97 @@ TEST(Cli, BadArgumentsGiveUsage) {
         EXPECT_EQ(r.status, 2);
         EXPECT_NE(r.err.find("Usage: dbf2xml"), std::string::npos);
     }
-    EXPECT_EQ(RunCommand({"--version"}).out, "Korvane ver. 1.0.3\n");
+    EXPECT_EQ(RunCommand({"--version"}).out, "dbf2xml (Korvane) 1.0.3\n");
     EXPECT_EQ(RunCommand({"--help"}).out, UsageText());
+    EXPECT_EQ(RunCommand({"-h"}).out, UsageText());
+    for (const char* option : {"-h", "--quiet", "--strict", "--fix-header", "--read-only", "--exclusive", "--version", " -- "})
+        EXPECT_NE(UsageText().find(option), std::string::npos) << option;
 }
 
-TEST(Cli, ReadOnlyAndExclusiveModesWriteTheSameDocument) {
+TEST(Cli, DoubleDashTakesTablesThatLookLikeOptions) {
+    TempDir dir;
+    dir.Write("-q.dbf", TableBuilder().Field("X", 'C', 2).Record({"a"}).Bytes());
+    const std::string cwd = std::filesystem::current_path().string();
+    std::filesystem::current_path(dir.Path(""));
+    const Result r = RunCommand({"-q", "--", "-q.dbf"});
+    std::filesystem::current_path(cwd);
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_TRUE(std::filesystem::exists(dir.Path("-q.xml")));
+}
+
+// The progress line as a terminal shows it: the program runs on a pseudo-terminal.
+struct TerminalOutput {
+    std::string text;
+    int status;
+};
+
+TerminalOutput OnTerminal(const std::vector<std::string>& args, const std::function<void(pid_t, const std::string&)>& watch = {}) {
+    int master = -1;
+    const pid_t child = ::forkpty(&master, nullptr, nullptr, nullptr);
+    if (child == 0) {
+        std::vector<char*> argv = {const_cast<char*>(KORVANE_DBF2XML)};
+        for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+        argv.push_back(nullptr);
+        ::execv(KORVANE_DBF2XML, argv.data());
+        ::_exit(127);
+    }
+    std::string text;
+    char buffer[4096];
+    for (;;) {
+        const ssize_t n = ::read(master, buffer, sizeof buffer);
+        if (n <= 0) break;  // the terminal closes when the program ends
+        text.append(buffer, static_cast<std::size_t>(n));
+        if (watch) watch(child, text);
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    ::close(master);
+    return {text, status};
+}
+
+TEST(Progress, EndsAtOneHundredPercentWithDeletedRecordsLast) {
     TempDir dir;
     TableBuilder b;
-    b.Field("X", 'C', 3).Field("N", 'N', 5, 1).HeaderRecordCount(99);
-    for (int i = 0; i < 5000; ++i) b.Record({std::to_string(i % 1000), std::to_string(i % 777) + ".5"}, i % 7 == 0);
-    const std::string bytes = b.Bytes();
-    const std::string t = dir.Write("t.dbf", bytes);
-    ASSERT_EQ(RunCommand({"--read-only", "-o", dir.Path("ro.xml"), t}).status, 0);
-    EXPECT_EQ(test::ReadFile(t), bytes);
-    ASSERT_EQ(RunCommand({"--exclusive", "-o", dir.Path("ex.xml"), t}).status, 0);
-    ASSERT_EQ(RunCommand({"-o", dir.Path("rw.xml"), t}).status, 0);
-    EXPECT_EQ(dir.Read("ro.xml"), dir.Read("rw.xml"));
-    EXPECT_EQ(dir.Read("ex.xml"), dir.Read("rw.xml"));
+    b.Field("X", 'C', 8);
+    for (int i = 0; i < 300000; ++i) b.Record({std::to_string(i)}, i >= 200000);
+    const std::string t = dir.Write("t.dbf", b.Bytes());
+    const TerminalOutput o = OnTerminal({"-o", dir.Path("t.xml"), t});
+    ASSERT_TRUE(WIFEXITED(o.status) && WEXITSTATUS(o.status) == 0) << o.text;
+    // The terminal turns each line end into CR LF.
+    const std::size_t summary = o.text.find("\r\ndbf2xml: " + t + " -> ");
+    ASSERT_NE(summary, std::string::npos) << o.text;
+    const std::string progress = o.text.substr(0, summary);
+    const std::string last = progress.substr(progress.rfind('\r') + 1);
+    EXPECT_TRUE(last.starts_with("dbf2xml: " + t + "  100 %  200000 rows  ")) << last;
+    EXPECT_EQ(std::count(o.text.begin(), o.text.end(), '\n'), 2);
 }
 
-TEST(Cli, ProgressGoesToStandardErrorOnlyWhenAsked) {
+TEST(Progress, AnInterruptEndsTheLine) {
+    TempDir dir;
+    TableBuilder b;
+    b.Field("X", 'C', 8);
+    for (int i = 0; i < 2000000; ++i) b.Record({std::to_string(i)});
+    const std::string t = dir.Write("t.dbf", b.Bytes());
+    bool interrupted = false;
+    const TerminalOutput o = OnTerminal({"-o", dir.Path("t.xml"), t}, [&](pid_t child, const std::string& text) {
+        if (!interrupted && text.find(" %  ") != std::string::npos) {
+            ::kill(child, SIGINT);
+            interrupted = true;
+        }
+    });
+    ASSERT_TRUE(interrupted) << o.text;
+    EXPECT_TRUE(WIFSIGNALED(o.status) && WTERMSIG(o.status) == SIGINT);
+    EXPECT_TRUE(o.text.ends_with("\r\n")) << o.text;
+    EXPECT_EQ(std::count(o.text.begin(), o.text.end(), '\n'), 1);
+    EXPECT_FALSE(std::filesystem::exists(dir.Path("t.xml")));
+}
+
+TEST(Progress, NeverOnStandardOutputAndNotWithQuiet) {
     TempDir dir;
     const std::string t = dir.Write("t.dbf", TableBuilder().Field("X", 'C', 2).Record({"a"}).Bytes());
-    EXPECT_NE(RunCommand({t}, true).err.find("100%"), std::string::npos);
+    const Result drawn = RunCommand({t}, true);
+    EXPECT_NE(drawn.err.find("100 %  1 row"), std::string::npos) << drawn.err;
+    EXPECT_EQ(drawn.out, "");
     EXPECT_EQ(RunCommand({"-q", t}, true).err, "");
 }
 
