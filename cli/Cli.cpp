@@ -7,7 +7,6 @@
 #include "conversion/ConversionRun.h"
 #include "conversion/ConversionTexts.h"
 #include "conversion/TextFile.h"
-#include "dbf/DbfErrors.h"
 #include "platform/Exception.h"
 #include "platform/File.h"
 #include "platform/Paths.h"
@@ -176,7 +175,7 @@ bool ConvertOne(const Arguments& a, const std::string& table, const std::string&
             view.EndLine();
             std::string message = view.Message();
             if (a.writesTable && MayNotBeWritten(full)) message += kNeverWritesHint;
-            say(IsOpenFailureWithPath(message) ? "" : shownTable, message);
+            say(IsOpenFailureWithPath(message) ? "" : report.failedFile.empty() ? shownTable : Shown(report.failedFile), message);
             return false;
         }
     } catch (const EInOutError& e) {
@@ -189,7 +188,7 @@ bool ConvertOne(const Arguments& a, const std::string& table, const std::string&
         std::string path = shownTable;
         if (e.Message() == texts::kStandardOutputClosed) path.clear();
         else if (e.Message() == texts::kTargetIsSource) path = shownTarget;
-        else if (const auto* file = dynamic_cast<const dbf::EPagedFile*>(&e); file && !file->FileName.empty()) path = Shown(file->FileName);
+        else if (!report.failedFile.empty()) path = Shown(report.failedFile);
         const std::string where =
             report.failedField.empty() ? "" : "record " + std::to_string(report.failedRecord) + ", field " + report.failedField + ": ";
         say(path, where + e.Message());

@@ -10,6 +10,7 @@
 #include "conversion/TranslateEvent.h"
 #include "conversion/XmlText.h"
 #include "dbf/Dbf.h"
+#include "dbf/DbfErrors.h"
 #include "fields/OtherFields.h"
 #include "fields/StringField.h"
 #include "platform/CodePages.h"
@@ -159,6 +160,19 @@ struct RowWriter {
     }
 };
 
+// The file that a reader's read or write failure is about (the memo file, say).
+void NoteFailedFile(const Exception& e, ConversionReport& report) {
+    if (const auto* file = dynamic_cast<const dbf::EPagedFile*>(&e)) report.failedFile = file->FileName;
+}
+
+// The file is closed however the run ends; a failing close is the error that travels on.
+// A file that was never opened is not closed, so its own failure is the one reported.
+void CloseAfterFailure(TTextRec& out) {
+    if (out.Mode == TextMode::Closed) return;
+    Close(out);
+    IOTest();
+}
+
 // The target must not be the table or one of its companion files.
 void RefuseTargetThatIsSource(const std::string& target, bool standardOutput, dbf::TDbf& table) {
     std::uint64_t device = 0, inode = 0;
@@ -200,6 +214,7 @@ bool RunConversion(IConversionView& view, TableOwner& owner, const std::string& 
     try {
         table.Open();
     } catch (const Exception& e) {
+        NoteFailedFile(e, report);
         view.ShowMessage(std::string(texts::kOpenDbfPrefix) + e.Message());
     }
     if (!table.Active()) {
@@ -242,13 +257,12 @@ bool RunConversion(IConversionView& view, TableOwner& owner, const std::string& 
         WriteLine(out, u"</table>");
         report.records = table.RecordCount();
         report.tableShrank = table.TableShrank();
+    } catch (const Exception& e) {
+        CloseAfterFailure(out);
+        NoteFailedFile(e, report);
+        throw;
     } catch (...) {
-        // The file is closed however the run ends; a failing close is the error that travels on.
-        // A file that was never opened is not closed, so its own failure is the one reported.
-        if (out.Mode != TextMode::Closed) {
-            Close(out);
-            IOTest();
-        }
+        CloseAfterFailure(out);
         throw;
     }
     Close(out);

@@ -43,6 +43,8 @@ struct ConversionReport {
     // When reading a value failed: the record's physical number and the field's name.
     int failedRecord = 0;
     std::string failedField;
+    // The file a failed read or write of the reader was about, when it was not the table.
+    std::string failedFile;
 };
 
 struct ConversionOptions {

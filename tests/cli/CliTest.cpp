@@ -88,6 +88,17 @@ TEST(Cli, MessagesNameTheirFileOnce) {
     EXPECT_FALSE(std::filesystem::exists(dir.Path("stamps.xml")));
 }
 
+// A memo file that fails to read is named in the message; here one whose reads the system
+// refuses (the test's own memory at an address nothing is mapped at).
+TEST(Cli, MemoReadErrorNamesTheMemoFile) {
+    TempDir dir;
+    const std::string t = dir.Write("t.dbf", TableBuilder(0x83).Field("POZN", 'M', 10).Record({"1"}).Bytes());
+    std::filesystem::create_symlink("/proc/self/mem", dir.Path("t.dbt"));
+    const Result r = RunCommand({"-q", t});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, "dbf2xml: " + platform::RealPath("/proc/self/mem") + ": record 1, field POZN: Error while reading occured.\n");
+}
+
 TEST(Cli, ControlCharactersAreEscaped) {
     EXPECT_EQ(EscapeControls("a\nb\rc\td\\e\x01\x1F\x7F"), "a\\nb\\rc\\td\\\\e\\x01\\x1F\\x7F");
     EXPECT_EQ(EscapeControls("\xC2\x85 \xC2\x9F \xC2\xA0 \xC5\xA1"), "\\x85 \\x9F \xC2\xA0 \xC5\xA1");  // C1 controls only

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <signal.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -95,6 +96,32 @@ TEST(StandardOutput, ClosedAndBrokenStreams) {
     const Outcome broken = Shell(dir, "\"$DBF2XML\" -q -o - big.dbf | head -c 10 >/dev/null; exit ${PIPESTATUS[0]}");
     EXPECT_EQ(broken.status, 128 + SIGPIPE);
     EXPECT_EQ(broken.err, "");
+}
+
+TEST(StandardOutput, ASocketIsWrittenAsAStream) {
+    TempDir dir;
+    dir.Write("t.dbf", SmallTable());
+    ASSERT_EQ(Shell(dir, "\"$DBF2XML\" -q -o reference.xml t.dbf").status, 0);
+    int pair[2];
+    ASSERT_EQ(::socketpair(AF_UNIX, SOCK_STREAM, 0, pair), 0);
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::dup2(pair[1], STDOUT_FILENO);
+        ::close(pair[0]);
+        ::close(pair[1]);
+        ::execl(KORVANE_DBF2XML, KORVANE_DBF2XML, "-q", "-o", "-", dir.Path("t.dbf").c_str(), static_cast<char*>(nullptr));
+        ::_exit(127);
+    }
+    ::close(pair[1]);
+    std::string received;
+    char buffer[4096];
+    ssize_t n;
+    while ((n = ::read(pair[0], buffer, sizeof buffer)) > 0) received.append(buffer, static_cast<std::size_t>(n));
+    ::close(pair[0]);
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    EXPECT_EQ(received, dir.Read("reference.xml"));
 }
 
 TEST(TargetReplacement, AnInterruptedRunLeavesTheOldTarget) {
