@@ -11,6 +11,7 @@
 #include "platform/File.h"
 #include "platform/Paths.h"
 #include "platform/SignalCleanup.h"
+#include "platform/TextDecoder.h"
 
 namespace korvane::cli {
 
@@ -109,6 +110,7 @@ private:
 
 struct Arguments {
     ConversionOptions options;
+    CodePageRequest codePage;
     bool writesTable = false;  // --fix-header or --exclusive
     bool quiet = false;
     bool strict = false;
@@ -245,7 +247,8 @@ std::string EscapeControls(std::string_view text) {
 }
 
 std::string UsageText() {
-    return "Usage: dbf2xml [--read-only | --fix-header | --exclusive] [--strict] [-q] [-o OUT | -o -] [--] TABLE...\n"
+    return "Usage: dbf2xml [--read-only | --fix-header | --exclusive] [--code-page WHICH] [--strict] [-q]\n"
+           "               [-o OUT | -o -] [--] TABLE...\n"
            "Converts dBase and FoxPro tables (.dbf with .dbt or .fpt memos) to XML.\n"
            "\n"
            "  -o OUT        write the document of the single TABLE to OUT ('-': standard output);\n"
@@ -255,6 +258,12 @@ std::string UsageText() {
            "                header that disagrees with the file is corrected on disk\n"
            "  --exclusive   lock each table against other programs while it is converted, and\n"
            "                correct its header as --fix-header does\n"
+           "  --code-page WHICH\n"
+           "                read character values, memos and field names in a code page, without\n"
+           "                the code page 852 repair: 'table' for the one the table declares (a .cpg\n"
+           "                file beside it, else its language driver, else Windows-1250), or a\n"
+           "                number such as 1251, 437, 936 or 65001 (UTF-8); for tables that are not\n"
+           "                Czech, or Czech tables stored in Windows-1250\n"
            "  --strict      a warning (a missing memo file, a table that became shorter during\n"
            "                the conversion) fails the table: no document is written\n"
            "  -q, --quiet   no progress line and no summary (warnings and errors still show)\n"
@@ -264,6 +273,8 @@ std::string UsageText() {
            "\n"
            "A document reaches its target only when it is finished: a run that fails or is\n"
            "interrupted leaves an earlier file of that name as it was.\n"
+           "\n"
+           "Example: dbf2xml --code-page table mesta.dbf   (a Cyrillic table with driver 0xC9)\n"
            "\n"
            "Exit status: 0 when every table was converted, 1 when any table failed (each failure\n"
            "is told on standard error), 2 when the arguments were not understood.\n";
@@ -299,6 +310,16 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
             a.options = ConversionOptions{};
             a.options.exclusive = arg == "--exclusive";
             a.writesTable = true;
+        } else if (arg == "--code-page") {
+            if (i + 1 >= args.size()) return usage("--code-page needs 'table' or a code page number");
+            const std::string which = args[++i];
+            if (which == "table") {
+                a.codePage.fromTable = true;
+            } else {
+                a.codePage.number = ParseCodePageName(which);
+                if (a.codePage.number == 0 || !platform::TextDecoder::For(a.codePage.number))
+                    return usage("--code-page " + EscapeControls(which) + ": not a code page Korvane can decode");
+            }
         } else if (arg == "--strict") {
             a.strict = true;
         } else if (arg == "-q" || arg == "--quiet") {
@@ -316,6 +337,7 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
     if (a.haveTarget && a.tables.size() != 1) return usage("-o takes exactly one table");
     if (a.haveTarget && a.target.empty()) return usage("-o needs a file name");
     a.options.standardOutput = a.haveTarget && a.target == "-";
+    a.options.codePage = a.codePage;
     if (a.options.standardOutput && !streams.outputOpen) {
         err << "dbf2xml: " << texts::kStandardOutputClosed << "\n";
         return 1;

@@ -6,16 +6,19 @@
 #include "conversion/ConversionTexts.h"
 #include "conversion/CpConvert.h"
 #include "conversion/TargetFile.h"
+#include "conversion/TextCodePage.h"
 #include "conversion/TextFile.h"
 #include "conversion/TranslateEvent.h"
 #include "conversion/XmlText.h"
 #include "dbf/Dbf.h"
 #include "dbf/DbfErrors.h"
+#include "dbf/FieldNames.h"
 #include "fields/OtherFields.h"
 #include "fields/StringField.h"
 #include "platform/CodePages.h"
 #include "platform/Exception.h"
 #include "platform/File.h"
+#include "platform/TextDecoder.h"
 #include "platform/Unicode.h"
 
 namespace korvane {
@@ -67,7 +70,9 @@ void WritePiece(TTextRec& out, std::u16string_view text) {
 
 std::u16string Number(std::int64_t v) { return Wide(std::to_string(v)); }
 
-void WriteSchema(TTextRec& out, dbf::TDbf& table) {
+// `names`, when given, are the field names decoded from a code page the user asked for; else
+// each name goes out as its own bytes read as Windows-1250.
+void WriteSchema(TTextRec& out, dbf::TDbf& table, const std::vector<std::u16string>* names) {
     WriteLine(out, u"<?xml version=\"1.0\" encoding=\"UTF-8\"?>");
     WriteLine(out, u"<table>");
     WriteLine(out, u"   <xs:schema xmlns:xs=\"http://www.w3.org/2001/XMLSchema\">");
@@ -78,11 +83,15 @@ void WriteSchema(TTextRec& out, dbf::TDbf& table) {
     std::string scratch;
     for (int i = 0; i < count; ++i) {
         const dbf::TDbfFieldDef& def = defs->Items(i);
-        // The name goes out as its own bytes read as Windows-1250.
-        const std::string line = "         <xs:attribute name=\"" + def.FieldName + "\">";
-        Write0LString(out, {line, 1250});
-        WriteLn(out);
-        IOTest();
+        if (names) {
+            WriteLine(out, u"         <xs:attribute name=\"" + (*names)[static_cast<std::size_t>(i)] + u"\">");
+        } else {
+            // The name goes out as its own bytes read as Windows-1250.
+            const std::string line = "         <xs:attribute name=\"" + def.FieldName + "\">";
+            Write0LString(out, {line, 1250});
+            WriteLn(out);
+            IOTest();
+        }
         WriteLine(out, u"            <xs:simpleType>");
         const char* type = SchemaTypeName(def.FieldType, scratch);
         WriteLine(out, u"               <xs:restriction base=\"xs:" + Wide(type) + u"\">");
@@ -109,19 +118,37 @@ struct RowWriter {
     std::u16string value;
     std::u16string piece;
     std::string bytes;
-    std::vector<bool> repaired;  // character and memo text get the code page 852 repair
+    // Character and memo text: repaired from code page 852, or decoded from the code page
+    // the user asked for.
+    std::vector<TStringField*> texts;
+    std::vector<TMemoField*> memos;
     std::vector<std::u16string> prefixes;  // ` NAME="`
+    platform::TextDecoder* decoder;
 
-    explicit RowWriter(dbf::TDbf& table) {
-        for (const auto& field : table.Fields()) {
+    RowWriter(dbf::TDbf& table, platform::TextDecoder* textDecoder, const std::vector<std::u16string>* names) : decoder(textDecoder) {
+        const auto& fields = table.Fields();
+        for (std::size_t i = 0; i < fields.size(); ++i) {
             // Character values are read as stored: the repair below is the run's own.
-            auto* text = dynamic_cast<TStringField*>(field.get());
+            auto* text = dynamic_cast<TStringField*>(fields[i].get());
             if (text) text->Transliterate = false;
+            texts.push_back(text);
             // A memo holds text like a character field and is repaired as one value; the
             // other blobs hold bytes and are left as they are.
-            repaired.push_back(text != nullptr || dynamic_cast<TMemoField*>(field.get()) != nullptr);
-            prefixes.push_back(u" " + field->FieldName + u"=\"");
+            memos.push_back(dynamic_cast<TMemoField*>(fields[i].get()));
+            prefixes.push_back(u" " + (names ? (*names)[i] : fields[i]->FieldName) + u"=\"");
         }
+    }
+
+    // The text of field i of the current record.
+    void ReadValue(TField& field, std::size_t i) {
+        if (decoder && (texts[i] || memos[i])) {
+            if (texts[i]) texts[i]->GetBytes(bytes);
+            else memos[i]->GetBytes(bytes);
+            decoder->Decode({reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()}, value);
+            return;
+        }
+        field.GetText(value);
+        if (texts[i] || memos[i]) RepairCharacterValue();
     }
 
     // A character value whose high bytes all look like code page 852 letters is repaired.
@@ -142,14 +169,13 @@ struct RowWriter {
         const auto& fields = table.Fields();
         for (std::size_t i = 0; i < fields.size(); ++i) {
             try {
-                fields[i]->GetText(value);
+                ReadValue(*fields[i], i);
             } catch (...) {
                 // Which value could not be read: the record and the field as the document names it.
                 report.failedRecord = table.RecNo();
                 report.failedField = platform::Utf16ToUtf8(fields[i]->FieldName);
                 throw;
             }
-            if (repaired[i]) RepairCharacterValue();
             // One write statement: ` NAME="`, the escaped value and the closing quote.
             piece = prefixes[i];
             AppendXmlAttributeValue(piece, value);
@@ -159,6 +185,40 @@ struct RowWriter {
         WriteLine(out, u" />");
     }
 };
+
+// The decoder for the code page the user asked for; a table that declares none Korvane can
+// decode fails, naming the file that declares it.
+std::unique_ptr<platform::TextDecoder> TextDecoderFor(const CodePageRequest& request, dbf::TDbf& table, ConversionReport& report) {
+    std::uint32_t number = request.number;
+    if (request.fromTable) {
+        const DeclaredCodePage declared = TableCodePage(table);
+        report.failedFile = declared.declaredBy;
+        if (declared.number == 0) throw Exception("names no code page Korvane knows: \"" + declared.text + "\"");
+        number = declared.number;
+    }
+    std::unique_ptr<platform::TextDecoder> decoder = platform::TextDecoder::For(number);
+    if (!decoder)
+        throw Exception("declares code page " + std::to_string(number) +
+                        ", which Korvane cannot decode; name the code page its text is in with --code-page N");
+    report.failedFile.clear();
+    return decoder;
+}
+
+// Field names decoded from their stored bytes; only then are ASCII letters upper-cased, so
+// that the trail bytes of double-byte names stay as they are.
+std::vector<std::u16string> DecodedFieldNames(dbf::TDbf& table, platform::TextDecoder& decoder) {
+    std::vector<std::u16string> read;
+    const dbf::TDbfFieldDefs& defs = *table.GetDbfFieldDefs();
+    for (int i = 0; i < defs.Count(); ++i) {
+        const std::string& stored = defs.Items(i).StoredName;
+        std::u16string name;
+        decoder.Decode({reinterpret_cast<const std::uint8_t*>(stored.data()), stored.size()}, name);
+        for (char16_t& c : name)
+            if (c >= u'a' && c <= u'z') c = static_cast<char16_t>(c - u'a' + u'A');
+        read.push_back(std::move(name));
+    }
+    return dbf::XmlFieldNames(read);
+}
 
 // The file that a reader's read or write failure is about (the memo file, say).
 void NoteFailedFile(const Exception& e, ConversionReport& report) {
@@ -224,6 +284,14 @@ bool RunConversion(IConversionView& view, TableOwner& owner, const std::string& 
     report.memoFileName = table.MemoFileName();
     report.memoMissing = table.MemoFileMissing();
     if (options.check) options.check(report);
+    // Text in a code page the user asked for: values, memos and names decoded from it.
+    std::unique_ptr<platform::TextDecoder> decoder;
+    std::vector<std::u16string> decodedNames;
+    if (options.codePage.Active()) {
+        decoder = TextDecoderFor(options.codePage, table, report);
+        decodedNames = DecodedFieldNames(table, *decoder);
+    }
+    const std::vector<std::u16string>* names = decoder ? &decodedNames : nullptr;
 
     view.SetText(Control::l_Info, texts::kOk);
     view.SetText(Control::l_Info, texts::kXmlOpening);
@@ -242,11 +310,11 @@ bool RunConversion(IConversionView& view, TableOwner& owner, const std::string& 
         else target.Rewrite(out);
         IOTest();
         view.SetText(Control::l_Info, texts::kWritingStructure);
-        WriteSchema(out, table);
+        WriteSchema(out, table, names);
 
         view.SetGaugeRange(0, table.RecordCount());
         view.SetGaugeProgress(0);
-        RowWriter writer(table);
+        RowWriter writer(table, decoder.get(), names);
         while (!table.Eof()) {
             ++report.rows;
             view.SetRecordNumber(table.RecNo());

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "conversion/ConversionView.h"
+#include "conversion/TextCodePage.h"
 
 namespace korvane {
 
@@ -52,6 +53,9 @@ struct ConversionOptions {
     bool exclusive = false;       // lock the table for the run and read records ahead
     bool readAhead = false;       // read records in 64 KiB blocks also with shared access
     bool standardOutput = false;  // write the document to standard output as it is
+    // Read character values, memos and field names in this code page, without the code page
+    // 852 repair (by default they are read as Windows-1250 and repaired).
+    CodePageRequest codePage;
     // Called with what the run has found once the table is open and again after the last
     // row, before the document takes the target's place; an exception it raises fails the run.
     std::function<void(const ConversionReport&)> check;

@@ -91,23 +91,17 @@ void TDbf::GetFieldDefsFromDbfFieldDefs() {
     defs.clear();
     TDbfFieldDefs& list = FDbfFile->FieldDefs();
     const std::uint32_t ansi = platform::GetACP();
+    std::vector<std::u16string> read(static_cast<std::size_t>(list.Count()));
+    for (int i = 0; i < list.Count(); ++i) {
+        const std::string& bytes = list.Items(i).FieldName;
+        platform::MultiByteToWide(ansi, {reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()}, read[static_cast<std::size_t>(i)]);
+    }
+    // Every name becomes an XML name first, then duplicates get 2, 3, ... appended.
+    const std::vector<std::u16string> names = XmlFieldNames(read);
     for (int i = 0; i < list.Count(); ++i) {
         TDbfFieldDef& def = list.Items(i);
-        std::u16string read;
-        platform::MultiByteToWide(ansi, {reinterpret_cast<const std::uint8_t*>(def.FieldName.data()), def.FieldName.size()}, read);
-        // Every name becomes an XML name first, then duplicates get 2, 3, ... appended.
-        const std::u16string base = ToXmlName(read);
-        std::u16string name = base;
-        auto taken = [&](const std::u16string& n) {
-            for (const TFieldDef& d : defs)
-                if (SameFieldName(d.Name, n)) return true;
-            return false;
-        };
-        for (int k = 2; taken(name); ++k) {
-            name = base;
-            for (char c : std::to_string(k)) name += static_cast<char16_t>(c);
-        }
-        if (name != read) {
+        const std::u16string& name = names[static_cast<std::size_t>(i)];
+        if (name != read[static_cast<std::size_t>(i)]) {
             std::string bytes;
             platform::WideToMultiByte(ansi, name, bytes);
             def.FieldName = bytes;

@@ -28,6 +28,7 @@ public:
     bool FoxProBinaryForms() const { return DbfVersion == xBaseIII || DbfVersion == xBaseV; }
 
     std::string FieldName;  // 8-bit text in the system ANSI code page
+    std::string StoredName;  // the descriptor's name bytes as stored, before upper-casing
     TFieldType FieldType = ftUnknown;
     std::uint8_t NativeFieldType = 0;
     std::int32_t Size = 0;

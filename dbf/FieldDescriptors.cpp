@@ -43,7 +43,8 @@ void TDbfFile::ConstructFieldDefs() {
         const std::size_t nameSize = level7 ? kDesc7NameSize : kDescNameSize;
         std::size_t nameLength = 0;
         while (nameLength < nameSize && d[nameLength] != 0) ++nameLength;
-        std::string name(reinterpret_cast<const char*>(d.data()), nameLength);
+        const std::string storedName(reinterpret_cast<const char*>(d.data()), nameLength);
+        std::string name = storedName;
         for (char& c : name)
             if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
 
@@ -67,6 +68,7 @@ void TDbfFile::ConstructFieldDefs() {
 
         TDbfFieldDef& def = FFieldDefs.AddFieldDef();
         def.FieldName = name;
+        def.StoredName = storedName;
         def.Offset = recordOffset;
         def.Size = width;
         def.Precision = precision;

@@ -1,5 +1,6 @@
 #include "dbf/FieldNames.h"
 
+#include <algorithm>
 #include <vector>
 
 #include "dbf/XmlNameChars.h"
@@ -33,6 +34,24 @@ std::u16string ToXmlName(const std::u16string& name) {
     std::u16string out;
     for (char32_t c : points) Append(out, IsXmlNameChar(c) ? c : U'_');
     if (out.empty() || !IsXmlNameStartChar(CodePoints(out).front())) out.insert(out.begin(), u'_');
+    return out;
+}
+
+std::vector<std::u16string> XmlFieldNames(const std::vector<std::u16string>& names) {
+    std::vector<std::u16string> out;
+    out.reserve(names.size());
+    for (const std::u16string& read : names) {
+        const std::u16string base = ToXmlName(read);
+        std::u16string name = base;
+        auto taken = [&](const std::u16string& n) {
+            return std::any_of(out.begin(), out.end(), [&](const std::u16string& d) { return SameFieldName(d, n); });
+        };
+        for (int k = 2; taken(name); ++k) {
+            name = base;
+            for (char c : std::to_string(k)) name += static_cast<char16_t>(c);
+        }
+        out.push_back(std::move(name));
+    }
     return out;
 }
 

@@ -49,6 +49,8 @@ class TBlobField : public TField {
 public:
     explicit TBlobField(TFieldType type = ftBlob) : TField(type) {}
     void GetText(std::u16string& text) override;
+    // The content's bytes as the table delivers them, before any code page conversion.
+    void GetBytes(std::string& bytes);
     bool Transliterate = false;
 };
 

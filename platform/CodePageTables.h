@@ -9,6 +9,10 @@ namespace korvane::platform {
 struct SingleByteCodePage {
     std::uint32_t number;
     char16_t toUnicode[256];
+    // Bit b % 32 of word b / 32 is set when the page assigns byte b no character.
+    std::uint32_t undefined[8];
+
+    bool IsUndefined(std::uint8_t b) const { return (undefined[b / 32] >> (b % 32)) & 1u; }
 };
 
 extern const SingleByteCodePage kSingleByteCodePages[];

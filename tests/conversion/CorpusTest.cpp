@@ -91,6 +91,16 @@ TEST(Corpus, EveryTableConvertsToWellFormedXml) {
             continue;
         }
         ++converted;
+        // In the code page the table declares, every table converts that declares one
+        // Korvane can decode.
+        const int declared = cli::RunCli({"--code-page", "table", "-q", "-o", dir.Path("cp.xml"), table}, out, err, false);
+        if (declared == 0) {
+            EXPECT_EQ(std::system(("xmllint --noout '" + dir.Path("cp.xml") + "'").c_str()), 0);
+            written.push_back(documents.Path(std::to_string(converted) + "-cp.xml"));
+            fs::copy_file(dir.Path("cp.xml"), written.back());
+        } else {
+            EXPECT_NE(err.str().find("which Korvane cannot decode"), std::string::npos) << err.str();
+        }
         // Every mode writes the same document for a table that nobody changes meanwhile.
         for (const char* mode : {"--fix-header", "--exclusive"}) {
             EXPECT_EQ(cli::RunCli({mode, "-q", "-o", dir.Path("mode.xml"), table}, out, err, false), 0) << mode;
@@ -106,14 +116,38 @@ TEST(Corpus, EveryTableConvertsToWellFormedXml) {
 }
 
 // Converts one shared table (copied with its companions) and returns the document, or "".
-std::string ConvertShared(const std::string& relative) {
+std::string ConvertShared(const std::string& relative, std::vector<std::string> options = {}) {
     const fs::path source = fs::path(KORVANE_CORPUS_DIR) / relative;
     test::TempDir dir;
     for (const auto& entry : fs::directory_iterator(source.parent_path()))
         if (entry.path().stem() == source.stem()) fs::copy_file(entry.path(), dir.Path(entry.path().filename().string()));
     std::ostringstream out, err;
-    if (cli::RunCli({"-q", "-o", dir.Path("out.xml"), dir.Path(source.filename().string())}, out, err, false) != 0) return "";
+    options.insert(options.end(), {"-q", "-o", dir.Path("out.xml"), dir.Path(source.filename().string())});
+    if (cli::RunCli(options, out, err, false) != 0) return "";
     return test::ReadFile(dir.Path("out.xml"));
+}
+
+// Text in the code page each table declares, or one named, reads as the words it holds.
+TEST(Corpus, TextInTheTablesOwnCodePage) {
+    if (ManifestPaths().empty()) GTEST_SKIP() << "no corpus at " << KORVANE_CORPUS_DIR;
+    struct Case {
+        std::string table;
+        std::string which;
+        std::vector<std::string> pieces;
+    };
+    const std::vector<Case> cases = {
+        {"infused-dbf/fixtures/cp1251.dbf", "table", {"NAME=\"больничное\""}},
+        {"javadbf/src/test/resources/gbk.dbf", "table", {"<xs:attribute name=\"设计编号\">", "<row 设计编号=\"201500256-059K-001-001牡丹江林口朝阳\""}},
+        {"dbffile-node/test/fixtures/vfp_gb2312_memo.dbf", "table", {"TITLE=\"编制说明\""}},
+        {"dbase-rs/tests/data/cp936.dbf", "table", {"<row TEST=\"测试中文\" />"}},
+        {"javadbf/src/test/resources/provincias_es.dbf", "table", {"TEXTO=\"Álava\"", "CCAA=\"País Vasco\""}},
+        {"dbffile-node/test/fixtures/dbase_not_latin1.dbf", "950", {"<xs:attribute name=\"畜主姓名\">", "犬名=\"小小\""}},
+    };
+    for (const Case& c : cases) {
+        const std::string xml = ConvertShared(c.table, {"--code-page", c.which});
+        ASSERT_FALSE(xml.empty()) << c.table;
+        for (const std::string& piece : c.pieces) EXPECT_NE(xml.find(piece), std::string::npos) << c.table << ": " << piece;
+    }
 }
 
 // Values that tables of other xBase programs hold and a reader should see.

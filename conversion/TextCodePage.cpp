@@ -1,0 +1,69 @@
+#include "conversion/TextCodePage.h"
+
+#include <algorithm>
+#include <cctype>
+#include <fstream>
+
+#include "dbf/Dbf.h"
+#include "platform/CodePages.h"
+#include "platform/File.h"
+#include "platform/Paths.h"
+
+namespace korvane {
+
+namespace {
+
+constexpr std::uint32_t kIsoBase = 28590;
+
+bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
+    return text.size() >= prefix.size() && std::equal(prefix.begin(), prefix.end(), text.begin(), [](char a, char b) {
+               return std::tolower(static_cast<unsigned char>(a)) == std::tolower(static_cast<unsigned char>(b));
+           });
+}
+
+// A code page number: digits only, 1 to 65535.
+std::uint32_t Number(std::string_view digits) {
+    if (digits.empty() || digits.size() > 5 || !std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; }))
+        return 0;
+    const auto n = static_cast<std::uint32_t>(std::stoul(std::string(digits)));
+    return n <= 65535 ? n : 0;
+}
+
+}  // namespace
+
+std::uint32_t ParseCodePageName(std::string_view line) {
+    if (line.starts_with("\xEF\xBB\xBF")) line.remove_prefix(3);
+    auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
+    while (!line.empty() && blank(line.front())) line.remove_prefix(1);
+    while (!line.empty() && blank(line.back())) line.remove_suffix(1);
+    if (StartsWithNoCase(line, "UTF-8") && line.size() == 5) return platform::kCodePageUtf8;
+    if (StartsWithNoCase(line, "UTF8") && line.size() == 4) return platform::kCodePageUtf8;
+    for (std::string_view iso : {"ISO-8859-", "8859-", "8859"}) {
+        if (StartsWithNoCase(line, iso)) {
+            const std::uint32_t part = Number(line.substr(iso.size()));
+            return part >= 1 && part <= 16 ? kIsoBase + part : 0;
+        }
+    }
+    for (std::string_view prefix : {"ANSI ", "windows-", "CP", "IBM"})
+        if (StartsWithNoCase(line, prefix)) return Number(line.substr(prefix.size()));
+    return Number(line);
+}
+
+DeclaredCodePage TableCodePage(dbf::TDbf& table) {
+    DeclaredCodePage from;
+    const std::string cpg = platform::FindCompanionFile(platform::ChangeFileExt(table.PhysicalFileName(), ".cpg"));
+    if (platform::StatPath(cpg).regular) {
+        std::ifstream in(cpg, std::ios::binary);
+        std::getline(in, from.text);
+        if (!from.text.empty() && from.text.back() == '\r') from.text.pop_back();
+        from.declaredBy = cpg;
+        from.number = ParseCodePageName(from.text);
+        return from;
+    }
+    // The driver's code page (at level 7 from the driver's name); none declared: the system's.
+    from.number = table.DbfFile() ? table.DbfFile()->FFileCodePage : 0;
+    if (from.number == 0) from.number = platform::GetACP();
+    return from;
+}
+
+}  // namespace korvane

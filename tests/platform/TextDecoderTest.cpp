@@ -1,0 +1,56 @@
+// Decoding text in a named code page: U+FFFD for what the page does not define.
+#include <gtest/gtest.h>
+
+#include "platform/TextDecoder.h"
+
+namespace korvane::platform {
+namespace {
+
+std::u16string Decoded(std::uint32_t codePage, const std::string& bytes) {
+    std::unique_ptr<TextDecoder> decoder = TextDecoder::For(codePage);
+    if (!decoder) return u"(none)";
+    std::u16string out = u"stale";
+    decoder->Decode({reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()}, out);
+    return out;
+}
+
+TEST(TextDecoder, Utf8WithOneReplacementPerMaximalSubpart) {
+    const std::vector<std::pair<std::string, std::u16string>> cases = {
+        {"abc", u"abc"},
+        {"\xE2\x82\xAC", u"\u20AC"},
+        {"\xF0\x9F\x98\x80", u"\U0001F600"},
+        {"ab\xE2\x82", u"ab\uFFFD"},             // cut inside a character at the end of the field
+        {"a\xC3", u"a\uFFFD"},
+        {"\xF0\x9F\x98" "x", u"\uFFFDx"},        // a truncated sequence is one subpart
+        {"\xC0\xAF", u"\uFFFD\uFFFD"},           // overlong forms: each byte alone
+        {"\xED\xA0\x80", u"\uFFFD\uFFFD\uFFFD"}, // a surrogate
+        {"\xF4\x90\x80\x80", u"\uFFFD\uFFFD\uFFFD\uFFFD"},
+        {"\x80z", u"\uFFFDz"},
+        {"\xE1\x80\xE2\x82\xAC", u"\uFFFD\u20AC"},
+    };
+    for (const auto& [bytes, text] : cases) EXPECT_EQ(Decoded(65001, bytes), text) << bytes;
+}
+
+TEST(TextDecoder, SingleAndDoubleBytePages) {
+    struct Case {
+        std::uint32_t codePage;
+        std::string bytes;
+        std::u16string text;
+    };
+    const std::vector<Case> cases = {
+        {866, "\x8F\xE0\xA8\xA2\xA5\xE2", u"\u041F\u0440\u0438\u0432\u0435\u0442"},
+        {1251, "\xCF\xF0\xE8\xE2\xE5\xF2", u"\u041F\u0440\u0438\u0432\u0435\u0442"},
+        {1250, "Pa\xEDs\x81", u"Pa\u00EDs\uFFFD"},  // 0x81 is no character of Windows-1250
+        {874, "\xA1", u"\u0E01"},
+        {28592, "\xA9", u"\u0160"},                 // ISO-8859-2 through iconv
+        {936, "\xB2\xE2\xCA\xD4", u"\u6D4B\u8BD5"},
+        {936, "\xB2\xE2\xB2", u"\u6D4B\uFFFD"},     // a lead byte without its trail byte
+        {950, "\xAF\x62\xA5\x44", u"\u755C\u4E3B"},
+        {1258, "a", u"a"},                          // a page only iconv knows
+    };
+    for (const Case& c : cases) EXPECT_EQ(Decoded(c.codePage, c.bytes), c.text) << c.codePage;
+    for (std::uint32_t unknown : {620u, 867u, 895u, 1200u, 0u}) EXPECT_EQ(TextDecoder::For(unknown), nullptr) << unknown;
+}
+
+}  // namespace
+}  // namespace korvane::platform
