@@ -111,6 +111,7 @@ private:
 struct Arguments {
     ConversionOptions options;
     CodePageRequest codePage;
+    bool typed = false;
     bool writesTable = false;  // --fix-header or --exclusive
     bool quiet = false;
     bool strict = false;
@@ -247,8 +248,8 @@ std::string EscapeControls(std::string_view text) {
 }
 
 std::string UsageText() {
-    return "Usage: dbf2xml [--read-only | --fix-header | --exclusive] [--code-page WHICH] [--strict] [-q]\n"
-           "               [-o OUT | -o -] [--] TABLE...\n"
+    return "Usage: dbf2xml [--read-only | --fix-header | --exclusive] [--code-page WHICH] [--typed] [--strict]\n"
+           "               [-q] [-o OUT | -o -] [--] TABLE...\n"
            "Converts dBase and FoxPro tables (.dbf with .dbt or .fpt memos) to XML.\n"
            "\n"
            "  -o OUT        write the document of the single TABLE to OUT ('-': standard output);\n"
@@ -264,6 +265,9 @@ std::string UsageText() {
            "                file beside it, else its language driver, else Windows-1250), or a\n"
            "                number such as 1251, 437, 936 or 65001 (UTF-8); for tables that are not\n"
            "                Czech, or Czech tables stored in Windows-1250\n"
+           "  --typed       write a typed document: an inline XML Schema that validates it, and\n"
+           "                values in XML Schema's forms (1234.5, 2024-02-29, true, base64) rather\n"
+           "                than the regional ones; fields without a value are left out\n"
            "  --strict      a warning (a missing memo file, a table that became shorter during\n"
            "                the conversion) fails the table: no document is written\n"
            "  -q, --quiet   no progress line and no summary (warnings and errors still show)\n"
@@ -274,7 +278,8 @@ std::string UsageText() {
            "A document reaches its target only when it is finished: a run that fails or is\n"
            "interrupted leaves an earlier file of that name as it was.\n"
            "\n"
-           "Example: dbf2xml --code-page table mesta.dbf   (a Cyrillic table with driver 0xC9)\n"
+           "Examples: dbf2xml --code-page table mesta.dbf   (a Cyrillic table with driver 0xC9)\n"
+           "          dbf2xml --typed -o cenik.xml cenik.dbf (a document its own schema validates)\n"
            "\n"
            "Exit status: 0 when every table was converted, 1 when any table failed (each failure\n"
            "is told on standard error), 2 when the arguments were not understood.\n";
@@ -320,6 +325,8 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
                 if (a.codePage.number == 0 || !platform::TextDecoder::For(a.codePage.number))
                     return usage("--code-page " + EscapeControls(which) + ": not a code page Korvane can decode");
             }
+        } else if (arg == "--typed") {
+            a.typed = true;
         } else if (arg == "--strict") {
             a.strict = true;
         } else if (arg == "-q" || arg == "--quiet") {
@@ -338,6 +345,7 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
     if (a.haveTarget && a.target.empty()) return usage("-o needs a file name");
     a.options.standardOutput = a.haveTarget && a.target == "-";
     a.options.codePage = a.codePage;
+    a.options.typed = a.typed;
     if (a.options.standardOutput && !streams.outputOpen) {
         err << "dbf2xml: " << texts::kStandardOutputClosed << "\n";
         return 1;

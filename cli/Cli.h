@@ -1,6 +1,6 @@
 // The command-line companion:
-//   dbf2xml [--read-only | --fix-header | --exclusive] [--code-page WHICH] [--strict] [-q]
-//           [-o OUT | -o -] [--] TABLE...
+//   dbf2xml [--read-only | --fix-header | --exclusive] [--code-page WHICH] [--typed] [--strict]
+//           [-q] [-o OUT | -o -] [--] TABLE...
 #pragma once
 
 #include <ostream>

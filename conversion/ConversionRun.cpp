@@ -1,12 +1,15 @@
 #include "conversion/ConversionRun.h"
 
 #include <algorithm>
+#include <optional>
 #include <cstdint>
 
 #include "conversion/ConversionTexts.h"
 #include "conversion/CpConvert.h"
+#include "conversion/FieldTextReader.h"
 #include "conversion/TargetFile.h"
 #include "conversion/TextCodePage.h"
+#include "conversion/TypedDocument.h"
 #include "conversion/TextFile.h"
 #include "conversion/TranslateEvent.h"
 #include "conversion/XmlText.h"
@@ -117,51 +120,12 @@ void WriteSchema(TTextRec& out, dbf::TDbf& table, const std::vector<std::u16stri
 struct RowWriter {
     std::u16string value;
     std::u16string piece;
-    std::string bytes;
-    // Character and memo text: repaired from code page 852, or decoded from the code page
-    // the user asked for.
-    std::vector<TStringField*> texts;
-    std::vector<TMemoField*> memos;
+    FieldTextReader text;
     std::vector<std::u16string> prefixes;  // ` NAME="`
-    platform::TextDecoder* decoder;
 
-    RowWriter(dbf::TDbf& table, platform::TextDecoder* textDecoder, const std::vector<std::u16string>* names) : decoder(textDecoder) {
+    RowWriter(dbf::TDbf& table, platform::TextDecoder* decoder, const std::vector<std::u16string>* names) : text(table, decoder) {
         const auto& fields = table.Fields();
-        for (std::size_t i = 0; i < fields.size(); ++i) {
-            // Character values are read as stored: the repair below is the run's own.
-            auto* text = dynamic_cast<TStringField*>(fields[i].get());
-            if (text) text->Transliterate = false;
-            texts.push_back(text);
-            // A memo holds text like a character field and is repaired as one value; the
-            // other blobs hold bytes and are left as they are.
-            memos.push_back(dynamic_cast<TMemoField*>(fields[i].get()));
-            prefixes.push_back(u" " + (names ? (*names)[i] : fields[i]->FieldName) + u"=\"");
-        }
-    }
-
-    // The text of field i of the current record.
-    void ReadValue(TField& field, std::size_t i) {
-        if (decoder && (texts[i] || memos[i])) {
-            if (texts[i]) texts[i]->GetBytes(bytes);
-            else memos[i]->GetBytes(bytes);
-            decoder->Decode({reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()}, value);
-            return;
-        }
-        field.GetText(value);
-        if (texts[i] || memos[i]) RepairCharacterValue();
-    }
-
-    // A character value whose high bytes all look like code page 852 letters is repaired.
-    void RepairCharacterValue() {
-        // Plain ASCII passes the test and the repair unchanged.
-        if (std::all_of(value.begin(), value.end(), [](char16_t c) { return c < 0x80; })) return;
-        const std::uint32_t system = platform::GetACP();
-        bytes.clear();
-        platform::WideToMultiByte(system, value, bytes);
-        if (!cp_Is852(bytes)) return;
-        cp852ToWinInPlace(bytes);
-        value.clear();
-        platform::MultiByteToWide(system, {reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()}, value);
+        for (std::size_t i = 0; i < fields.size(); ++i) prefixes.push_back(u" " + (names ? (*names)[i] : fields[i]->FieldName) + u"=\"");
     }
 
     void Write(TTextRec& out, dbf::TDbf& table, ConversionReport& report) {
@@ -169,7 +133,7 @@ struct RowWriter {
         const auto& fields = table.Fields();
         for (std::size_t i = 0; i < fields.size(); ++i) {
             try {
-                ReadValue(*fields[i], i);
+                text.Read(*fields[i], i, value);
             } catch (...) {
                 // Which value could not be read: the record and the field as the document names it.
                 report.failedRecord = table.RecNo();
@@ -310,16 +274,27 @@ bool RunConversion(IConversionView& view, TableOwner& owner, const std::string& 
         else target.Rewrite(out);
         IOTest();
         view.SetText(Control::l_Info, texts::kWritingStructure);
-        WriteSchema(out, table, names);
+        std::vector<std::u16string> typedNames;
+        if (options.typed) {
+            if (names) typedNames = *names;
+            else
+                for (const auto& field : table.Fields()) typedNames.push_back(field->FieldName);
+            WriteTypedSchema(out, table, typedNames);
+        } else {
+            WriteSchema(out, table, names);
+        }
 
         view.SetGaugeRange(0, table.RecordCount());
         view.SetGaugeProgress(0);
         RowWriter writer(table, decoder.get(), names);
+        std::optional<TypedRowWriter> typedWriter;
+        if (options.typed) typedWriter.emplace(table, decoder.get(), typedNames);
         while (!table.Eof()) {
             ++report.rows;
             view.SetRecordNumber(table.RecNo());
             view.SetGaugeProgress(report.rows);
-            writer.Write(out, table, report);
+            if (typedWriter) typedWriter->Write(out, table, report);
+            else writer.Write(out, table, report);
             table.Next();
         }
         WriteLine(out, u"</table>");

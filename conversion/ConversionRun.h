@@ -56,6 +56,8 @@ struct ConversionOptions {
     // Read character values, memos and field names in this code page, without the code page
     // 852 repair (by default they are read as Windows-1250 and repaired).
     CodePageRequest codePage;
+    // Write the typed document: a valid inline schema, values in XML Schema's forms.
+    bool typed = false;
     // Called with what the run has found once the table is open and again after the last
     // row, before the document takes the target's place; an exception it raises fails the run.
     std::function<void(const ConversionReport&)> check;

@@ -47,6 +47,7 @@ public:
     TXBaseVersion DbfVersion;
     // The descriptor's own width (after the FoxPro C rule): the next field starts after it.
     std::int32_t DescriptorWidth = 0;
+    std::int32_t DescriptorPrecision = 0;  // the descriptor's decimals, likewise
 };
 
 class TDbfFieldDefs {

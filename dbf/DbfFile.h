@@ -17,6 +17,10 @@ namespace korvane::dbf {
 
 enum TDateTimeHandling { dtDateTime, dtBDETimeStamp };
 
+// The date in a date field's text (blanks already dropped): year in bytes 0-3, month 4-5,
+// day 6-7; false when they form no valid date (the value then reads as 30 December 1899).
+bool DecodeDateText(const std::uint8_t* text, std::size_t length, int& year, int& month, int& day);
+
 // Raises the field count error for more than 4,095 descriptors.
 void CheckFieldCount(int count);
 
@@ -40,6 +44,11 @@ public:
     bool GetFieldDataFromDef(const TDbfFieldDef& def, TFieldType kind, std::span<const std::uint8_t> source, void* dest,
                              bool nativeFormat);
 
+    // The bytes a field's value is decoded from, cut to the record: its stored width for
+    // numbers and dBase III/V integers, else its Size.
+    static std::span<const std::uint8_t> FieldBytes(const TDbfFieldDef& def, std::span<const std::uint8_t> record);
+    // Whether the record's _NULLFLAGS bit marks the field null (false without one).
+    bool NullFlagSet(const TDbfFieldDef& def, std::span<const std::uint8_t> record) const;
     // FoxPro 9 varchar and varbinary fields: whether the record's _NULLFLAGS bit says that
     // the field's last byte holds its length, and that length.
     bool VarLengthBit(const TDbfFieldDef& def, std::span<const std::uint8_t> record) const;

@@ -53,25 +53,8 @@ TDateTime CheckedTimeStamp(std::int64_t day, std::int64_t ms) {
 
 // The text of a date field: year in bytes 0-3, month 4-5, day 6-7; missing bytes fail.
 TDateTime ParseDateText(const std::uint8_t* text, std::size_t length) {
-    if (length == 8 && std::all_of(text, text + 8, [](std::uint8_t c) { return c >= '0' && c <= '9'; })) {
-        // The usual YYYYMMDD, read directly.
-        auto digits = [&](std::size_t at, std::size_t n) {
-            int v = 0;
-            for (std::size_t k = at; k < at + n; ++k) v = v * 10 + (text[k] - '0');
-            return v;
-        };
-        const int y = digits(0, 4), m = digits(4, 2), d = digits(6, 2);
-        return IsValidDate(y, m, d) ? static_cast<TDateTime>(DayNumberFromDate(y, m, d) - kDateDelta) : 0;
-    }
-    auto part = [&](std::size_t at, std::size_t width) {
-        std::int32_t v = 0;
-        if (at < length) (void)ParseInt32(text + at, std::min(width, length - at), 1, v);
-        return v;
-    };
-    const int year = part(0, 4);
-    const int month = part(4, 2);
-    const int day = part(6, 2);
-    if (!IsValidDate(year, month, day)) return 0;
+    int year = 0, month = 0, day = 0;
+    if (!DecodeDateText(text, length, year, month, day)) return 0;
     return static_cast<TDateTime>(DayNumberFromDate(year, month, day) - kDateDelta);
 }
 
@@ -108,6 +91,28 @@ bool DecodeStoredWidthInteger(std::span<const std::uint8_t> bin, std::int32_t wi
 
 }  // namespace
 
+bool DecodeDateText(const std::uint8_t* text, std::size_t length, int& year, int& month, int& day) {
+    if (length == 8 && std::all_of(text, text + 8, [](std::uint8_t c) { return c >= '0' && c <= '9'; })) {
+        // The usual YYYYMMDD, read directly.
+        auto digits = [&](std::size_t at, std::size_t n) {
+            int v = 0;
+            for (std::size_t k = at; k < at + n; ++k) v = v * 10 + (text[k] - '0');
+            return v;
+        };
+        year = digits(0, 4), month = digits(4, 2), day = digits(6, 2);
+        return IsValidDate(year, month, day);
+    }
+    auto part = [&](std::size_t at, std::size_t width) {
+        std::int32_t v = 0;
+        if (at < length) (void)ParseInt32(text + at, std::min(width, length - at), 1, v);
+        return v;
+    };
+    year = part(0, 4);
+    month = part(4, 2);
+    day = part(6, 2);
+    return IsValidDate(year, month, day);
+}
+
 bool TDbfFile::VarLengthBit(const TDbfFieldDef& def, std::span<const std::uint8_t> record) const {
     if (!FNullField || def.VarLengthPosition < 0) return false;
     const auto byte = static_cast<std::size_t>(def.VarLengthPosition / 8);
@@ -125,13 +130,7 @@ std::size_t TDbfFile::VarLength(const TDbfFieldDef& def, std::span<const std::ui
     return std::min(n, field.size());
 }
 
-bool TDbfFile::GetFieldDataFromDef(const TDbfFieldDef& def, TFieldType kind, std::span<const std::uint8_t> source, void* dest,
-                                   bool nativeFormat) {
-    if (source.empty()) return false;
-    if (FNullField && !dest && def.NullPosition >= 0) {
-        const std::size_t at = static_cast<std::size_t>(FNullField->Offset) + static_cast<std::size_t>(def.NullPosition / 8);
-        return (platform::ByteAt(source, at) & (1u << (def.NullPosition % 8))) == 0;
-    }
+std::span<const std::uint8_t> TDbfFile::FieldBytes(const TDbfFieldDef& def, std::span<const std::uint8_t> source) {
     // The field's bytes, cut to the record: a field reaching past the record's end reads
     // only what the record holds. Numbers are read from their whole stored width (the schema
     // says at most 20), and so are the integers of dBase III and V tables.
@@ -146,8 +145,20 @@ bool TDbfFile::GetFieldDataFromDef(const TDbfFieldDef& def, TFieldType kind, std
         default: break;
     }
     const std::size_t size = static_cast<std::size_t>(std::max(width, 0));
-    const std::span<const std::uint8_t> field =
-        offset >= source.size() ? std::span<const std::uint8_t>() : source.subspan(offset, std::min(size, source.size() - offset));
+    return offset >= source.size() ? std::span<const std::uint8_t>() : source.subspan(offset, std::min(size, source.size() - offset));
+}
+
+bool TDbfFile::NullFlagSet(const TDbfFieldDef& def, std::span<const std::uint8_t> source) const {
+    if (!FNullField || def.NullPosition < 0) return false;
+    const std::size_t at = static_cast<std::size_t>(FNullField->Offset) + static_cast<std::size_t>(def.NullPosition / 8);
+    return (platform::ByteAt(source, at) & (1u << (def.NullPosition % 8))) != 0;
+}
+
+bool TDbfFile::GetFieldDataFromDef(const TDbfFieldDef& def, TFieldType kind, std::span<const std::uint8_t> source, void* dest,
+                                   bool nativeFormat) {
+    if (source.empty()) return false;
+    if (FNullField && !dest && def.NullPosition >= 0) return !NullFlagSet(def, source);
+    const std::span<const std::uint8_t> field = FieldBytes(def, source);
     // Binary forms read a fixed width; bytes the record lacks count as zero.
     std::array<std::uint8_t, 8> fixed {};
     const std::span<const std::uint8_t> bin(fixed);

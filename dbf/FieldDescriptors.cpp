@@ -74,6 +74,7 @@ void TDbfFile::ConstructFieldDefs() {
         def.Precision = precision;
         def.AutoInc = autoInc;
         def.DescriptorWidth = width;
+        def.DescriptorPrecision = precision;
         def.SetNativeFieldType(type);
         // _NULLFLAGS bits in descriptor order: a length bit for every varchar and varbinary
         // field, then a null bit for every nullable field.

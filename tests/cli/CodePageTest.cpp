@@ -109,6 +109,16 @@ TEST(CodePage, FieldNamesAndMemosAreDecoded) {
     EXPECT_EQ(Rows(r.xml), "   <row " + name + "=\"\xE5\xBE\x90\" POZN=\"\xE5\x8F\xB0\xE5\x8C\x97\" />\r\n</table>\r\n");
 }
 
+TEST(CodePage, CombinesWithTheTypedDocumentAndTheModes) {
+    TempDir dir;
+    const std::string path = dir.Write("t.dbf", TableBuilder().LanguageId(0x57).Field("T", 'C', 6).Field("N", 'N', 6, 2)
+                                                    .Record({"\xCF\xF0\xE8", "  1.50"}).Bytes());
+    const Converted r = Convert(dir, path, {"--typed", "--code-page", "1251", "--exclusive"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(Rows(r.xml), "   <row T=\"\xD0\x9F\xD1\x80\xD0\xB8\" N=\"1.5\" />\r\n</table>\r\n");
+    EXPECT_NE(r.xml.find("<xs:attribute name=\"T\" use=\"optional\">"), std::string::npos);
+}
+
 TEST(CodePage, WhatCannotBeReadFailsTheTable) {
     TempDir dir;
     const std::string mazovia = dir.Write("m.dbf", TableBuilder().LanguageId(0x69).Field("T", 'C', 2).Record({"a"}).Bytes());

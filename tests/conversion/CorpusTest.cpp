@@ -101,6 +101,14 @@ TEST(Corpus, EveryTableConvertsToWellFormedXml) {
         } else {
             EXPECT_NE(err.str().find("which Korvane cannot decode"), std::string::npos) << err.str();
         }
+        // The typed document converts too and validates against its own schema.
+        EXPECT_EQ(cli::RunCli({"--typed", "-q", "-o", dir.Path("typed.xml"), table}, out, err, false), 0) << err.str();
+        const std::string typed = test::ReadFile(dir.Path("typed.xml"));
+        const std::size_t schemaStart = typed.find("<xs:schema"), schemaEnd = typed.find("</xs:schema>");
+        ASSERT_NE(schemaEnd, std::string::npos);
+        test::WriteFile(dir.Path("typed.xsd"), "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n" +
+                                                   typed.substr(schemaStart, schemaEnd + 12 - schemaStart) + "\n");
+        EXPECT_EQ(std::system(("xmllint --noout --schema '" + dir.Path("typed.xsd") + "' '" + dir.Path("typed.xml") + "' 2>/dev/null").c_str()), 0);
         // Every mode writes the same document for a table that nobody changes meanwhile.
         for (const char* mode : {"--fix-header", "--exclusive"}) {
             EXPECT_EQ(cli::RunCli({mode, "-q", "-o", dir.Path("mode.xml"), table}, out, err, false), 0) << mode;

@@ -1,0 +1,231 @@
+#include "conversion/TypedDocument.h"
+
+#include <algorithm>
+#include <array>
+#include <cstring>
+
+#include "conversion/ConversionRun.h"
+#include "conversion/XmlText.h"
+#include "conversion/XsdValues.h"
+#include "dbf/Dbf.h"
+#include "fields/OtherFields.h"
+#include "platform/Unicode.h"
+
+namespace korvane {
+
+namespace {
+
+// What a field's values are in the typed document, by its type letter.
+enum class Xsd { String, Memo, Decimal, Currency, Integer, Int, Long, Double, Boolean, Date, DateTime, Binary };
+
+Xsd XsdOf(const dbf::TDbfFieldDef& def) {
+    switch (def.NativeFieldType) {
+        case 'C':
+        case 'V':
+        case 0x91: return Xsd::String;
+        case 'M': return Xsd::Memo;
+        case 'N':
+        case 'F': return def.FieldType == ftFloat ? Xsd::Decimal : Xsd::Integer;
+        case 'Y': return Xsd::Currency;
+        case 'I': return def.FieldType == ftLargeint ? Xsd::Long : Xsd::Int;
+        case '+': return Xsd::Int;
+        case 'B': return def.FieldType == ftFloat ? Xsd::Double : Xsd::Binary;
+        case 'O': return Xsd::Double;
+        case 'L': return Xsd::Boolean;
+        case 'D': return Xsd::Date;
+        case 'T':
+        case '@': return Xsd::DateTime;
+        default: return Xsd::Binary;  // Q, G, W, 0 and _NULLFLAGS
+    }
+}
+
+const char16_t* TypeName(Xsd kind) {
+    switch (kind) {
+        case Xsd::String:
+        case Xsd::Memo: return u"xs:string";
+        case Xsd::Decimal:
+        case Xsd::Currency: return u"xs:decimal";
+        case Xsd::Integer: return u"xs:integer";
+        case Xsd::Int: return u"xs:int";
+        case Xsd::Long: return u"xs:long";
+        case Xsd::Double: return u"xs:double";
+        case Xsd::Boolean: return u"xs:boolean";
+        case Xsd::Date: return u"xs:date";
+        case Xsd::DateTime: return u"xs:dateTime";
+        case Xsd::Binary: return u"xs:base64Binary";
+    }
+    return u"xs:string";
+}
+
+std::u16string Wide(const std::string& ascii) { return std::u16string(ascii.begin(), ascii.end()); }
+
+void Line(TTextRec& out, std::u16string_view text) {
+    Write0UString(out, text);
+    WriteLn(out);
+    IOTest();
+}
+
+// The field's stored text without the blanks and zero bytes around it, and up to a zero byte.
+std::string_view TrimmedText(std::span<const std::uint8_t> bytes) {
+    std::string_view text(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+    text = text.substr(0, text.find('\0'));
+    const std::size_t first = text.find_first_not_of(' ');
+    if (first == std::string_view::npos) return {};
+    return text.substr(first, text.find_last_not_of(' ') - first + 1);
+}
+
+}  // namespace
+
+void WriteTypedSchema(TTextRec& out, dbf::TDbf& table, const std::vector<std::u16string>& names) {
+    Line(out, u"<?xml version=\"1.0\" encoding=\"UTF-8\"?>");
+    Line(out, u"<table>");
+    Line(out, u"   <xs:schema xmlns:xs=\"http://www.w3.org/2001/XMLSchema\" xmlns:korvane=\"urn:korvane:dbf-field\">");
+    Line(out, u"      <xs:element name=\"table\">");
+    Line(out, u"         <xs:complexType>");
+    Line(out, u"            <xs:sequence>");
+    // The schema itself stands in the document; validation passes over it.
+    Line(out, u"               <xs:any namespace=\"http://www.w3.org/2001/XMLSchema\" processContents=\"skip\"/>");
+    Line(out, u"               <xs:element name=\"row\" minOccurs=\"0\" maxOccurs=\"unbounded\">");
+    Line(out, u"                  <xs:complexType>");
+    const dbf::TDbfFieldDefs& defs = *table.GetDbfFieldDefs();
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        const dbf::TDbfFieldDef& def = defs.Items(static_cast<int>(i));
+        const Xsd kind = XsdOf(def);
+        const std::string letter = def.NativeFieldType >= 0x20 && def.NativeFieldType < 0x7F ? std::string(1, static_cast<char>(def.NativeFieldType))
+                                                                                                : "&#" + std::to_string(def.NativeFieldType) + ";";
+        Line(out, u"                     <xs:attribute name=\"" + names[i] + u"\" use=\"optional\">");
+        Line(out, u"                        <xs:annotation><xs:appinfo><korvane:field type=\"" + Wide(letter) + u"\" width=\"" +
+                      Wide(std::to_string(def.DescriptorWidth)) + u"\" decimals=\"" + Wide(std::to_string(def.DescriptorPrecision)) +
+                      u"\"/></xs:appinfo></xs:annotation>");
+        if (kind == Xsd::String) {
+            Line(out, u"                        <xs:simpleType>");
+            Line(out, u"                           <xs:restriction base=\"xs:string\">");
+            Line(out, u"                              <xs:maxLength value=\"" + Wide(std::to_string(std::max(def.Size, 0))) + u"\"/>");
+            Line(out, u"                           </xs:restriction>");
+            Line(out, u"                        </xs:simpleType>");
+        } else {
+            Line(out, u"                        <xs:simpleType><xs:restriction base=\"" + std::u16string(TypeName(kind)) + u"\"/></xs:simpleType>");
+        }
+        Line(out, u"                     </xs:attribute>");
+    }
+    Line(out, u"                  </xs:complexType>");
+    Line(out, u"               </xs:element>");
+    Line(out, u"            </xs:sequence>");
+    Line(out, u"         </xs:complexType>");
+    Line(out, u"      </xs:element>");
+    Line(out, u"   </xs:schema>");
+}
+
+TypedRowWriter::TypedRowWriter(dbf::TDbf& table, platform::TextDecoder* decoder, const std::vector<std::u16string>& names)
+    : FText(table, decoder) {
+    for (const std::u16string& name : names) FPrefixes.push_back(u" " + name + u"=\"");
+}
+
+bool TypedRowWriter::Value(dbf::TDbf& table, std::size_t i) {
+    dbf::TDbfFile& file = *table.DbfFile();
+    const dbf::TDbfFieldDef& def = file.FieldDefs().Items(static_cast<int>(i));
+    std::span<const std::uint8_t> record = table.CurrentRecord();
+    record = record.first(std::min(record.size(), static_cast<std::size_t>(std::max(file.RecordSize(), 0))));
+    // In this document, and only here, the null bits decide what is written.
+    if (file.NullFlagSet(def, record)) return false;
+    TField& field = *table.Fields()[i];
+    const int column = static_cast<int>(i);
+    auto ascii = [&](const std::string& text) {
+        FValue.assign(text.begin(), text.end());
+        return true;
+    };
+    switch (XsdOf(def)) {
+        case Xsd::String:
+        case Xsd::Memo: FText.Read(field, i, FValue); return true;
+        case Xsd::Decimal: {
+            // Written from the text itself, exactly; the reader's parse decides what is a number.
+            double parsed = 0;
+            if (!file.GetFieldData(column, ftFloat, record, &parsed, true)) return false;
+            const std::optional<std::string> exact = ExactDecimal(TrimmedText(dbf::TDbfFile::FieldBytes(def, record)));
+            return exact && ascii(*exact);
+        }
+        case Xsd::Currency: {
+            std::int64_t amount = 0;
+            return file.GetFieldData(column, ftBCD, record, &amount, true) && ascii(CurrencyDecimal(amount));
+        }
+        case Xsd::Integer:
+        case Xsd::Int:
+        case Xsd::Long: {
+            // The reader's integer value for the field's kind, its rounding of a fraction included.
+            std::int64_t value = 0;
+            if (def.FieldType == ftLargeint) {
+                if (!file.GetFieldData(column, ftLargeint, record, &value, true)) return false;
+            } else if (def.FieldType == ftSmallint) {
+                std::int16_t small = 0;
+                if (!file.GetFieldData(column, ftSmallint, record, &small, true)) return false;
+                value = small;
+            } else {
+                std::int32_t v = 0;
+                if (!file.GetFieldData(column, def.FieldType, record, &v, true)) return false;
+                value = v;
+            }
+            return ascii(std::to_string(value));
+        }
+        case Xsd::Double: {
+            double value = 0;
+            return file.GetFieldData(column, ftFloat, record, &value, true) && ascii(XsdDouble(value));
+        }
+        case Xsd::Boolean: {
+            const std::string_view text = TrimmedText(dbf::TDbfFile::FieldBytes(def, record));
+            if (text.empty()) return false;
+            if (std::strchr("TtYy", text[0])) return ascii("true");
+            if (std::strchr("FfNn", text[0])) return ascii("false");
+            return false;
+        }
+        case Xsd::Date: {
+            const std::string_view text = TrimmedText(dbf::TDbfFile::FieldBytes(def, record));
+            int year = 0, month = 0, day = 0;
+            if (text.empty() || !dbf::DecodeDateText(reinterpret_cast<const std::uint8_t*>(text.data()), text.size(), year, month, day))
+                return false;
+            return ascii(XsdDate(year, month, day));
+        }
+        case Xsd::DateTime: {
+            TDateTime value = 0;
+            return file.GetFieldData(column, ftDateTime, record, &value, false) && ascii(XsdDateTime(value));
+        }
+        case Xsd::Binary: {
+            if (auto* blob = dynamic_cast<TBlobField*>(&field)) {
+                blob->GetBytes(FBytes);
+            } else if (def.NativeFieldType == 'Q') {
+                std::vector<std::uint8_t> buffer(static_cast<std::size_t>(std::max(def.Size, 0)) + 2);
+                FBytes.clear();
+                if (file.GetFieldData(column, ftVarBytes, record, buffer.data(), true)) {
+                    const std::size_t length = static_cast<std::size_t>(buffer[0] | (buffer[1] << 8));
+                    FBytes.assign(reinterpret_cast<const char*>(buffer.data() + 2), length);
+                }
+            } else {
+                const std::span<const std::uint8_t> bytes = dbf::TDbfFile::FieldBytes(def, record);
+                FBytes.assign(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+            }
+            return ascii(Base64({reinterpret_cast<const std::uint8_t*>(FBytes.data()), FBytes.size()}));
+        }
+    }
+    return false;
+}
+
+void TypedRowWriter::Write(TTextRec& out, dbf::TDbf& table, ConversionReport& report) {
+    FPiece = u"   <row";
+    for (std::size_t i = 0; i < FPrefixes.size(); ++i) {
+        bool present = false;
+        try {
+            present = Value(table, i);
+        } catch (...) {
+            report.failedRecord = table.RecNo();
+            report.failedField = platform::Utf16ToUtf8(FPrefixes[i].substr(1, FPrefixes[i].size() - 3));
+            throw;
+        }
+        if (!present) continue;
+        FPiece += FPrefixes[i];
+        AppendXmlAttributeValue(FPiece, FValue);
+        FPiece += u'"';
+    }
+    FPiece += u" />";
+    Line(out, FPiece);
+}
+
+}  // namespace korvane

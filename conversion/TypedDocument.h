@@ -1,0 +1,38 @@
+// The typed document (dbf2xml --typed): an inline XML Schema that describes the whole document
+// and validates, and values in XML Schema's lexical forms rather than the regional ones.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "conversion/FieldTextReader.h"
+#include "conversion/TextFile.h"
+
+namespace korvane {
+
+namespace dbf {
+class TDbf;
+}
+struct ConversionReport;
+
+// Writes the head, the schema and the root element's start; `names` are the attribute names.
+void WriteTypedSchema(TTextRec& out, dbf::TDbf& table, const std::vector<std::u16string>& names);
+
+// Writes the rows: one attribute per field that has a value, in its lexical form.
+class TypedRowWriter {
+public:
+    TypedRowWriter(dbf::TDbf& table, platform::TextDecoder* decoder, const std::vector<std::u16string>& names);
+    void Write(TTextRec& out, dbf::TDbf& table, ConversionReport& report);
+
+private:
+    // The value of field i of the current record; false when the attribute is left out.
+    bool Value(dbf::TDbf& table, std::size_t i);
+
+    FieldTextReader FText;
+    std::vector<std::u16string> FPrefixes;  // ` NAME="`
+    std::u16string FValue;
+    std::u16string FPiece;
+    std::string FBytes;
+};
+
+}  // namespace korvane

@@ -1,0 +1,133 @@
+// The typed document: a schema that validates the document it heads, values in XML Schema's
+// lexical forms, and attributes left out where there is no value.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <cstring>
+
+#include "conversion/ConversionRun.h"
+#include "platform/Exception.h"
+#include "tests/support/TableBuilder.h"
+#include "tests/support/TestSupport.h"
+
+namespace korvane {
+namespace {
+
+using test::Le32;
+using test::Le64;
+using test::TableBuilder;
+using test::TempDir;
+
+std::uint64_t BitsOf(double d) {
+    std::uint64_t b;
+    std::memcpy(&b, &d, sizeof b);
+    return b;
+}
+
+// The inline schema of a document, as a schema document of its own.
+std::string InlineSchema(const std::string& xml) {
+    const std::size_t start = xml.find("<xs:schema");
+    const std::size_t end = xml.find("</xs:schema>") + std::strlen("</xs:schema>");
+    return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n" + xml.substr(start, end - start) + "\n";
+}
+
+// Converts `table` into a typed document and checks that it validates against its own schema;
+// returns the rows.
+std::string TypedRows(const TempDir& dir, const std::string& table) {
+    test::RecordingView view;
+    TableOwner owner;
+    ConversionOptions options;
+    options.typed = true;
+    EXPECT_TRUE(RunConversion(view, owner, table, dir.Path("t.xml"), options));
+    const std::string xml = dir.Read("t.xml");
+    dir.Write("t.xsd", InlineSchema(xml));
+    EXPECT_EQ(std::system(("xmllint --noout --schema '" + dir.Path("t.xsd") + "' '" + dir.Path("t.xml") + "' 2>/dev/null").c_str()), 0)
+        << xml;
+    return xml.substr(xml.find("   <row"));
+}
+
+TEST(TypedDocument, EveryFoxProKindAndNullForm) {
+    TempDir dir;
+    const std::string table = TableBuilder(0x30)
+                                  .Field("NAZEV", 'C', 10, 0, 0x02)
+                                  .Field("CENA", 'N', 8, 2)
+                                  .Field("KS", 'N', 5)
+                                  .Field("KURZ", 'F', 10, 3)
+                                  .Field("CASTKA", 'Y', 8, 4)
+                                  .Field("POCET", 'I', 4)
+                                  .Field("VAHA", 'B', 8, 2)
+                                  .Field("OK", 'L', 1)
+                                  .Field("DATUM", 'D', 8)
+                                  .Field("CAS", 'T', 8)
+                                  .Field("POZN", 'M', 4)
+                                  .Field("OBR", 'G', 4)
+                                  .Field("DATA", 'W', 4)
+                                  .Field("KOD", 'V', 6)
+                                  .Field("BIN", 'Q', 4)
+                                  .Field("_NULLFLAGS", '0', 1, 0, 0x05)
+                                  .RawRecord("Novak     " " 1234.50" "   12" "     1.5E3" + Le64(123400) + Le32(static_cast<std::uint32_t>(-5)) +
+                                             Le64(BitsOf(0.1)) + "Y" "20240229" + Le32(2451544) + Le32(30600001) + Le32(1) + Le32(2) + Le32(3) +
+                                             std::string("ab\0\0\0\x02", 6) + std::string("\xFF\x00 \x02", 4) + "\x06")
+                                  .RawRecord("Skryto    " "        " "  abc" "       1,5" + Le64(0) + Le32(0) + Le64(BitsOf(-0.0)) + "?" "20230229" +
+                                             std::string(8, '\0') + Le32(0) + Le32(0) + Le32(0) + "      " + "    " + "\x01")
+                                  .Bytes();
+    dir.Write("t.fpt", test::MemoBuilder::Fpt(64).FptMemo(1, "text").FptMemo(2, "\x01\x02").FptMemo(3, "abc").Bytes());
+    const std::string path = dir.Write("t.dbf", table);
+    EXPECT_EQ(TypedRows(dir, path),
+              "   <row NAZEV=\"Novak\" CENA=\"1234.5\" KS=\"12\" KURZ=\"1500\" CASTKA=\"12.34\" POCET=\"-5\" VAHA=\"0.1\" OK=\"true\" "
+              "DATUM=\"2024-02-29\" CAS=\"1999-12-31T08:30:00.001\" POZN=\"text\" OBR=\"AQI=\" DATA=\"YWJj\" KOD=\"ab\" BIN=\"/wA=\" "
+              "_NULLFLAGS=\"Bg==\" />\r\n"
+              "   <row CASTKA=\"0\" POCET=\"0\" VAHA=\"0\" POZN=\"\" OBR=\"\" DATA=\"\" KOD=\"\" BIN=\"ICAgIA==\" _NULLFLAGS=\"AQ==\" />\r\n"
+              "</table>\r\n");
+    const std::string xml = dir.Read("t.xml");
+    EXPECT_NE(xml.find("<korvane:field type=\"N\" width=\"8\" decimals=\"2\"/>"), std::string::npos);
+    EXPECT_NE(xml.find("<xs:maxLength value=\"10\"/>"), std::string::npos);
+}
+
+TEST(TypedDocument, DbaseBinaryFormsWideNumbersAndLogicals) {
+    TempDir dir;
+    const std::string table = TableBuilder(0x03)
+                                  .Field("VELKE", 'I', 8)
+                                  .Field("MALE", 'I', 2)
+                                  .Field("KDY", '@', 8)
+                                  .Field("PODIL", 'B', 8, 3)
+                                  .Field("SIROKE", 'N', 50, 2)
+                                  .Field("ANO", 'L', 1)
+                                  .RawRecord(Le64(static_cast<std::uint64_t>(-1234567890123LL)) + "\xFF\xFF" + Le32(2460311) + Le32(0) + Le64(BitsOf(1e-7)) +
+                                             std::string(44, ' ') + "-12.50" + "n")
+                                  .Bytes();
+    EXPECT_EQ(TypedRows(dir, dir.Write("t.dbf", table)),
+              "   <row VELKE=\"-1234567890123\" MALE=\"-1\" KDY=\"2024-01-01T00:00:00\" PODIL=\"1.0E-7\" SIROKE=\"-12.5\" ANO=\"false\" />\r\n"
+              "</table>\r\n");
+    EXPECT_NE(dir.Read("t.xml").find("base=\"xs:long\""), std::string::npos);
+}
+
+TEST(TypedDocument, Level7DoublesAndTimeStamps) {
+    TempDir dir;
+    const std::string table = TableBuilder(0x04)
+                                  .Field("ID", '+', 4)
+                                  .Field("O", 'O', 8)
+                                  .Field("KDY", '@', 8)
+                                  .RawRecord(std::string("\x80\x00\x00\x07", 4) + test::Be64(0xC000000000000000ull) +
+                                             test::Be64(BitsOf(63871286400000.0 + 86400000.0 + 1.0)))
+                                  .RawRecord(std::string(4, '\0') + std::string(8, '\0') + std::string(8, '\0'))
+                                  .Bytes();
+    EXPECT_EQ(TypedRows(dir, dir.Write("t.dbf", table)),
+              "   <row ID=\"7\" O=\"2\" KDY=\"2025-01-01T00:00:00.001\" />\r\n"
+              "   <row />\r\n"
+              "</table>\r\n");
+}
+
+TEST(TypedDocument, ATimeStampOutsideAnyCalendarFailsTheRun) {
+    TempDir dir;
+    const std::string path = dir.Write("t.dbf", TableBuilder(0x30).Field("T", 'T', 8).RawRecord(Le32(1721425) + Le32(1)).Bytes());
+    test::RecordingView view;
+    TableOwner owner;
+    ConversionOptions options;
+    options.typed = true;
+    EXPECT_THROW(RunConversion(view, owner, path, dir.Path("t.xml"), options), EConvertError);
+    EXPECT_FALSE(std::filesystem::exists(dir.Path("t.xml")));
+}
+
+}  // namespace
+}  // namespace korvane
