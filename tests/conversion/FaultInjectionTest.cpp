@@ -129,16 +129,21 @@ TEST(FaultInjection, TableLockedByAnotherProgramIsRefusedInEveryMode) {
     TempDir dir;
     const std::string bytes = TableBuilder(0x83).Field("A", 'C', 4).HeaderRecordCount(9).Record({"x"}).Bytes();
     const std::string path = dir.Write("t.dbf", bytes);
-    int ready[2];
+    int ready[2], release[2];
     ASSERT_EQ(::pipe(ready), 0);
+    ASSERT_EQ(::pipe(release), 0);
     const pid_t holder = ::fork();
     if (holder == 0) {
+        // Holds the lock until the test lets go (or ends, which closes the pipe too).
+        ::close(release[1]);
         const int fd = ::open(path.c_str(), O_RDONLY);
         const bool locked = ::flock(fd, LOCK_EX) == 0;
         (void)!::write(ready[1], locked ? "y" : "n", 1);
-        ::pause();
+        char c;
+        (void)!::read(release[0], &c, 1);
         ::_exit(0);
     }
+    ::close(release[0]);
     char answer = 0;
     ASSERT_EQ(::read(ready[0], &answer, 1), 1);
     ASSERT_EQ(answer, 'y');
@@ -155,7 +160,7 @@ TEST(FaultInjection, TableLockedByAnotherProgramIsRefusedInEveryMode) {
         EXPECT_EQ(test::ReadFile(path), bytes);
         EXPECT_FALSE(std::filesystem::exists(dir.Path("t.xml")));
     }
-    ::kill(holder, SIGTERM);
+    ::close(release[1]);
     ::waitpid(holder, nullptr, 0);
     ::close(ready[0]);
     ::close(ready[1]);
