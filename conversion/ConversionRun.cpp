@@ -205,6 +205,7 @@ void RefuseTargetThatIsSource(const std::string& target, bool standardOutput, db
     } else if (!platform::PathIdentity(target, device, inode)) {
         return;
     }
+    if (table.Files != &platform::SystemFiles()) return;  // tables in memory are no files of the system
     for (const std::string& source : {table.PhysicalFileName(), table.MemoFileName(), table.IndexFileName()}) {
         std::uint64_t d = 0, n = 0;
         if (!source.empty() && platform::PathIdentity(source, d, n) && d == device && n == inode)
@@ -234,6 +235,7 @@ bool RunConversion(IConversionView& view, TableOwner& owner, const std::string& 
     table.ReadOnly = options.readOnly;
     table.Exclusive = options.exclusive;
     table.ReadAhead = options.readAhead;
+    if (options.files) table.Files = options.files;
     table.SetTableName(tablePath);
     try {
         table.Open();

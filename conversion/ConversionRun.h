@@ -8,6 +8,7 @@
 
 #include "conversion/ConversionView.h"
 #include "conversion/TextCodePage.h"
+#include "platform/ByteFile.h"
 
 namespace korvane {
 
@@ -56,6 +57,8 @@ struct ConversionOptions {
     // Read character values, memos and field names in this code page, without the code page
     // 852 repair (by default they are read as Windows-1250 and repaired).
     CodePageRequest codePage;
+    // Where the table and its companions are read from (memory files in tests and fuzzing).
+    platform::IFileSystem* files = nullptr;
     // Write the typed document: a valid inline schema, values in XML Schema's forms.
     bool typed = false;
     // Called with what the run has found once the table is open and again after the last

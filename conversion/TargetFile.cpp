@@ -20,7 +20,7 @@ constexpr std::size_t kMaxNameInTemporary = 200;
 
 TTargetFile::~TTargetFile() { Discard(); }
 
-bool TTargetFile::CreateTemporary(const std::string& final, unsigned mode, platform::File& handle) {
+bool TTargetFile::CreateTemporary(const std::string& final, unsigned mode, std::unique_ptr<platform::IByteFile>& handle) {
     const std::string folder = platform::ExtractFilePath(final);
     const std::string name = platform::ExtractFileName(final).substr(0, kMaxNameInTemporary);
     static unsigned counter = 0;
@@ -32,7 +32,8 @@ bool TTargetFile::CreateTemporary(const std::string& final, unsigned mode, platf
         platform::OsError error;
         // Signals wait until the file is both created and known to the clean-up.
         platform::ScopedSignalBlock block;
-        if (handle.Open(path, platform::FileAccess::CreateNew, error, mode)) {
+        handle = platform::SystemFiles().Open(path, platform::FileAccess::CreateNew, error, mode);
+        if (handle) {
             platform::RegisterCleanupFile(path);
             FTemporary = path;
             return true;
@@ -55,19 +56,18 @@ void TTargetFile::Rewrite(TTextRec& t) {
     if (status.exists) {
         // A file the user may not write is refused, as creating it would be; renaming over it
         // would otherwise replace it.
-        platform::File probe;
         platform::OsError error;
-        if (!probe.Open(final, platform::FileAccess::WriteExisting, error)) {
+        if (!platform::SystemFiles().Open(final, platform::FileAccess::WriteExisting, error)) {
             InOutRes() = error.code;
             return;
         }
     }
-    platform::File handle;
+    std::unique_ptr<platform::IByteFile> handle;
     // An existing file's data is no one else's business while it is being written: the
     // temporary file starts private and takes the target's bits; a new one gets 0666 less
     // the umask, as a created file does.
     if (!CreateTemporary(final, status.exists ? 0600 : 0666, handle)) return RewritText(t);  // the folder takes no new file
-    if (status.exists) handle.SetPermissions(status.mode);
+    if (status.exists) handle->SetPermissions(status.mode);
     FFinal = final;
     RewritTextOn(t, std::move(handle));
     if (t.Mode == TextMode::Closed) Discard();
@@ -75,9 +75,9 @@ void TTargetFile::Rewrite(TTextRec& t) {
 
 void TTargetFile::RewriteStandardOutput(TTextRec& t) {
     Discard();
-    platform::File handle;
+    auto handle = std::make_unique<platform::File>();
     platform::OsError error;
-    if (!handle.Duplicate(kStandardOutput, error)) {
+    if (!handle->Duplicate(kStandardOutput, error)) {
         InOutRes() = error.code;
         return;
     }

@@ -1,6 +1,7 @@
 // Where a run's document goes, and when it takes the target's place.
 #pragma once
 
+#include <memory>
 #include <string>
 
 #include "conversion/TextFile.h"
@@ -36,7 +37,7 @@ public:
     const std::string& TemporaryPath() const { return FTemporary; }
 
 private:
-    bool CreateTemporary(const std::string& final, unsigned mode, platform::File& handle);
+    bool CreateTemporary(const std::string& final, unsigned mode, std::unique_ptr<platform::IByteFile>& handle);
 
     std::string FTemporary;
     std::string FFinal;

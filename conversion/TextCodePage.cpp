@@ -2,7 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
-#include <fstream>
+#include <array>
 
 #include "dbf/Dbf.h"
 #include "platform/CodePages.h"
@@ -51,10 +51,19 @@ std::uint32_t ParseCodePageName(std::string_view line) {
 
 DeclaredCodePage TableCodePage(dbf::TDbf& table) {
     DeclaredCodePage from;
-    const std::string cpg = platform::FindCompanionFile(platform::ChangeFileExt(table.PhysicalFileName(), ".cpg"));
-    if (platform::StatPath(cpg).regular) {
-        std::ifstream in(cpg, std::ios::binary);
-        std::getline(in, from.text);
+    platform::IFileSystem& files = *table.Files;
+    const std::string cpg = platform::FindCompanionFile(files, platform::ChangeFileExt(table.PhysicalFileName(), ".cpg"));
+    if (files.Status(cpg).regular) {
+        // The first line is all a .cpg holds; 256 bytes are more than any name needs.
+        platform::OsError error;
+        std::array<char, 256> head {};
+        std::size_t got = 0;
+        if (const auto file = files.Open(cpg, platform::FileAccess::ReadOnly, error)) {
+            const platform::IoResult r = file->ReadAt(head.data(), head.size(), 0);
+            got = static_cast<std::size_t>(r.count);
+        }
+        from.text.assign(head.data(), got);
+        from.text = from.text.substr(0, from.text.find('\n'));
         if (!from.text.empty() && from.text.back() == '\r') from.text.pop_back();
         from.declaredBy = cpg;
         from.number = ParseCodePageName(from.text);

@@ -17,11 +17,29 @@ namespace korvane {
 namespace {
 constexpr std::size_t kMaxNameUnits = 259;
 
+// Writes out what the buffer holds; a write the system makes only in part goes on with the
+// rest, and one that takes nothing at all fails as a full disk would.
 void TextOut(TTextRec& t) {
     const std::size_t count = t.BufPos;
     t.BufPos = 0;
-    if (count == 0) return;
-    if (t.Handle.Write(t.BufPtr, count) < 0) InOutRes() = platform::CodeFromErrno(errno);
+    std::size_t done = 0;
+    while (done < count) {
+        const platform::IoResult r = t.Handle->Write(t.BufPtr + done, count - done);
+        if (r.error != 0 || r.count == 0) {
+            InOutRes() = platform::CodeFromErrno(r.error != 0 ? r.error : ENOSPC);
+            return;
+        }
+        done += static_cast<std::size_t>(r.count);
+    }
+}
+
+// The one buffer rule of every write path: `count` bytes were put into the free part of the
+// buffer; the moment the buffer is full it is written out. False when that failed.
+bool Commit(TTextRec& t, std::size_t count) {
+    t.BufPos += count;
+    if (t.BufPos < t.BufSize) return true;
+    TextOut(t);
+    return InOutRes() == 0;
 }
 }  // namespace
 
@@ -64,7 +82,8 @@ void IOTest() {
 }
 
 void AssignText(TTextRec& t, const std::string& path, std::uint32_t codePage) {
-    t.Handle.Close();
+    if (t.Handle) t.Handle->Close();
+    t.Handle.reset();
     t.Mode = TextMode::Closed;
     t.CrLf = platform::Settings().crlfLineBreak;
     t.BufPtr = t.Buffer;
@@ -94,8 +113,8 @@ void RewritText(TTextRec& t) {
     if (t.Mode != TextMode::Closed) Close(t);
     LastFileName() = t.Path;
     platform::OsError error;
-    platform::File handle;
-    if (!handle.Open(t.Path, platform::FileAccess::CreateTruncate, error)) {
+    std::unique_ptr<platform::IByteFile> handle = platform::SystemFiles().Open(t.Path, platform::FileAccess::CreateTruncate, error);
+    if (!handle) {
         t.Mode = TextMode::Closed;
         InOutRes() = error.code;
         return;
@@ -103,14 +122,15 @@ void RewritText(TTextRec& t) {
     RewritTextOn(t, std::move(handle));
 }
 
-void RewritTextOn(TTextRec& t, platform::File handle) {
+void RewritTextOn(TTextRec& t, std::unique_ptr<platform::IByteFile> handle) {
     if (t.Mode != TextMode::Closed) Close(t);
     t.Handle = std::move(handle);
     t.Mode = TextMode::Output;
     t.BufPos = 0;
-    switch (t.Handle.Type()) {
+    switch (t.Handle->Type()) {
         case platform::FileType::Other:
-            t.Handle.Close();
+            t.Handle->Close();
+            t.Handle.reset();
             t.Mode = TextMode::Closed;
             InOutRes() = kIoNotOpenForOutput;
             break;
@@ -124,33 +144,16 @@ void WriteBytes(TTextRec& t, const char* bytes, std::size_t count) {
         InOutRes() = kIoNotOpenForOutput;
         return;
     }
-    // "Fits" means strictly fewer bytes than the free part: a full buffer goes out at once.
-    while (count >= t.BufSize - t.BufPos) {
-        const std::size_t part = t.BufSize - t.BufPos;
+    while (count > 0) {
+        const std::size_t part = std::min(count, t.BufSize - t.BufPos);
         std::memcpy(t.BufPtr + t.BufPos, bytes, part);
-        t.BufPos = t.BufSize;
         bytes += part;
         count -= part;
-        TextOut(t);
-        if (InOutRes() != 0) return;
+        if (!Commit(t, part)) return;  // the rest is dropped with the failed buffer
     }
-    std::memcpy(t.BufPtr + t.BufPos, bytes, count);
-    t.BufPos += count;
 }
 
 namespace {
-// Puts one encoded character into the buffer, byte by byte near its end, so the file sees
-// exactly the writes that one call of WriteBytes for the whole text would make.
-inline bool PutEncoded(TTextRec& t, const char* bytes, std::size_t count) {
-    if (t.BufSize - t.BufPos > count) {
-        std::memcpy(t.BufPtr + t.BufPos, bytes, count);
-        t.BufPos += count;
-        return true;
-    }
-    WriteBytes(t, bytes, count);
-    return InOutRes() == 0;
-}
-
 // UTF-16 to UTF-8 straight into the buffer: the common case of the document, without a copy.
 void WriteUtf8(TTextRec& t, std::u16string_view text) {
     const std::size_t n = text.size();
@@ -177,18 +180,14 @@ void WriteUtf8(TTextRec& t, std::u16string_view text) {
             dest[k] = static_cast<char>(c);
         }
         i += k;
-        t.BufPos += k;
-        if (t.BufPos == t.BufSize) {
-            TextOut(t);  // a full buffer goes out at once, as in WriteBytes
-            if (InOutRes() != 0) return;
-            continue;
-        }
+        if (!Commit(t, k)) return;
         if (i == n) break;
         if (text[i] < 0x80) continue;
         char bytes[4];
         const std::size_t count = platform::EncodeUtf8(platform::NextCodePoint(text, i), bytes);
         ++i;
-        if (!PutEncoded(t, bytes, count)) return;
+        WriteBytes(t, bytes, count);
+        if (InOutRes() != 0) return;
     }
 }
 }  // namespace
@@ -273,16 +272,17 @@ void Close(TTextRec& t) {
         return;
     }
     if (t.Mode == TextMode::Output) {
-        TextOut(t);
+        if (t.BufPos > 0) TextOut(t);
         if (InOutRes() != 0) {
             // The handle is released anyway; the failure is what gets reported.
-            t.Handle.Close();
+            t.Handle->Close();
+            t.Handle.reset();
             t.Mode = TextMode::Closed;
             return;
         }
     }
-    platform::OsError error;
-    if (!t.Handle.Close(error)) InOutRes() = error.code;
+    if (const int e = t.Handle->Close(); e != 0) InOutRes() = platform::CodeFromErrno(e);
+    t.Handle.reset();
     t.Mode = TextMode::Closed;
 }
 

@@ -5,7 +5,9 @@
 #include <string>
 #include <string_view>
 
-#include "platform/File.h"
+#include <memory>
+
+#include "platform/ByteFile.h"
 
 namespace korvane {
 
@@ -27,7 +29,7 @@ struct TTextRec {
     TTextRec(const TTextRec&) = delete;
     TTextRec& operator=(const TTextRec&) = delete;
 
-    platform::File Handle;
+    std::unique_ptr<platform::IByteFile> Handle;
     TextMode Mode = TextMode::Closed;
     bool CrLf = true;
     std::size_t BufSize = kTextRecBufSize;
@@ -59,7 +61,7 @@ void SetTextBuf(TTextRec& t, char* buffer, std::size_t size);
 void RewritText(TTextRec& t);
 // Opens the file for output on a handle that is already open (a file created elsewhere, or
 // standard output), as RewritText does after creating the file.
-void RewritTextOn(TTextRec& t, platform::File handle);
+void RewritTextOn(TTextRec& t, std::unique_ptr<platform::IByteFile> handle);
 void Write0UString(TTextRec& t, std::u16string_view text);
 void Write0LString(TTextRec& t, AnsiText text);
 void Write0Char(TTextRec& t, std::uint8_t c);

@@ -43,6 +43,7 @@ void TDbf::InternalOpen() {
         FDbfFile.reset();
         const TPagedFileMode mode = ReadOnly ? pfReadOnly : Exclusive ? pfExclusiveOpen : pfReadWriteOpen;
         FDbfFile = std::make_unique<TDbfFile>(PhysicalFileName(), mode);
+        FDbfFile->SetFileSystem(*Files);
         FDbfFile->DateTimeHandling = DateTimeHandling;
         FDbfFile->FOnIndexInvalid = OnIndexInvalid;
         FDbfFile->FOnIndexMissing = OnIndexMissing;

@@ -44,6 +44,8 @@ public:
     // Read records in 64 KiB blocks also with shared access (the record count still follows
     // the file's size).
     bool ReadAhead = false;
+    // Where the table and its companions are opened from.
+    platform::IFileSystem* Files = &platform::SystemFiles();
     TDbfOpenMode OpenMode = omNormal;
     TDbfStorage Storage = stoFile;
     TDateTimeHandling DateTimeHandling = dtBDETimeStamp;

@@ -111,11 +111,12 @@ void TDbfFile::DecideCodePage() {
 
 void TDbfFile::OpenMemoFile() {
     if (!HasBlob()) return;
-    FMemoFileName = platform::FindCompanionFile(platform::ChangeFileExt(FFileName, GetMemoExt()));
-    if (!platform::PathExists(FMemoFileName)) FMemoFile = std::make_unique<TNullMemoFile>(DbfVersion);
+    FMemoFileName = platform::FindCompanionFile(*FFiles, platform::ChangeFileExt(FFileName, GetMemoExt()));
+    if (!FFiles->Status(FMemoFileName).exists) FMemoFile = std::make_unique<TNullMemoFile>(DbfVersion);
     else if (DbfVersion == xFoxPro) FMemoFile = std::make_unique<TFoxProMemoFile>(DbfVersion);
     else FMemoFile = std::make_unique<TDbaseMemoFile>(DbfVersion);
     FMemoFile->SetFileName(FMemoFileName);
+    FMemoFile->SetFileSystem(*FFiles);
     FMemoFile->SetMode(FMode);
     FMemoFile->AutoCreate = false;
     FMemoFile->Open();
@@ -123,11 +124,12 @@ void TDbfFile::OpenMemoFile() {
 
 void TDbfFile::OpenProductionIndex() {
     if (FHeader[kHdrMdxFlag] == 0) return;
-    const std::string path = platform::FindCompanionFile(platform::ChangeFileExt(FFileName, ".mdx"));
-    if (platform::PathExists(path)) {
+    const std::string path = platform::FindCompanionFile(*FFiles, platform::ChangeFileExt(FFileName, ".mdx"));
+    if (FFiles->Status(path).exists) {
         FIndexFileName = path;
         auto index = std::make_unique<TIndexFile>();
         index->SetFileName(path);
+        index->SetFileSystem(*FFiles);
         index->SetMode(FMode);
         try {
             index->Open();

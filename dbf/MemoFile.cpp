@@ -29,7 +29,7 @@ void TMemoFile::Open() {
     int blockLength = GetBlockLen();
     // A memo file whose header states no block length uses 512, as FoxPro writes them
     // (dBase III files always have 512).
-    if (blockLength == 0 && (FDbfVersion == xFoxPro || FStream.IsOpen())) blockLength = static_cast<int>(kDefaultMemoBlockLength);
+    if (blockLength == 0 && (FDbfVersion == xFoxPro || FStream)) blockLength = static_cast<int>(kDefaultMemoBlockLength);
     // The header holds the block length; keep the header bytes as read when resizing.
     FHeaderModified = false;
     SetRecordSize(blockLength);
@@ -48,7 +48,7 @@ void TMemoFile::Close() {
 
 std::size_t TMemoFile::FetchRun(std::int64_t offset, std::size_t count) {
     if (FBuffer.size() < count + 2) FBuffer.resize(count + 2);
-    const int got = FStream.IsOpen() ? ReadBlock(FBuffer.data(), static_cast<int>(count), offset) : 0;
+    const int got = FStream ? ReadBlock(FBuffer.data(), static_cast<int>(count), offset) : 0;
     const std::size_t n = got > 0 ? static_cast<std::size_t>(got) : 0;
     std::fill(FBuffer.begin() + static_cast<std::ptrdiff_t>(n), FBuffer.begin() + static_cast<std::ptrdiff_t>(count + 2), std::uint8_t{0});
     return n;
@@ -56,7 +56,7 @@ std::size_t TMemoFile::FetchRun(std::int64_t offset, std::size_t count) {
 
 void TMemoFile::ReadMemo(std::int32_t blockNo, std::vector<std::uint8_t>& dest) {
     dest.clear();
-    if (blockNo <= 0 || FBlockLength <= 0 || !FStream.IsOpen()) return;
+    if (blockNo <= 0 || FBlockLength <= 0 || !FStream) return;
     // A memo is the run of bytes from block number x block length on. With blocks of 8 bytes
     // or more it is read as whole blocks; with smaller ones (FoxPro 9 writes a block length
     // of 1) the run is one stream whose first 8 bytes hold the memo's header.
@@ -75,7 +75,7 @@ void TMemoFile::ReadMemo(std::int32_t blockNo, std::vector<std::uint8_t>& dest) 
 void TMemoFile::ReadLengthForm(std::int64_t dataStart, std::int64_t length, std::size_t firstGot, std::vector<std::uint8_t>& dest) {
     if (length <= 0) return;
     // A damaged length must neither exhaust memory nor invent bytes: keep what the file holds.
-    length = std::min(length, std::max<std::int64_t>(FStream.Size() - dataStart, 0));
+    length = std::min(length, std::max<std::int64_t>(CurrentSize() - dataStart, 0));
     if (length <= 0) return;
     dest.assign(static_cast<std::size_t>(length), 0);
     std::size_t done = std::min(dest.size(), firstGot > kMemoBlockHeaderSize ? firstGot - kMemoBlockHeaderSize : 0);

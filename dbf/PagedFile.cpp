@@ -6,6 +6,7 @@
 
 #include "dbf/DbfErrors.h"
 #include "dbf/Messages.h"
+#include "platform/File.h"
 #include "platform/OsError.h"
 #include "platform/Paths.h"
 #include "platform/System.h"
@@ -49,24 +50,31 @@ void TPagedFile::SetHeaderSize(int size) {
 int TPagedFile::ReadHeader() {
     if (FHeaderModified) WriteHeaderNow();
     std::fill(FHeader.begin(), FHeader.end(), std::uint8_t{0});
-    if (!FStream.IsOpen()) return 0;
-    const std::int64_t available = FStream.Size() - FHeaderOffset;
+    if (!FStream) return 0;
+    const std::int64_t available = CurrentSize() - FHeaderOffset;
     if (available < 0 || FHeader.empty()) return 0;
     const int count = static_cast<int>(std::min<std::int64_t>(FHeaderSize, available));
     return ReadBlock(FHeader.data(), count, FHeaderOffset);
 }
 
+std::int64_t TPagedFile::CurrentSize() {
+    const platform::IoResult size = FStream->Size();
+    if (size.error != 0) throw EPagedFile(STRING_READ_ERROR, FFileName);
+    return size.count;
+}
+
 void TPagedFile::OpenFile() {
     if (FActive) return;
     FUserMode = FMode;
-    const platform::PathStatus status = platform::StatPath(FFileName);
+    const platform::PathStatus status = FFiles->Status(FFileName);
     if (!status.exists) throw EPagedFile(FormatMessage(STRING_FILE_NOT_FOUND, {FFileName}));
     auto refuse = [&](const std::string& reason) {
-        FStream.Close();
+        if (FStream) FStream->Close();
+        FStream.reset();
         throw EFOpenError(FormatMessage(SFOpenError, {platform::ResolvedPath(FFileName), reason}));
     };
-    auto reasonFor = [](const platform::OsError& e) {
-        return e.errnoValue == EWOULDBLOCK ? std::string(platform::kLockedByAnotherProgram) : platform::SystemErrorText(e.errnoValue);
+    auto reasonFor = [](int errnoValue) {
+        return errnoValue == EWOULDBLOCK ? std::string(platform::kLockedByAnotherProgram) : platform::SystemErrorText(errnoValue);
     };
     // Devices, pipes, sockets and folders are no tables or memo files: reading one could
     // block or never end. Checked before the open (which itself may act on a device) and
@@ -76,11 +84,14 @@ void TPagedFile::OpenFile() {
     if (FMode == pfReadOnly) access = platform::FileAccess::ReadOnly;
     else if (FMode == pfExclusiveOpen || FMode == pfExclusiveCreate) access = platform::FileAccess::ReadWriteExclusive;
     platform::OsError error;
-    if (!FStream.Open(FFileName, access, error)) refuse(reasonFor(error));
-    if (FStream.Type() != platform::FileType::Regular) refuse(platform::kNotARegularFile);
+    FStream = FFiles->Open(FFileName, access, error);
+    if (!FStream) refuse(reasonFor(error.errnoValue));
+    if (FStream->Type() != platform::FileType::Regular) refuse(platform::kNotARegularFile);
     // Shared access still respects a program that holds the table exclusively.
-    if (FLockShared && IsSharedAccess() && !FStream.LockShared(error)) refuse(reasonFor(error));
-    FCachedSize = FStream.Size();
+    if (FLockShared && IsSharedAccess()) {
+        if (const int e = FStream->LockShared(); e != 0) refuse(reasonFor(e));
+    }
+    FCachedSize = CurrentSize();
     FNeedLocks = IsSharedAccess();
     FNeedRecalc = true;
     FActive = true;
@@ -89,7 +100,8 @@ void TPagedFile::OpenFile() {
 void TPagedFile::CloseFile() {
     if (!FActive) return;
     if (FHeaderModified) WriteHeaderNow();
-    FStream.Close();
+    if (FStream) FStream->Close();
+    FStream.reset();
     FMode = FUserMode;
     FActive = false;
     FCachedRecordCount = 0;
@@ -109,24 +121,28 @@ void TPagedFile::WriteHeader() {
 
 void TPagedFile::WriteHeaderNow() {
     FHeaderModified = false;
-    if (FHeader.empty() || !FStream.IsOpen()) return;
+    if (FHeader.empty() || !FStream) return;
     // The header is written over what the file holds and never makes it longer.
-    const std::int64_t size = FStream.Size();
-    if (size < 0) throw EPagedFile(STRING_WRITE_ERROR, FFileName);
-    const auto count = static_cast<std::size_t>(std::clamp<std::int64_t>(size - FHeaderOffset, 0, static_cast<std::int64_t>(HeaderWriteSize())));
-    if (count == 0) return;
-    const std::int64_t written = FStream.WriteAt(FHeader.data(), count, FHeaderOffset);
-    if (written < 0) throw EPagedFile(STRING_WRITE_ERROR, FFileName);
-    if (written == 0) FWriteError = true;
-    FCachedSize = std::max(FCachedSize, FHeaderOffset + written);
+    const platform::IoResult size = FStream->Size();
+    if (size.error != 0) throw EPagedFile(STRING_WRITE_ERROR, FFileName);
+    const auto count = static_cast<std::size_t>(std::clamp<std::int64_t>(size.count - FHeaderOffset, 0, static_cast<std::int64_t>(HeaderWriteSize())));
+    std::size_t written = 0;
+    while (written < count) {
+        const platform::IoResult r = FStream->WriteAt(FHeader.data() + written, count - written, FHeaderOffset + static_cast<std::int64_t>(written));
+        if (r.error != 0) throw EPagedFile(STRING_WRITE_ERROR, FFileName);
+        if (r.count == 0) break;  // the file takes no more
+        written += static_cast<std::size_t>(r.count);
+    }
+    if (count > 0 && written == 0) FWriteError = true;
+    FCachedSize = std::max(FCachedSize, FHeaderOffset + static_cast<std::int64_t>(written));
     FAheadLength = 0;
 }
 
 int TPagedFile::GetRecordCount() {
-    if (IsSharedAccess() && FStream.IsOpen()) {
-        const std::int64_t size = FStream.Size();
-        if (size >= 0 && size != FCachedSize) {
-            FCachedSize = size;
+    if (IsSharedAccess() && FStream) {
+        const platform::IoResult size = FStream->Size();
+        if (size.error == 0 && size.count != FCachedSize) {
+            FCachedSize = size.count;
             FNeedRecalc = true;
         }
     }
@@ -153,18 +169,23 @@ int TPagedFile::ReadBlock(std::uint8_t* buffer, int count, std::int64_t offset) 
         FCachedSize = offset;
         FNeedRecalc = true;
     }
-    if (count <= 0 || offset < 0) return 0;
-    for (;;) {
+    if (count <= 0 || offset < 0 || !FStream) return 0;
+    // Transfers are repeated until the count is read or the file ends.
+    std::uint8_t* bytes = buffer;
+    int done = 0;
+    while (done < count) {
         ++FReadCount;
-        const std::int64_t n = FStream.ReadAt(buffer, static_cast<std::size_t>(count), offset);
-        if (n >= 0) return static_cast<int>(n);
-        // A region locked by another program: wait and read again.
-        if (errno == EAGAIN || errno == EDEADLK) {
+        const platform::IoResult r = FStream->ReadAt(bytes + done, static_cast<std::size_t>(count - done), offset + done);
+        if (r.error == EAGAIN || r.error == EDEADLK) {
+            // A region locked by another program: wait and read again.
             platform::SleepOneMillisecond();
             continue;
         }
-        throw EPagedFile(STRING_READ_ERROR, FFileName);
+        if (r.error != 0) throw EPagedFile(STRING_READ_ERROR, FFileName);
+        if (r.count == 0) break;
+        done += static_cast<int>(r.count);
     }
+    return done;
 }
 
 void TPagedFile::SetBufferAhead(bool on) {

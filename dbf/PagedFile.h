@@ -2,11 +2,12 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <span>
 #include <string>
 #include <vector>
 
-#include "platform/File.h"
+#include "platform/ByteFile.h"
 
 namespace korvane::dbf {
 
@@ -34,12 +35,17 @@ public:
     int GetRecordCount();
     std::int64_t CalcPageOffset(int n) const;
     int ReadBlock(std::uint8_t* buffer, int count, std::int64_t offset);
+    // The file's size as the system says it now.
+    std::int64_t CurrentSize();
     bool IsSharedAccess() const;
     bool FileCreated() const;
     // How many reads this file has asked the system for.
     std::uint64_t ReadCount() const { return FReadCount; }
 
     const std::string& FileName() const { return FFileName; }
+    // Where the file is opened from: the system's files unless told otherwise.
+    void SetFileSystem(platform::IFileSystem& files) { FFiles = &files; }
+    platform::IFileSystem& FileSystem() const { return *FFiles; }
     void SetFileName(std::string name) { FFileName = std::move(name); }
     TPagedFileMode Mode() const { return FMode; }
     void SetMode(TPagedFileMode mode) { FMode = mode; }
@@ -68,7 +74,8 @@ protected:
     std::string FFileName;
     TPagedFileMode FMode = pfNone;
     TPagedFileMode FUserMode = pfNone;
-    platform::File FStream;
+    platform::IFileSystem* FFiles = &platform::SystemFiles();
+    std::unique_ptr<platform::IByteFile> FStream;
     std::int64_t FHeaderOffset = 0;
     int FHeaderSize = 0;
     std::vector<std::uint8_t> FHeader;

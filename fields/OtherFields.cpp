@@ -44,7 +44,7 @@ void TVarBytesField::GetText(std::u16string& text) {
     // A 16-bit length, then the bytes.
     auto& buffer = DataSet->ScratchBuffer(static_cast<std::size_t>(Size) + 2);
     if (!GetData(buffer.data(), true)) return;
-    const std::size_t length = std::min<std::size_t>(buffer[0] | (buffer[1] << 8), static_cast<std::size_t>(Size));
+    const std::size_t length = std::min(static_cast<std::size_t>(buffer[0]) | (static_cast<std::size_t>(buffer[1]) << 8), static_cast<std::size_t>(Size));
     platform::MultiByteToWide(platform::GetACP(), {buffer.data() + 2, length}, text);
 }
 

@@ -12,14 +12,16 @@ namespace korvane::platform {
 
 File& File::operator=(File&& other) noexcept {
     if (this != &other) {
-        Close();
+        if (FFd >= 0) ::close(FFd);
         FFd = other.FFd;
         other.FFd = -1;
     }
     return *this;
 }
 
-File::~File() { Close(); }
+File::~File() {
+    if (FFd >= 0) ::close(FFd);
+}
 
 bool File::Open(const std::string& path, FileAccess access, OsError& error, unsigned mode) {
     Close();
@@ -67,79 +69,54 @@ bool File::Duplicate(int descriptor, OsError& error) {
     return true;
 }
 
-bool File::LockShared(OsError& error) {
+namespace {
+// One system call, repeated only when a signal interrupted it.
+template <typename Call>
+IoResult Transfer(Call call) {
+    for (;;) {
+        const ssize_t n = call();
+        if (n >= 0) return {static_cast<std::int64_t>(n), 0};
+        if (errno != EINTR) return {0, errno};
+    }
+}
+}  // namespace
+
+IoResult File::ReadAt(void* buffer, std::size_t count, std::int64_t offset) {
+    return Transfer([&] { return ::pread(FFd, buffer, count, static_cast<off_t>(offset)); });
+}
+
+IoResult File::WriteAt(const void* buffer, std::size_t count, std::int64_t offset) {
+    return Transfer([&] { return ::pwrite(FFd, buffer, count, static_cast<off_t>(offset)); });
+}
+
+IoResult File::Write(const void* buffer, std::size_t count) {
+    return Transfer([&] { return ::write(FFd, buffer, count); });
+}
+
+IoResult File::Size() {
+    struct stat st {};
+    if (::fstat(FFd, &st) != 0) return {0, errno};
+    return {static_cast<std::int64_t>(st.st_size), 0};
+}
+
+int File::LockShared() {
     int rc;
     do {
         rc = ::flock(FFd, LOCK_SH | LOCK_NB);
     } while (rc != 0 && errno == EINTR);
-    if (rc == 0) return true;
-    error = MakeOsError(errno);
-    return false;
+    return rc == 0 ? 0 : errno;
 }
 
-bool File::SetPermissions(unsigned mode) const { return ::fchmod(FFd, static_cast<mode_t>(mode)) == 0; }
+bool File::SetPermissions(unsigned mode) { return ::fchmod(FFd, static_cast<mode_t>(mode)) == 0; }
 
-bool File::Close(OsError& error) {
-    if (FFd < 0) return true;
+int File::Close() {
+    if (FFd < 0) return 0;
     const int rc = ::close(FFd);
     FFd = -1;
-    if (rc != 0 && errno != EINTR) {
-        error = MakeOsError(errno);
-        return false;
-    }
-    return true;
+    return rc != 0 && errno != EINTR ? errno : 0;
 }
 
-void File::Close() noexcept {
-    if (FFd >= 0) ::close(FFd);
-    FFd = -1;
-}
-
-namespace {
-// Repeats a transfer until `count` bytes are done, the file ends, or the system fails (-1);
-// interrupted calls are simply repeated.
-template <typename Transfer>
-std::int64_t TransferAll(std::size_t count, Transfer transfer) {
-    std::size_t done = 0;
-    while (done < count) {
-        const ssize_t n = transfer(done);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            return -1;
-        }
-        if (n == 0) break;
-        done += static_cast<std::size_t>(n);
-    }
-    return static_cast<std::int64_t>(done);
-}
-}  // namespace
-
-std::int64_t File::ReadAt(void* buffer, std::size_t count, std::int64_t offset) const {
-    auto* p = static_cast<char*>(buffer);
-    return TransferAll(count, [&](std::size_t done) {
-        return ::pread(FFd, p + done, count - done, static_cast<off_t>(offset) + static_cast<off_t>(done));
-    });
-}
-
-std::int64_t File::WriteAt(const void* buffer, std::size_t count, std::int64_t offset) const {
-    const auto* p = static_cast<const char*>(buffer);
-    return TransferAll(count, [&](std::size_t done) {
-        return ::pwrite(FFd, p + done, count - done, static_cast<off_t>(offset) + static_cast<off_t>(done));
-    });
-}
-
-std::int64_t File::Write(const void* buffer, std::size_t count) const {
-    const auto* p = static_cast<const char*>(buffer);
-    return TransferAll(count, [&](std::size_t done) { return ::write(FFd, p + done, count - done); });
-}
-
-std::int64_t File::Size() const {
-    struct stat st {};
-    if (::fstat(FFd, &st) != 0) return -1;
-    return static_cast<std::int64_t>(st.st_size);
-}
-
-FileType File::Type() const {
+FileType File::Type() {
     struct stat st {};
     if (::fstat(FFd, &st) != 0) return FileType::Other;
     if (S_ISREG(st.st_mode)) return FileType::Regular;
@@ -148,7 +125,7 @@ FileType File::Type() const {
     return FileType::Other;
 }
 
-bool File::Identity(std::uint64_t& device, std::uint64_t& inode) const {
+bool File::Identity(std::uint64_t& device, std::uint64_t& inode) {
     struct stat st {};
     if (::fstat(FFd, &st) != 0) return false;
     device = st.st_dev;

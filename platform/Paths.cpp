@@ -1,6 +1,5 @@
 #include "platform/Paths.h"
 
-#include <dirent.h>
 #include <unistd.h>
 
 #include <vector>
@@ -74,19 +73,16 @@ bool EqualsIgnoringAsciiCase(const std::string& a, const std::string& b) {
 }
 }  // namespace
 
-std::string FindCompanionFile(const std::string& exactPath) {
-    if (PathExists(exactPath)) return exactPath;
+std::string FindCompanionFile(IFileSystem& files, const std::string& exactPath) {
+    if (files.Status(exactPath).exists) return exactPath;
     const std::string dir = ExtractFilePath(exactPath);
     const std::string name = ExtractFileName(exactPath);
-    DIR* d = ::opendir(dir.empty() ? "." : dir.c_str());
-    if (!d) return exactPath;
     std::string best;
-    while (const dirent* e = ::readdir(d)) {
-        const std::string entry = e->d_name;
-        if (EqualsIgnoringAsciiCase(entry, name) && (best.empty() || entry < best) && PathExists(dir + entry)) best = entry;
-    }
-    ::closedir(d);
+    for (const std::string& entry : files.Entries(dir))
+        if (EqualsIgnoringAsciiCase(entry, name) && (best.empty() || entry < best) && files.Status(dir + entry).exists) best = entry;
     return best.empty() ? exactPath : dir + best;
 }
+
+std::string FindCompanionFile(const std::string& exactPath) { return FindCompanionFile(SystemFiles(), exactPath); }
 
 }  // namespace korvane::platform

@@ -3,6 +3,8 @@
 
 #include <string>
 
+#include "platform/ByteFile.h"
+
 namespace korvane::platform {
 
 constexpr char kPathDelim = '/';
@@ -30,6 +32,7 @@ std::string DbfBasePath();
 // Finds a companion file (memo, index) of a table: the exact name when it exists, else the
 // entry of the same folder whose name equals it without regard to ASCII letter case (the
 // smallest in byte order when several do). Returns the exact name when nothing matches.
+std::string FindCompanionFile(IFileSystem& files, const std::string& exactPath);
 std::string FindCompanionFile(const std::string& exactPath);
 
 }  // namespace korvane::platform

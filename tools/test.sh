@@ -26,7 +26,8 @@ CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKORVANE
 cmake --build build-fuzz -j"$jobs"
 python3 tools/make_fuzz_seeds.py ../shared/corpus samples build-fuzz/seeds
 fuzz_seconds="${KORVANE_FUZZ_SECONDS:-60}"
-scratch_before="$(ls -d /dev/shm/korvane-fuzz-* /tmp/korvane-fuzz-* 2>/dev/null | wc -l)"
+scratch() { (ls -d /dev/shm/korvane-fuzz-* /tmp/korvane-fuzz-* 2>/dev/null || true) | wc -l; }
+scratch_before="$(scratch)"
 for target in table value; do
   binary=build-fuzz/fuzz/Fuzz$([ "$target" = table ] && echo Table || echo FieldValue)
   mkdir -p "build-fuzz/corpus/$target" "build-fuzz/findings"
@@ -35,6 +36,6 @@ for target in table value; do
     -artifact_prefix="build-fuzz/findings/$target-" "build-fuzz/corpus/$target" "build-fuzz/seeds/$target"
 done
 # The table target must leave no scratch folder behind.
-[ "$(ls -d /dev/shm/korvane-fuzz-* /tmp/korvane-fuzz-* 2>/dev/null | wc -l)" = "$scratch_before" ] || {
+[ "$(scratch)" = "$scratch_before" ] || {
   echo "the table fuzz target left its scratch folder"; exit 1; }
 echo "fuzz: 2 passed, 0 failed"

@@ -1,0 +1,105 @@
+// The seam under every file the program reads or writes: a byte file with positioned and
+// sequential transfers, and a file system that opens byte files by name. The system's files
+// are one implementation; memory files (tests, fuzzing) are another. Failures come back as
+// values (an errno), never through a global.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/OsError.h"
+
+namespace korvane::platform {
+
+enum class FileType { Regular, CharacterDevice, Pipe, Other };
+
+enum class FileAccess {
+    ReadWrite,           // existing file, others may read and write
+    ReadOnly,            // existing file, others may read and write
+    ReadWriteExclusive,  // existing file, locked against other programs (flock)
+    CreateTruncate,      // created or truncated for writing, others may read
+    WriteExisting,       // existing file for writing, nothing changed by the open itself
+    CreateNew,           // a new file for writing; fails when the name is taken
+};
+
+// What a path names, following symbolic links unless asked not to.
+struct PathStatus {
+    bool exists = false;
+    bool regular = false;
+    bool link = false;  // only from LinkStatus
+    std::uint64_t links = 0;
+    unsigned mode = 0;  // permission bits
+    std::uint64_t device = 0;
+    std::uint64_t inode = 0;
+    std::uint64_t size = 0;
+};
+
+// One transfer: how many bytes, or the errno of a failure (count is then 0).
+struct IoResult {
+    std::int64_t count = 0;
+    int error = 0;
+};
+
+class IByteFile {
+public:
+    virtual ~IByteFile() = default;
+    // One transfer as the system makes it: fewer bytes than asked for are no failure (a read
+    // stops at the end of the file, a write may take part); callers go on with the rest.
+    virtual IoResult ReadAt(void* buffer, std::size_t count, std::int64_t offset) = 0;
+    virtual IoResult WriteAt(const void* buffer, std::size_t count, std::int64_t offset) = 0;
+    // Writes behind what was written last (pipes, devices, standard output).
+    virtual IoResult Write(const void* buffer, std::size_t count) = 0;
+    virtual IoResult Size() = 0;
+    // A shared lock for as long as the file is open: 0, or the errno (EWOULDBLOCK when
+    // another program holds the file exclusively).
+    virtual int LockShared() = 0;
+    virtual FileType Type() = 0;
+    // Device and inode, to tell whether two names are one file.
+    virtual bool Identity(std::uint64_t& device, std::uint64_t& inode) = 0;
+    virtual bool SetPermissions(unsigned mode) = 0;
+    // 0, or the errno of a failed close; the file is closed either way.
+    virtual int Close() = 0;
+};
+
+class IFileSystem {
+public:
+    virtual ~IFileSystem() = default;
+    virtual PathStatus Status(const std::string& path) = 0;
+    // Opens a file; nothing, with `error` saying why, when it cannot. `mode` is the permission
+    // of a created file, before the umask.
+    virtual std::unique_ptr<IByteFile> Open(const std::string& path, FileAccess access, OsError& error, unsigned mode = 0666) = 0;
+    // The names in a folder ("" is the working folder).
+    virtual std::vector<std::string> Entries(const std::string& folder) = 0;
+};
+
+// The system's files.
+IFileSystem& SystemFiles();
+
+// Files held in memory: for tests, and for the fuzzer, which converts thousands of tables a
+// second. Paths are plain keys: "/d/t.dbf" lies in folder "/d/".
+class MemoryFileSystem : public IFileSystem {
+public:
+    // Adds or replaces a regular file; `regular` false makes it stand for a device or pipe.
+    void Put(const std::string& path, std::vector<std::uint8_t> bytes, bool regular = true);
+    std::vector<std::uint8_t> Get(const std::string& path) const;
+    void Remove(const std::string& path);
+
+    PathStatus Status(const std::string& path) override;
+    std::unique_ptr<IByteFile> Open(const std::string& path, FileAccess access, OsError& error, unsigned mode = 0666) override;
+    std::vector<std::string> Entries(const std::string& folder) override;
+
+private:
+    struct Entry {
+        std::shared_ptr<std::vector<std::uint8_t>> bytes;
+        bool regular = true;
+        std::uint64_t inode = 0;
+    };
+    std::map<std::string, Entry> FFiles;
+    std::uint64_t FNextInode = 1;
+};
+
+}  // namespace korvane::platform
