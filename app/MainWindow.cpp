@@ -152,12 +152,9 @@ void TForm1::ShowCurrentError() {
     try {
         throw;
     } catch (const EAbort&) {
-    } catch (const Exception& e) {
-        FMessages.ShowError(this, title, ErrorBoxText(QString::fromStdString(e.Message())));
-    } catch (const std::bad_alloc&) {
-        FMessages.ShowError(this, title, ErrorBoxText(QStringLiteral("Out of memory")));
-    } catch (const std::exception& e) {
-        FMessages.ShowError(this, title, ErrorBoxText(QString::fromLocal8Bit(e.what())));
+        // The silent abort shows nothing.
+    } catch (...) {
+        FMessages.ShowError(this, title, ErrorBoxText(QString::fromStdString(CurrentExceptionMessage())));
     }
 }
 

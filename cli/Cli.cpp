@@ -194,11 +194,11 @@ bool ConvertOne(const Arguments& a, const std::string& table, const std::string&
         else if (!report.failedFile.empty()) path = Shown(report.failedFile);
         const std::string where =
             report.failedField.empty() ? "" : "record " + std::to_string(report.failedRecord) + ", field " + report.failedField + ": ";
-        say(path, where + e.Message());
+        say(path, where + CurrentExceptionMessage());
         return false;
-    } catch (const std::bad_alloc&) {
+    } catch (...) {
         view.EndLine();
-        say(shownTable, "Out of memory");
+        say(shownTable, CurrentExceptionMessage());
         return false;
     }
     view.Finish();

@@ -8,9 +8,11 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/Version.h"
+
 namespace korvane::cli {
 
-inline constexpr const char* kVersionText = "dbf2xml (Korvane) 1.0.3";
+inline constexpr const char* kVersionText = "dbf2xml (Korvane) " KORVANE_VERSION;
 
 // What the program found of its standard streams when it started.
 struct Streams {

@@ -1,9 +1,11 @@
 // The window's and the run's own texts.
 #pragma once
 
+#include "platform/Version.h"
+
 namespace korvane::texts {
 
-inline constexpr const char* kCaption = "Korvane ver. 1.0.3";
+inline constexpr const char* kCaption = "Korvane ver. " KORVANE_VERSION;
 inline constexpr const char* kOpenDbfButton = "1. Nová DBF";
 inline constexpr const char* kChangeXmlButton = "2. Změnit cestu XML";
 inline constexpr const char* kRunButton = "3. Vytvořit XML";

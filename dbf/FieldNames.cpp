@@ -17,22 +17,12 @@ std::vector<char32_t> CodePoints(const std::u16string& s) {
     return out;
 }
 
-void Append(std::u16string& out, char32_t c) {
-    if (c >= 0x10000) {
-        c -= 0x10000;
-        out += static_cast<char16_t>(0xD800 + (c >> 10));
-        out += static_cast<char16_t>(0xDC00 + (c & 0x3FF));
-    } else {
-        out += static_cast<char16_t>(c);
-    }
-}
-
 }  // namespace
 
 std::u16string ToXmlName(const std::u16string& name) {
     const std::vector<char32_t> points = CodePoints(name);
     std::u16string out;
-    for (char32_t c : points) Append(out, IsXmlNameChar(c) ? c : U'_');
+    for (char32_t c : points) platform::AppendCodePoint(out, IsXmlNameChar(c) ? c : U'_');
     if (out.empty() || !IsXmlNameStartChar(CodePoints(out).front())) out.insert(out.begin(), u'_');
     return out;
 }

@@ -3,23 +3,15 @@
 #include <cstring>
 
 #include "dbf/LanguageDriverTable.h"
+#include "dbf/NumberText.h"
 
 namespace korvane::dbf {
 
 namespace {
 // Leading blanks, an optional sign, then digits; anything else is not a number (0).
 int ParseSmallNumber(const std::uint8_t* p, std::size_t n) {
-    std::size_t i = 0;
-    while (i < n && p[i] == ' ') ++i;
-    bool negative = false;
-    if (i < n && (p[i] == '+' || p[i] == '-')) negative = p[i++] == '-';
-    if (i == n) return 0;
-    int value = 0;
-    for (; i < n; ++i) {
-        if (p[i] < '0' || p[i] > '9') return 0;
-        value = value * 10 + (p[i] - '0');
-    }
-    return negative ? -value : value;
+    std::int64_t value = 0;
+    return ParseIntegerDigits(p, n, value) ? static_cast<int>(value) : 0;
 }
 
 bool StartsWith(const std::uint8_t* p, std::size_t size, std::size_t at, const char* text) {

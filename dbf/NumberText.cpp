@@ -108,43 +108,44 @@ bool ParseDecimal(const std::uint8_t* text, std::size_t length, double& value) {
     return true;
 }
 
-bool ParseInt64(const std::uint8_t* text, std::size_t length, std::int64_t& value) {
+bool ParseIntegerDigits(const std::uint8_t* text, std::size_t length, std::int64_t& value) {
     std::size_t i = 0;
     while (i < length && text[i] == ' ') ++i;
     if (i == length) return false;
-    const std::size_t start = i;
     bool negative = false;
     bool pendingMinus = false;
     if (text[i] == '+' || text[i] == '-') {
         pendingMinus = text[i] == '-';
         ++i;
     }
+    if (i == length) return false;  // a sign alone is no number
     std::int64_t acc = 0;
-    bool ok = i < length;  // a sign alone is no number
-    for (; ok && i < length; ++i) {
-        if (!IsDigit(text[i])) {
-            ok = false;
-            break;
-        }
+    for (; i < length; ++i) {
+        if (!IsDigit(text[i])) return false;
         const int digit = text[i] - '0';
         if (negative) {
-            if (acc < (INT64_MIN + digit) / 10) ok = false;
-            else acc = acc * 10 - digit;
+            if (acc < (INT64_MIN + digit) / 10) return false;
+            acc = acc * 10 - digit;
         } else {
-            if (acc > (INT64_MAX - digit) / 10) ok = false;
-            else acc = acc * 10 + digit;
+            if (acc > (INT64_MAX - digit) / 10) return false;
+            acc = acc * 10 + digit;
             // Negative numbers are built downwards from their first non-zero digit on.
-            if (ok && pendingMinus && acc != 0) {
+            if (pendingMinus && acc != 0) {
                 acc = -acc;
                 negative = true;
                 pendingMinus = false;
             }
         }
     }
-    if (ok) {
-        value = acc;
-        return true;
-    }
+    value = acc;
+    return true;
+}
+
+bool ParseInt64(const std::uint8_t* text, std::size_t length, std::int64_t& value) {
+    if (ParseIntegerDigits(text, length, value)) return true;
+    std::size_t start = 0;
+    while (start < length && text[start] == ' ') ++start;
+    if (start == length) return false;
     double d = 0;
     if (!ParseDecimal(text + start, length - start, d)) return false;
     const double r = std::nearbyint(d);  // halves to even

@@ -39,4 +39,9 @@ public:
     int ErrorCode;
 };
 
+// The message of the exception being handled (call it inside a catch block): a system
+// exception's own text, "Out of memory" for an allocation that failed, the text of any other
+// standard exception.
+std::string CurrentExceptionMessage();
+
 }  // namespace korvane

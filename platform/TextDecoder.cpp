@@ -8,6 +8,7 @@
 
 #include "platform/CodePageTables.h"
 #include "platform/CodePages.h"
+#include "platform/Unicode.h"
 
 namespace korvane::platform {
 
@@ -15,16 +16,6 @@ namespace {
 
 constexpr char16_t kReplacement = 0xFFFD;
 constexpr std::uint32_t kIsoBase = 28590;  // 28590 + N is ISO-8859-N
-
-void AppendCodePoint(std::u16string& out, char32_t c) {
-    if (c >= 0x10000) {
-        c -= 0x10000;
-        out += static_cast<char16_t>(0xD800 + (c >> 10));
-        out += static_cast<char16_t>(0xDC00 + (c & 0x3FF));
-    } else {
-        out += static_cast<char16_t>(c);
-    }
-}
 
 class SingleByteDecoder : public TextDecoder {
 public:
@@ -107,37 +98,7 @@ std::unique_ptr<TextDecoder> TextDecoder::For(std::uint32_t codePage) {
 void DecodeUtf8(std::span<const std::uint8_t> bytes, std::u16string& out) {
     out.clear();
     out.reserve(bytes.size());
-    const std::size_t n = bytes.size();
-    std::size_t i = 0;
-    while (i < n) {
-        const std::uint8_t b = bytes[i];
-        if (b < 0x80) {
-            out += static_cast<char16_t>(b);
-            ++i;
-            continue;
-        }
-        // The well-formed sequences: the length, and the range of the second byte, by the first.
-        std::size_t length = 0;
-        std::uint8_t low = 0x80, high = 0xBF;
-        if (b >= 0xC2 && b <= 0xDF) length = 2;
-        else if (b >= 0xE0 && b <= 0xEF) length = 3, low = b == 0xE0 ? 0xA0 : 0x80, high = b == 0xED ? 0x9F : 0xBF;
-        else if (b >= 0xF0 && b <= 0xF4) length = 4, low = b == 0xF0 ? 0x90 : 0x80, high = b == 0xF4 ? 0x8F : 0xBF;
-        if (length == 0) {
-            out += kReplacement;
-            ++i;
-            continue;
-        }
-        char32_t c = b & (length == 2 ? 0x1F : length == 3 ? 0x0F : 0x07);
-        std::size_t k = 1;
-        for (; k < length && i + k < n; ++k) {
-            const std::uint8_t t = bytes[i + k];
-            if (t < (k == 1 ? low : 0x80) || t > (k == 1 ? high : 0xBF)) break;
-            c = (c << 6) | (t & 0x3F);
-        }
-        if (k == length) AppendCodePoint(out, c);
-        else out += kReplacement;  // the maximal subpart of an ill-formed sequence
-        i += k;
-    }
+    AppendUtf16(out, {reinterpret_cast<const char*>(bytes.data()), bytes.size()});
 }
 
 }  // namespace korvane::platform

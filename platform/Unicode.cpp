@@ -24,33 +24,32 @@ void AppendUtf16(std::u16string& out, std::string_view text) {
     std::size_t i = 0;
     while (i < n) {
         const auto b = static_cast<unsigned char>(text[i]);
-        std::uint32_t c;
-        std::size_t len;
-        std::uint32_t min;
-        if (b < 0x80) { c = b; len = 1; min = 0; }
-        else if (b >= 0xC2 && b <= 0xDF) { c = b & 0x1Fu; len = 2; min = 0x80; }
-        else if (b >= 0xE0 && b <= 0xEF) { c = b & 0x0Fu; len = 3; min = 0x800; }
-        else if (b >= 0xF0 && b <= 0xF4) { c = b & 0x07u; len = 4; min = 0x10000; }
-        else { out += u'\uFFFD'; ++i; continue; }
-        bool ok = i + len <= n;
-        for (std::size_t k = 1; ok && k < len; ++k) {
-            const auto t = static_cast<unsigned char>(text[i + k]);
-            if ((t & 0xC0) != 0x80) ok = false;
-            else c = (c << 6) | (t & 0x3Fu);
+        if (b < 0x80) {
+            out += static_cast<char16_t>(b);
+            ++i;
+            continue;
         }
-        if (!ok || c < min || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) {
+        // The well-formed sequences: the length, and the range of the second byte, by the first.
+        std::size_t length = 0;
+        unsigned char low = 0x80, high = 0xBF;
+        if (b >= 0xC2 && b <= 0xDF) length = 2;
+        else if (b >= 0xE0 && b <= 0xEF) length = 3, low = b == 0xE0 ? 0xA0 : 0x80, high = b == 0xED ? 0x9F : 0xBF;
+        else if (b >= 0xF0 && b <= 0xF4) length = 4, low = b == 0xF0 ? 0x90 : 0x80, high = b == 0xF4 ? 0x8F : 0xBF;
+        if (length == 0) {
             out += u'\uFFFD';
             ++i;
             continue;
         }
-        if (c >= 0x10000) {
-            c -= 0x10000;
-            out += static_cast<char16_t>(0xD800 + (c >> 10));
-            out += static_cast<char16_t>(0xDC00 + (c & 0x3FF));
-        } else {
-            out += static_cast<char16_t>(c);
+        char32_t c = b & (length == 2 ? 0x1Fu : length == 3 ? 0x0Fu : 0x07u);
+        std::size_t k = 1;
+        for (; k < length && i + k < n; ++k) {
+            const auto t = static_cast<unsigned char>(text[i + k]);
+            if (t < (k == 1 ? low : 0x80) || t > (k == 1 ? high : 0xBF)) break;
+            c = (c << 6) | (t & 0x3Fu);
         }
-        i += len;
+        if (k == length) AppendCodePoint(out, c);
+        else out += u'\uFFFD';  // the maximal subpart of an ill-formed sequence
+        i += k;
     }
 }
 

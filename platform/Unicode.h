@@ -9,9 +9,22 @@ namespace korvane::platform {
 // Appends the UTF-8 form of UTF-16 text; an unpaired surrogate becomes U+FFFD.
 void AppendUtf8(std::string& out, std::u16string_view text);
 std::string Utf16ToUtf8(std::u16string_view text);
-// Appends the UTF-16 form of UTF-8 text; a malformed sequence becomes U+FFFD.
+// Appends the UTF-16 form of UTF-8 text; an ill-formed sequence gives one U+FFFD per maximal
+// subpart (the longest start of a well-formed sequence, or one byte), as the Unicode standard
+// recommends.
 void AppendUtf16(std::u16string& out, std::string_view text);
 std::u16string Utf8ToUtf16(std::string_view text);
+
+// Appends a code point as UTF-16: one unit, or a surrogate pair above U+FFFF.
+inline void AppendCodePoint(std::u16string& out, char32_t c) {
+    if (c >= 0x10000) {
+        c -= 0x10000;
+        out += static_cast<char16_t>(0xD800 + (c >> 10));
+        out += static_cast<char16_t>(0xDC00 + (c & 0x3FF));
+    } else {
+        out += static_cast<char16_t>(c);
+    }
+}
 
 inline bool IsHighSurrogate(char16_t c) { return c >= 0xD800 && c <= 0xDBFF; }
 inline bool IsLowSurrogate(char16_t c) { return c >= 0xDC00 && c <= 0xDFFF; }

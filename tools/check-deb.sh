@@ -9,7 +9,8 @@ deb="$(ls "$PWD/$build"/korvane_*.deb)"
 files="$(dpkg-deb -c "$deb" | awk '$1 !~ /^d/ {print substr($6, 2)}')"
 export DEBIAN_FRONTEND=noninteractive
 apt-get install -y -qq "$deb" >/dev/null
-[ "$(dbf2xml --version)" = "dbf2xml (Korvane) 1.0.3" ]
+version="$(sed -n 's/^#define KORVANE_VERSION "\(.*\)"$/\1/p' "$build/generated/platform/Version.h")"
+[ "$(dbf2xml --version)" = "dbf2xml (Korvane) $version" ]
 status=0
 QT_QPA_PLATFORM=offscreen timeout 3 korvane || status=$?
 [ "$status" -eq 124 ] || { echo "korvane did not keep running (status $status)"; exit 1; }

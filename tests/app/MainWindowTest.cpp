@@ -15,6 +15,7 @@
 #include "app/MainWindow.h"
 #include "conversion/ConversionTexts.h"
 #include "dbf/DbfGlobals.h"
+#include "platform/Version.h"
 #include "tests/support/TableBuilder.h"
 #include "tests/support/TestSupport.h"
 
@@ -102,7 +103,7 @@ void ExpectStartState(MainWindowTest& t) {
 }
 
 TEST_F(MainWindowTest, StartState) {
-    EXPECT_EQ(form.windowTitle(), Q("Korvane ver. 1.0.3"));
+    EXPECT_EQ(form.windowTitle(), Q("Korvane ver. " KORVANE_VERSION));
     EXPECT_EQ(form.size(), QSize(467, 232));
     ExpectStartState(*this);
     EXPECT_EQ(form.b_OpenDBF->text(), Q("1. Nová DBF"));

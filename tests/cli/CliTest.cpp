@@ -144,7 +144,7 @@ TEST(Cli, BadArgumentsGiveUsage) {
         EXPECT_EQ(r.status, 2);
         EXPECT_NE(r.err.find("Usage: dbf2xml"), std::string::npos);
     }
-    EXPECT_EQ(RunCommand({"--version"}).out, "dbf2xml (Korvane) 1.0.3\n");
+    EXPECT_EQ(RunCommand({"--version"}).out, "dbf2xml (Korvane) " KORVANE_VERSION "\n");
     EXPECT_EQ(RunCommand({"--help"}).out, UsageText());
     EXPECT_EQ(RunCommand({"-h"}).out, UsageText());
     for (const char* option : {"-h", "--quiet", "--strict", "--fix-header", "--read-only", "--exclusive", "--version", " -- "})

@@ -37,5 +37,7 @@ done
 for option in $(sed -n '/^OPTIONS/,/^[A-Z][A-Z ]*$/p' <<<"$manual" | grep -oE -- '^ +--?[a-z][a-z-]*' | tr -d ' ' | sort -u); do
   grep -qF -- "$option" <<<"$help" || { echo "the manual page names $option, --help does not"; exit 1; }
 done
-[ "$("$stage/usr/bin/dbf2xml" --version)" = "dbf2xml (Korvane) 1.0.3" ]
+version="$(sed -n 's/^#define KORVANE_VERSION "\(.*\)"$/\1/p' "$build/generated/platform/Version.h")"
+[ -n "$version" ] && [ "$("$stage/usr/bin/dbf2xml" --version)" = "dbf2xml (Korvane) $version" ]
+zcat "$stage/usr/share/man/man1/dbf2xml.1.gz" | grep -qF "\"Korvane $version\""
 echo "install check passed"
