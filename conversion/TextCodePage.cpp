@@ -70,7 +70,7 @@ DeclaredCodePage TableCodePage(dbf::TDbf& table) {
         return from;
     }
     // The driver's code page (at level 7 from the driver's name); none declared: the system's.
-    from.number = table.DbfFile() ? table.DbfFile()->FFileCodePage : 0;
+    from.number = table.DbfFile() ? table.DbfFile()->FileCodePage() : 0;
     if (from.number == 0) from.number = platform::GetACP();
     return from;
 }

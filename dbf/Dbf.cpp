@@ -45,13 +45,12 @@ void TDbf::InternalOpen() {
         FDbfFile = std::make_unique<TDbfFile>(PhysicalFileName(), mode);
         FDbfFile->SetFileSystem(*Files);
         FDbfFile->DateTimeHandling = DateTimeHandling;
-        FDbfFile->FOnIndexInvalid = OnIndexInvalid;
-        FDbfFile->FOnIndexMissing = OnIndexMissing;
+        FDbfFile->SetIndexEvents(OnIndexMissing, OnIndexInvalid);
         FDbfFile->Open();
         // Without shared access nobody else changes the file, so records may be read ahead;
         // with it, only when asked (a reader that need not follow every change as it happens).
         FDbfFile->SetBufferAhead(!FDbfFile->IsSharedAccess() || ReadAhead);
-        if (FDbfFile->FForceClose) throw EAbort();
+        if (FDbfFile->ForceClose()) throw EAbort();
         switch (FDbfFile->DbfVersion) {
             case xBaseIII: FTableLevel = 3; break;
             case xFoxPro: FTableLevel = 25; break;
@@ -59,8 +58,7 @@ void TDbf::InternalOpen() {
             default: FTableLevel = 5; break;
         }
         if (FDbfFile->GetLanguageId() == 0) {
-            FDbfFile->FUseCodePage = static_cast<std::uint32_t>(DbfGlobals().DefaultCreateCodePage());
-            FDbfFile->FFileLangId = DbfGlobals().DefaultCreateLangId();
+            FDbfFile->UseDefaultLanguage(static_cast<std::uint32_t>(DbfGlobals().DefaultCreateCodePage()), DbfGlobals().DefaultCreateLangId());
         }
         FLanguageID = FDbfFile->GetLanguageId();
         GetFieldDefsFromDbfFieldDefs();
@@ -134,15 +132,15 @@ void TDbf::RunLanguageWarning() {
     switch (action) {
         case laReadOnly: break;
         case laForceOEM:
-            FDbfFile->FUseCodePage = platform::GetOEMCP();
+            FDbfFile->SetUseCodePage(platform::GetOEMCP());
             FTranslationMode = tmSimple;
             break;
         case laForceANSI:
-            FDbfFile->FUseCodePage = platform::GetACP();
+            FDbfFile->SetUseCodePage(platform::GetACP());
             FTranslationMode = tmNoneNeeded;
             break;
         case laDefault:
-            FDbfFile->FUseCodePage = static_cast<std::uint32_t>(DbfGlobals().DefaultOpenCodePage());
+            FDbfFile->SetUseCodePage(static_cast<std::uint32_t>(DbfGlobals().DefaultOpenCodePage()));
             DetermineTranslationMode();
             break;
     }

@@ -57,7 +57,7 @@ public:
     int TableLevel() const { return FTableLevel; }
     std::uint8_t LanguageID() const { return FLanguageID; }
     TDbfTranslationMode TranslationMode() const { return FTranslationMode; }
-    std::uint32_t GetCodePage() const { return FDbfFile ? FDbfFile->FUseCodePage : 0; }
+    std::uint32_t GetCodePage() const { return FDbfFile ? FDbfFile->UseCodePage() : 0; }
     TDbfFieldDefs* GetDbfFieldDefs() { return FDbfFile ? &FDbfFile->FieldDefs() : nullptr; }
     TDbfFile* DbfFile() { return FDbfFile.get(); }
     // The companion files the open found, or empty.

@@ -13,7 +13,7 @@ bool TDbfCursor::Next() {
         ++FPhysicalRecNo;
         return PagedFile->IsRecordPresent(FPhysicalRecNo);
     }
-    FPhysicalRecNo = PagedFile->FCachedRecordCount + 1;
+    FPhysicalRecNo = PagedFile->CachedRecordCount() + 1;
     return false;
 }
 

@@ -70,16 +70,26 @@ public:
 
     TXBaseVersion DbfVersion = xUnknown;
     TDateTimeHandling DateTimeHandling = dtBDETimeStamp;
-    std::uint32_t FFileCodePage = 0;
-    std::uint32_t FUseCodePage = 0;
-    std::uint8_t FFileLangId = 0;
-    bool FForceClose = false;
-    TDbfFieldDef* FLockField = nullptr;
-    TDbfFieldDef* FNullField = nullptr;
-    bool FAutoIncPresent = false;
-    int FLockUserLen = 0;
-    TDbfIndexMissingEvent FOnIndexMissing;
-    TDbfIndexInvalidEvent FOnIndexInvalid;
+
+    // The code page the table's driver declares (0: none), and the one text is read in.
+    std::uint32_t FileCodePage() const { return FFileCodePage; }
+    std::uint32_t UseCodePage() const { return FUseCodePage; }
+    std::uint8_t FileLangId() const { return FFileLangId; }
+    // A table that declares no driver is read with the defaults of the process.
+    void UseDefaultLanguage(std::uint32_t codePage, std::uint8_t langId) {
+        FUseCodePage = codePage;
+        FFileLangId = langId;
+    }
+    void SetUseCodePage(std::uint32_t codePage) { FUseCodePage = codePage; }
+    // The open found the table unusable (a zero header or record length, a refused index).
+    bool ForceClose() const { return FForceClose; }
+    const TDbfFieldDef* NullField() const { return FNullField; }
+    const TDbfFieldDef* LockField() const { return FLockField; }
+    bool AutoIncPresent() const { return FAutoIncPresent; }
+    void SetIndexEvents(TDbfIndexMissingEvent missing, TDbfIndexInvalidEvent invalid) {
+        FOnIndexMissing = std::move(missing);
+        FOnIndexInvalid = std::move(invalid);
+    }
 
 protected:
     // Everything the open corrects lies in the main header's first 32 bytes.
@@ -92,6 +102,16 @@ private:
     void OpenProductionIndex();
     void ReadFieldProperties(std::int64_t position, int headerSize);
 
+    std::uint32_t FFileCodePage = 0;
+    std::uint32_t FUseCodePage = 0;
+    std::uint8_t FFileLangId = 0;
+    bool FForceClose = false;
+    TDbfFieldDef* FLockField = nullptr;
+    TDbfFieldDef* FNullField = nullptr;
+    bool FAutoIncPresent = false;
+    int FLockUserLen = 0;
+    TDbfIndexMissingEvent FOnIndexMissing;
+    TDbfIndexInvalidEvent FOnIndexInvalid;
     TDbfFieldDefs FFieldDefs;
     std::unique_ptr<TMemoFile> FMemoFile;
     std::unique_ptr<TIndexFile> FMdxFile;

@@ -60,11 +60,16 @@ public:
     // Record reads go through a read-ahead buffer of at least this many bytes when set.
     void SetBufferAhead(bool on);
 
+    // The record count as the cursor's presence test last saw it.
+    std::int32_t CachedRecordCount() const { return FCachedRecordCount; }
+    // A header write-back that the file took nothing of (kept for the design's callers;
+    // the conversion never asks, since such a write leaves the table as it was).
+    bool WriteFailed() const { return FWriteError; }
+
+protected:
     std::int32_t FCachedRecordCount = 0;
     bool FHeaderModified = false;
     bool FWriteError = false;
-
-protected:
     // Reads at an offset through the read-ahead buffer when it is on.
     int ReadBuffered(std::uint8_t* buffer, int count, std::int64_t offset);
     void WriteHeaderNow();

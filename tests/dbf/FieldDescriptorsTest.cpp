@@ -192,7 +192,7 @@ TEST(FieldDescriptors, NullFlagsGiveNullPositionsInOrder) {
     EXPECT_EQ(defs.Items(2).NullPosition, 1);
     EXPECT_EQ(defs.Items(3).NullPosition, -1);
     EXPECT_EQ(defs.Items(3).FieldType, ftBytes);
-    EXPECT_EQ(table.DbfFile()->FNullField, &defs.Items(3));
+    EXPECT_EQ(table.DbfFile()->NullField(), &defs.Items(3));
 }
 
 TEST(FieldDescriptors, DuplicateNamesGetNumbersIgnoringCase) {
@@ -243,7 +243,7 @@ TEST(FieldDescriptors, Level7ReadsLongNamesAndAutoIncrement) {
     table.Open();
     EXPECT_EQ(table.GetDbfFieldDefs()->Items(0).FieldName, "A_RATHER_LONG_FIELD_NAME");
     EXPECT_EQ(table.GetDbfFieldDefs()->Items(1).AutoInc, 77u);
-    EXPECT_TRUE(table.DbfFile()->FAutoIncPresent);
+    EXPECT_TRUE(table.DbfFile()->AutoIncPresent());
 }
 
 TEST(FieldDescriptors, BytesFieldOfWidthZeroFailsAfterTheHeaderWriteBack) {
