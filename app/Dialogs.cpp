@@ -34,15 +34,20 @@ std::optional<QString> QtFileDialogs::SaveXML(QWidget* parent, const QString& cu
 }
 
 std::unique_ptr<QMessageBox> MakePlainBox(QWidget* parent, const QString& text) {
-    return std::make_unique<QMessageBox>(QMessageBox::NoIcon, parent ? parent->windowTitle() : QString(), text, QMessageBox::Ok, parent);
+    return std::make_unique<QMessageBox>(QMessageBox::NoIcon, parent ? parent->windowTitle() : QString(), text, QMessageBox::Ok,
+                                         parent);
 }
 
 std::unique_ptr<QMessageBox> MakeErrorBox(QWidget* parent, const QString& caption, const QString& text) {
     return std::make_unique<QMessageBox>(QMessageBox::Critical, caption, text, QMessageBox::Ok, parent);
 }
 
-void QtMessageBoxes::ShowMessage(QWidget* parent, const QString& text) { MakePlainBox(parent, text)->exec(); }
+void QtMessageBoxes::ShowMessage(QWidget* parent, const QString& text) {
+    MakePlainBox(parent, text)->exec();
+}
 
-void QtMessageBoxes::ShowError(QWidget* parent, const QString& caption, const QString& text) { MakeErrorBox(parent, caption, text)->exec(); }
+void QtMessageBoxes::ShowError(QWidget* parent, const QString& caption, const QString& text) {
+    MakeErrorBox(parent, caption, text)->exec();
+}
 
 }  // namespace korvane::app

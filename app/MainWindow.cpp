@@ -17,7 +17,9 @@ namespace korvane::app {
 
 namespace {
 
-QString Text(const char* utf8) { return QString::fromUtf8(utf8); }
+QString Text(const char* utf8) {
+    return QString::fromUtf8(utf8);
+}
 
 // A control anchored left and top keeps its place; one anchored right as well keeps its
 // distance to the right edge; the footer keeps its distances to the right and bottom.
@@ -35,13 +37,20 @@ public:
 
     QWidget* Widget(Control c) {
         switch (c) {
-            case Control::b_OpenDBF: return FForm.b_OpenDBF;
-            case Control::l_DBF: return FForm.l_DBF;
-            case Control::l_XML: return FForm.l_XML;
-            case Control::b_XML: return FForm.b_XML;
-            case Control::b_Run: return FForm.b_Run;
-            case Control::Gauge: return FForm.Gauge;
-            case Control::l_Info: return FForm.l_Info;
+            case Control::b_OpenDBF:
+                return FForm.b_OpenDBF;
+            case Control::l_DBF:
+                return FForm.l_DBF;
+            case Control::l_XML:
+                return FForm.l_XML;
+            case Control::b_XML:
+                return FForm.b_XML;
+            case Control::b_Run:
+                return FForm.b_Run;
+            case Control::Gauge:
+                return FForm.Gauge;
+            case Control::l_Info:
+                return FForm.l_Info;
         }
         return nullptr;
     }
@@ -192,7 +201,8 @@ void TForm1::b_RunClick() {
     WindowView view(*this, FMessages);
     bool converted = false;
     try {
-        converted = RunConversion(view, FOwner, QFile::encodeName(l_DBF->text()).toStdString(), QFile::encodeName(l_XML->text()).toStdString());
+        converted = RunConversion(view, FOwner, QFile::encodeName(l_DBF->text()).toStdString(),
+                                  QFile::encodeName(l_XML->text()).toStdString());
     } catch (...) {
         // The error is shown as any handler's is; then the table the run left open is
         // released and the user may go on with another table.

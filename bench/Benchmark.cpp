@@ -70,8 +70,14 @@ std::string Header(std::uint8_t version, const std::vector<Field>& fields, std::
 
 const char* kAscii[] = {"Novak", "Svoboda", "Dvorak", "Cerny", "Prochazka", "Kucera", "Vesely", "Horak"};
 // Czech words in Windows-1250 and in code page 852.
-const char* kWin1250[] = {"P\xF8\xEDli\x9A \xBElu\x9Dou\xE8k\xFD k\xF9\xF2", "\xC8" "esk\xE9 Bud\xECjovice", "\xDAst\xED nad Labem", "Plze\xF2"};
-const char* kCp852[] = {"P\xFD\xA1li\xE7 \xA7lu\x9Cou\x9Fk\xEC k\x85\xE5", "\xAC" "esk\x82 Bud\xD8jovice", "\xE9st\xA1 nad Labem", "Plze\xE5"};
+const char* kWin1250[] = {"P\xF8\xEDli\x9A \xBElu\x9Dou\xE8k\xFD k\xF9\xF2",
+                          "\xC8"
+                          "esk\xE9 Bud\xECjovice",
+                          "\xDAst\xED nad Labem", "Plze\xF2"};
+const char* kCp852[] = {"P\xFD\xA1li\xE7 \xA7lu\x9Cou\x9Fk\xEC k\x85\xE5",
+                        "\xAC"
+                        "esk\x82 Bud\xD8jovice",
+                        "\xE9st\xA1 nad Labem", "Plze\xE5"};
 
 std::string Pad(const std::string& s, int width, bool right = false) {
     if (static_cast<int>(s.size()) >= width) return s.substr(0, static_cast<std::size_t>(width));
@@ -80,10 +86,10 @@ std::string Pad(const std::string& s, int width, bool right = false) {
 }
 
 void WriteDbase(const std::string& path, std::uint64_t bytes, std::uint32_t seed) {
-    const std::vector<Field> fields = {{"JMENO", 'C', 20, 0},  {"ULICE", 'C', 30, 0},  {"MESTO", 'C', 30, 0},
-                                       {"KOD", 'C', 10, 0},    {"CASTKA", 'N', 12, 2}, {"POCET", 'N', 8, 0},
-                                       {"KURZ", 'N', 12, 4},   {"DATUM", 'D', 8, 0},   {"AKTIVNI", 'L', 1, 0},
-                                       {"ZMENA", 'D', 8, 0},   {"SKUPINA", 'N', 4, 0}, {"POZN", 'C', 15, 0}};
+    const std::vector<Field> fields = {{"JMENO", 'C', 20, 0}, {"ULICE", 'C', 30, 0},  {"MESTO", 'C', 30, 0},
+                                       {"KOD", 'C', 10, 0},   {"CASTKA", 'N', 12, 2}, {"POCET", 'N', 8, 0},
+                                       {"KURZ", 'N', 12, 4},  {"DATUM", 'D', 8, 0},   {"AKTIVNI", 'L', 1, 0},
+                                       {"ZMENA", 'D', 8, 0},  {"SKUPINA", 'N', 4, 0}, {"POZN", 'C', 15, 0}};
     int recordLength = 0;
     Header(0x03, fields, 0, recordLength);
     const auto records = static_cast<std::uint32_t>(bytes / static_cast<std::uint64_t>(recordLength));
@@ -105,10 +111,12 @@ void WriteDbase(const std::string& path, std::uint64_t bytes, std::uint32_t seed
         rec += Pad(std::to_string(rng() % 10000000), 8, true);
         std::snprintf(buf, sizeof buf, "%.4f", static_cast<double>(rng() % 100000000) / 10000.0);
         rec += Pad(buf, 12, true);
-        std::snprintf(buf, sizeof buf, "%04u%02u%02u", static_cast<unsigned>(1950 + rng() % 75), static_cast<unsigned>(1 + rng() % 12), static_cast<unsigned>(1 + rng() % 28));
+        std::snprintf(buf, sizeof buf, "%04u%02u%02u", static_cast<unsigned>(1950 + rng() % 75),
+                      static_cast<unsigned>(1 + rng() % 12), static_cast<unsigned>(1 + rng() % 28));
         rec += buf;
         rec += rng() % 2 ? 'T' : 'F';
-        std::snprintf(buf, sizeof buf, "%04u%02u%02u", static_cast<unsigned>(2000 + rng() % 25), static_cast<unsigned>(1 + rng() % 12), static_cast<unsigned>(1 + rng() % 28));
+        std::snprintf(buf, sizeof buf, "%04u%02u%02u", static_cast<unsigned>(2000 + rng() % 25),
+                      static_cast<unsigned>(1 + rng() % 12), static_cast<unsigned>(1 + rng() % 28));
         rec += buf;
         rec += Pad(std::to_string(rng() % 100), 4, true);
         rec += Pad(rng() % 3 ? "" : "pozn\xE1mka", 15);
@@ -119,7 +127,7 @@ void WriteDbase(const std::string& path, std::uint64_t bytes, std::uint32_t seed
 }
 
 void WriteFoxPro(const std::string& path, std::uint64_t bytes, std::uint32_t seed) {
-    const std::vector<Field> fields = {{"NAZEV", 'C', 40, 0, 0x02}, {"MNOZSTVI", 'I', 4, 0},   {"CENA", 'Y', 8, 4},
+    const std::vector<Field> fields = {{"NAZEV", 'C', 40, 0, 0x02}, {"MNOZSTVI", 'I', 4, 0},    {"CENA", 'Y', 8, 4},
                                        {"CAS", 'T', 8, 0},          {"VAHA", 'B', 8, 2},        {"SLEVA", 'N', 8, 2, 0x02},
                                        {"SKLADEM", 'L', 1, 0},      {"POPIS", 'M', 4, 0, 0x02}, {"_NullFlags", '0', 1, 0, 0x07}};
     int recordLength = 0;
@@ -219,7 +227,7 @@ Measure RunChild(const std::vector<std::string>& argv) {
         _exit(127);
     }
     int status = 0;
-    rusage usage {};
+    rusage usage{};
     wait4(pid, &status, 0, &usage);
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) std::fprintf(stderr, "command failed: %s\n", argv[0].c_str());
@@ -296,10 +304,14 @@ int main(int argc, char** argv) {
     bool smallOnly = false;
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];
-        if (a == "--dbf2xml" && i + 1 < argc) dbf2xml = argv[++i];
-        else if (a == "--dir" && i + 1 < argc) dir = argv[++i];
-        else if (a == "--runs" && i + 1 < argc) runs = std::stoi(argv[++i]);
-        else if (a == "--small-only") smallOnly = true;
+        if (a == "--dbf2xml" && i + 1 < argc)
+            dbf2xml = argv[++i];
+        else if (a == "--dir" && i + 1 < argc)
+            dir = argv[++i];
+        else if (a == "--runs" && i + 1 < argc)
+            runs = std::stoi(argv[++i]);
+        else if (a == "--small-only")
+            smallOnly = true;
         else {
             std::fprintf(stderr, "usage: %s [--dbf2xml PATH] [--dir DIR] [--runs N] [--small-only]\n", argv[0]);
             return 2;
@@ -329,7 +341,8 @@ int main(int argc, char** argv) {
         std::uint8_t header[32] = {};
         if (pread(fd, header, 32, 0) != 32) return 1;
         close(fd);
-        const std::uint32_t records = header[4] | (header[5] << 8) | (header[6] << 16) | (static_cast<std::uint32_t>(header[7]) << 24);
+        const std::uint32_t records =
+            header[4] | (header[5] << 8) | (header[6] << 16) | (static_cast<std::uint32_t>(header[7]) << 24);
         const std::string xml = dir + "/out.xml";
         // --fix-header reads one record at a time, as the window does; the default mode and
         // --exclusive read 64 KiB blocks. Each is set against the floor that reads alike.
@@ -338,11 +351,12 @@ int main(int argc, char** argv) {
             if (mode != "default") cmd.insert(cmd.begin() + 1, "--" + mode);
             const Measure m = Median(cmd, runs);
             const std::uint64_t docBytes = FileSize(xml);
-            const Measure floor = Median({self, mode == "fix-header" ? "floor-records" : "floor-blocks", t.path, std::to_string(docBytes)}, runs);
+            const Measure floor =
+                Median({self, mode == "fix-header" ? "floor-records" : "floor-blocks", t.path, std::to_string(docBytes)}, runs);
             std::printf("| %s | %s | %.1f | %.0f | %.1f | %.1f | %.2f | %.2f | %.2f |\n", t.name.c_str(), mode.c_str(),
                         static_cast<double>(tableBytes) / 1048576.0 / m.seconds, records / m.seconds,
-                        static_cast<double>(docBytes) / 1048576.0, static_cast<double>(m.maxRssKb) / 1024.0,
-                        m.seconds, floor.seconds, m.seconds / floor.seconds);
+                        static_cast<double>(docBytes) / 1048576.0, static_cast<double>(m.maxRssKb) / 1024.0, m.seconds,
+                        floor.seconds, m.seconds / floor.seconds);
             std::fflush(stdout);
         }
     }

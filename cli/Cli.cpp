@@ -27,7 +27,9 @@ class EStrict : public Exception {
     using Exception::Exception;
 };
 
-std::string Plural(long long n, const char* one, const char* many) { return std::to_string(n) + " " + (n == 1 ? one : many); }
+std::string Plural(long long n, const char* one, const char* many) {
+    return std::to_string(n) + " " + (n == 1 ? one : many);
+}
 
 std::string Seconds(double s) {
     char text[32];
@@ -36,7 +38,9 @@ std::string Seconds(double s) {
 }
 
 // A path as messages show it: resolved by the system where it exists, escaped.
-std::string Shown(const std::string& path) { return EscapeControls(platform::ResolvedPath(path)); }
+std::string Shown(const std::string& path) {
+    return EscapeControls(platform::ResolvedPath(path));
+}
 
 // The command line's view of the run: one progress line per table on standard error.
 class CliView : public IConversionView {
@@ -82,7 +86,8 @@ private:
     void Draw(Clock::time_point now) {
         const int percent = FTotal > 0 ? static_cast<int>(100LL * std::clamp(FVisited, 0, FTotal) / FTotal) : 100;
         const double elapsed = std::chrono::duration<double>(now - FStart).count();
-        std::string line = "dbf2xml: " + FLabel + "  " + std::to_string(percent) + " %  " + Plural(FRows, "row", "rows") + "  " + Seconds(elapsed);
+        std::string line = "dbf2xml: " + FLabel + "  " + std::to_string(percent) + " %  " + Plural(FRows, "row", "rows") + "  " +
+                           Seconds(elapsed);
         if (percent > 0 && percent < 100) line += ", about " + Seconds(elapsed * (100 - percent) / percent) + " left";
         if (line == FLine) return;
         // Blanks cover what a longer line before left.
@@ -189,11 +194,15 @@ bool ConvertOne(const Arguments& a, const std::string& table, const std::string&
     } catch (const Exception& e) {
         view.EndLine();
         std::string path = shownTable;
-        if (e.Message() == texts::kStandardOutputClosed) path.clear();
-        else if (e.Message() == texts::kTargetIsSource) path = shownTarget;
-        else if (!report.failedFile.empty()) path = Shown(report.failedFile);
-        const std::string where =
-            report.failedField.empty() ? "" : "record " + std::to_string(report.failedRecord) + ", field " + report.failedField + ": ";
+        if (e.Message() == texts::kStandardOutputClosed)
+            path.clear();
+        else if (e.Message() == texts::kTargetIsSource)
+            path = shownTarget;
+        else if (!report.failedFile.empty())
+            path = Shown(report.failedFile);
+        const std::string where = report.failedField.empty()
+                                      ? ""
+                                      : "record " + std::to_string(report.failedRecord) + ", field " + report.failedField + ": ";
         say(path, where + CurrentExceptionMessage());
         return false;
     } catch (...) {
@@ -204,7 +213,8 @@ bool ConvertOne(const Arguments& a, const std::string& table, const std::string&
     view.Finish();
     const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
     if (report.tableShrank)
-        say(shownTable, "warning: the table became shorter during the conversion; " + Plural(report.rows, "row was", "rows were") + " written");
+        say(shownTable, "warning: the table became shorter during the conversion; " +
+                            Plural(report.rows, "row was", "rows were") + " written");
     std::uint64_t bytes = 0;
     if (const platform::PathStatus s = platform::StatPath(full); s.exists) bytes = s.size;
     const long long deleted = std::max(0, report.records - report.rows);
@@ -232,17 +242,24 @@ std::string EscapeControls(std::string_view text) {
     };
     for (std::size_t i = 0; i < text.size(); ++i) {
         const auto c = static_cast<unsigned char>(text[i]);
-        if (c == '\n') out += "\\n";
-        else if (c == '\r') out += "\\r";
-        else if (c == '\t') out += "\\t";
-        else if (c == '\\') out += "\\\\";
-        else if (c < 0x20 || c == 0x7F) hex(c);
+        if (c == '\n')
+            out += "\\n";
+        else if (c == '\r')
+            out += "\\r";
+        else if (c == '\t')
+            out += "\\t";
+        else if (c == '\\')
+            out += "\\\\";
+        else if (c < 0x20 || c == 0x7F)
+            hex(c);
         // A C1 control in UTF-8 (C2 80 to C2 9F), or a lone byte of that range.
         else if (c == 0xC2 && i + 1 < text.size() && static_cast<unsigned char>(text[i + 1]) >= 0x80 &&
                  static_cast<unsigned char>(text[i + 1]) <= 0x9F)
             hex(static_cast<unsigned char>(text[++i]));
-        else if (c >= 0x80 && c <= 0x9F && (i == 0 || static_cast<unsigned char>(text[i - 1]) < 0xC0)) hex(c);
-        else out += static_cast<char>(c);
+        else if (c >= 0x80 && c <= 0x9F && (i == 0 || static_cast<unsigned char>(text[i - 1]) < 0xC0))
+            hex(c);
+        else
+            out += static_cast<char>(c);
     }
     return out;
 }
@@ -382,7 +399,8 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
             status = 1;
             continue;
         }
-        if (!a.options.standardOutput && platform::PathIdentity(xml, device, inode)) written.push_back({device, inode, Shown(full)});
+        if (!a.options.standardOutput && platform::PathIdentity(xml, device, inode))
+            written.push_back({device, inode, Shown(full)});
     }
     if (!a.quiet && totals.tables > 1)
         err << "dbf2xml: " << Plural(totals.tables, "table", "tables") << ": " << totals.converted << " converted, "

@@ -16,13 +16,14 @@ inline constexpr const char* kVersionText = "dbf2xml (Korvane) " KORVANE_VERSION
 
 // What the program found of its standard streams when it started.
 struct Streams {
-    bool outputOpen = true;             // standard output was open
+    bool outputOpen = true;              // standard output was open
     bool outputOnErrorTerminal = false;  // standard output is the terminal standard error is
 };
 
 // Runs the command with its arguments (without the program name); returns the exit status.
 // `progress`: standard error is a terminal, so a progress line may be drawn on `err`.
-int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, bool progress, const Streams& streams = {});
+int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, bool progress,
+           const Streams& streams = {});
 
 std::string UsageText();
 

@@ -24,7 +24,8 @@ int main(int argc, char** argv) {
         if (::fcntl(fd, F_GETFD) == -1 && ::open("/dev/null", fd == STDIN_FILENO ? O_RDONLY : O_WRONLY) != fd) return 1;
     korvane::cli::Streams streams;
     streams.outputOpen = outputOpen;
-    struct stat out {}, error {};
+    struct stat out {
+    }, error{};
     streams.outputOnErrorTerminal = outputOpen && ::isatty(STDOUT_FILENO) && ::fstat(STDOUT_FILENO, &out) == 0 &&
                                     ::fstat(STDERR_FILENO, &error) == 0 && out.st_rdev == error.st_rdev;
     std::vector<std::string> args(argv + 1, argv + argc);

@@ -1,17 +1,17 @@
 #include "conversion/ConversionRun.h"
 
 #include <algorithm>
-#include <optional>
 #include <cstdint>
+#include <optional>
 
 #include "conversion/ConversionTexts.h"
 #include "conversion/CpConvert.h"
 #include "conversion/FieldTextReader.h"
 #include "conversion/TargetFile.h"
 #include "conversion/TextCodePage.h"
-#include "conversion/TypedDocument.h"
 #include "conversion/TextFile.h"
 #include "conversion/TranslateEvent.h"
+#include "conversion/TypedDocument.h"
 #include "conversion/XmlText.h"
 #include "dbf/Dbf.h"
 #include "dbf/DbfErrors.h"
@@ -34,7 +34,9 @@ dbf::TDbf& TableOwner::CreateTable() {
     return *FTables.back();
 }
 
-void TableOwner::ReleaseAll() { FTables.clear(); }
+void TableOwner::ReleaseAll() {
+    FTables.clear();
+}
 
 void TableOwner::ReleaseTable(dbf::TDbf& table) {
     std::erase_if(FTables, [&](const std::unique_ptr<dbf::TDbf>& t) { return t.get() == &table; });
@@ -47,15 +49,22 @@ constexpr int kStandardOutput = 1;
 
 const char* SchemaTypeName(int fieldType, std::string& scratch) {
     switch (fieldType) {
-        case ftString: return "string";
+        case ftString:
+            return "string";
         case ftSmallint:
-        case ftInteger: return "integer";
-        case ftFloat: return "float";
-        default: scratch = "unknown_" + std::to_string(fieldType); return scratch.c_str();
+        case ftInteger:
+            return "integer";
+        case ftFloat:
+            return "float";
+        default:
+            scratch = "unknown_" + std::to_string(fieldType);
+            return scratch.c_str();
     }
 }
 
-std::u16string Wide(const std::string& ascii) { return std::u16string(ascii.begin(), ascii.end()); }
+std::u16string Wide(const std::string& ascii) {
+    return std::u16string(ascii.begin(), ascii.end());
+}
 
 // A line statement: the text, the line end, then the pending-error test.
 void WriteLine(TTextRec& out, std::u16string_view text) {
@@ -71,7 +80,9 @@ void WritePiece(TTextRec& out, std::u16string_view text) {
     IOTest();
 }
 
-std::u16string Number(std::int64_t v) { return Wide(std::to_string(v)); }
+std::u16string Number(std::int64_t v) {
+    return Wide(std::to_string(v));
+}
 
 // `names`, when given, are the field names decoded from a code page the user asked for; else
 // each name goes out as its own bytes read as Windows-1250.
@@ -100,12 +111,16 @@ void WriteSchema(TTextRec& out, dbf::TDbf& table, const std::vector<std::u16stri
         WriteLine(out, u"               <xs:restriction base=\"xs:" + Wide(type) + u"\">");
         switch (def.FieldType) {
             case ftSmallint:
-            case ftInteger: WriteLine(out, u"                  <xs:totalDigits value=\"" + Number(def.Size) + u"\"/>"); break;
+            case ftInteger:
+                WriteLine(out, u"                  <xs:totalDigits value=\"" + Number(def.Size) + u"\"/>");
+                break;
             case ftFloat:
                 WriteLine(out, u"                  <xs:totalDigits value=\"" + Number(def.Size) + u"\"/>");
                 WriteLine(out, u"                  <xs:fractionDigits value=\"" + Number(def.Precision) + u"\"/>");
                 break;
-            default: WriteLine(out, u"                  <xs:maxLength value=\"" + Number(def.Size) + u"\"/>"); break;
+            default:
+                WriteLine(out, u"                  <xs:maxLength value=\"" + Number(def.Size) + u"\"/>");
+                break;
         }
         WriteLine(out, u"               </xs:restriction>");
         WriteLine(out, u"            </xs:simpleType>");
@@ -125,7 +140,8 @@ struct RowWriter {
 
     RowWriter(dbf::TDbf& table, platform::TextDecoder* decoder, const std::vector<std::u16string>* names) : text(table, decoder) {
         const auto& fields = table.Fields();
-        for (std::size_t i = 0; i < fields.size(); ++i) prefixes.push_back(u" " + (names ? (*names)[i] : fields[i]->FieldName) + u"=\"");
+        for (std::size_t i = 0; i < fields.size(); ++i)
+            prefixes.push_back(u" " + (names ? (*names)[i] : fields[i]->FieldName) + u"=\"");
     }
 
     void Write(TTextRec& out, dbf::TDbf& table, ConversionReport& report) {
@@ -152,7 +168,8 @@ struct RowWriter {
 
 // The decoder for the code page the user asked for; a table that declares none Korvane can
 // decode fails, naming the file that declares it.
-std::unique_ptr<platform::TextDecoder> TextDecoderFor(const CodePageRequest& request, dbf::TDbf& table, ConversionReport& report) {
+std::unique_ptr<platform::TextDecoder> TextDecoderFor(const CodePageRequest& request, dbf::TDbf& table,
+                                                      ConversionReport& report) {
     std::uint32_t number = request.number;
     if (request.fromTable) {
         const DeclaredCodePage declared = TableCodePage(table);
@@ -272,13 +289,16 @@ bool RunConversion(IConversionView& view, TableOwner& owner, const std::string& 
         RefuseTargetThatIsSource(targetPath, options.standardOutput, table);
         // A larger buffer of our own: one system call per 64 KiB instead of per 128 bytes.
         SetTextBuf(out, buffer.data(), buffer.size());
-        if (options.standardOutput) target.RewriteStandardOutput(out);
-        else target.Rewrite(out);
+        if (options.standardOutput)
+            target.RewriteStandardOutput(out);
+        else
+            target.Rewrite(out);
         IOTest();
         view.SetText(Control::l_Info, texts::kWritingStructure);
         std::vector<std::u16string> typedNames;
         if (options.typed) {
-            if (names) typedNames = *names;
+            if (names)
+                typedNames = *names;
             else
                 for (const auto& field : table.Fields()) typedNames.push_back(field->FieldName);
             WriteTypedSchema(out, table, typedNames);
@@ -295,8 +315,10 @@ bool RunConversion(IConversionView& view, TableOwner& owner, const std::string& 
             ++report.rows;
             view.SetRecordNumber(table.RecNo());
             view.SetGaugeProgress(report.rows);
-            if (typedWriter) typedWriter->Write(out, table, report);
-            else writer.Write(out, table, report);
+            if (typedWriter)
+                typedWriter->Write(out, table, report);
+            else
+                writer.Write(out, table, report);
             table.Next();
         }
         WriteLine(out, u"</table>");

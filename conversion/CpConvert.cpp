@@ -5,7 +5,7 @@ namespace korvane {
 namespace {
 // byte -> position in cp_852 plus one, 0 when the byte is not there.
 constexpr std::array<std::uint8_t, 256> kPosition = [] {
-    std::array<std::uint8_t, 256> t {};
+    std::array<std::uint8_t, 256> t{};
     for (std::size_t k = cp_852.size(); k-- > 0;) t[cp_852[k]] = static_cast<std::uint8_t>(k + 1);
     return t;
 }();

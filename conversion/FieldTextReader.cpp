@@ -23,8 +23,10 @@ FieldTextReader::FieldTextReader(dbf::TDbf& table, platform::TextDecoder* decode
 
 void FieldTextReader::Read(TField& field, std::size_t i, std::u16string& value) {
     if (FDecoder && IsText(i)) {
-        if (FTexts[i]) FTexts[i]->GetBytes(FBytes);
-        else FMemos[i]->GetBytes(FBytes);
+        if (FTexts[i])
+            FTexts[i]->GetBytes(FBytes);
+        else
+            FMemos[i]->GetBytes(FBytes);
         FDecoder->Decode({reinterpret_cast<const std::uint8_t*>(FBytes.data()), FBytes.size()}, value);
         return;
     }

@@ -18,7 +18,9 @@ constexpr int kStandardOutput = 1;
 constexpr std::size_t kMaxNameInTemporary = 200;
 }  // namespace
 
-TTargetFile::~TTargetFile() { Discard(); }
+TTargetFile::~TTargetFile() {
+    Discard();
+}
 
 bool TTargetFile::CreateTemporary(const std::string& final, unsigned mode, std::unique_ptr<platform::IByteFile>& handle) {
     const std::string folder = platform::ExtractFilePath(final);
@@ -27,7 +29,9 @@ bool TTargetFile::CreateTemporary(const std::string& final, unsigned mode, std::
     const auto seed = static_cast<unsigned long long>(std::chrono::steady_clock::now().time_since_epoch().count());
     for (int attempt = 0; attempt < 100; ++attempt) {
         char suffix[32];
-        std::snprintf(suffix, sizeof suffix, ".%08llx", (seed * 2654435761ull + static_cast<unsigned long long>(::getpid()) * 40503ull + ++counter) & 0xFFFFFFFFull);
+        std::snprintf(
+            suffix, sizeof suffix, ".%08llx",
+            (seed * 2654435761ull + static_cast<unsigned long long>(::getpid()) * 40503ull + ++counter) & 0xFFFFFFFFull);
         const std::string path = folder + "." + name + suffix + ".tmp";
         platform::OsError error;
         // Signals wait until the file is both created and known to the clean-up.

@@ -1,8 +1,8 @@
 #include "conversion/TextCodePage.h"
 
 #include <algorithm>
-#include <cctype>
 #include <array>
+#include <cctype>
 
 #include "dbf/Dbf.h"
 #include "platform/CodePages.h"
@@ -23,7 +23,8 @@ bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
 
 // A code page number: digits only, 1 to 65535.
 std::uint32_t Number(std::string_view digits) {
-    if (digits.empty() || digits.size() > 5 || !std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; }))
+    if (digits.empty() || digits.size() > 5 ||
+        !std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; }))
         return 0;
     const auto n = static_cast<std::uint32_t>(std::stoul(std::string(digits)));
     return n <= 65535 ? n : 0;
@@ -56,7 +57,7 @@ DeclaredCodePage TableCodePage(dbf::TDbf& table) {
     if (files.Status(cpg).regular) {
         // The first line is all a .cpg holds; 256 bytes are more than any name needs.
         platform::OsError error;
-        std::array<char, 256> head {};
+        std::array<char, 256> head{};
         std::size_t got = 0;
         if (const auto file = files.Open(cpg, platform::FileAccess::ReadOnly, error)) {
             const platform::IoResult r = file->ReadAt(head.data(), head.size(), 0);

@@ -13,8 +13,8 @@ class TDbf;
 }
 
 struct CodePageRequest {
-    bool fromTable = false;     // the code page the table declares
-    std::uint32_t number = 0;   // a code page the user names
+    bool fromTable = false;    // the code page the table declares
+    std::uint32_t number = 0;  // a code page the user names
     bool Active() const { return fromTable || number != 0; }
 };
 

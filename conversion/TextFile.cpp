@@ -64,14 +64,22 @@ int IOResult() {
 
 std::string InOutErrorMessage(int code, const std::string& fileName) {
     switch (code) {
-        case 2: return "The specified file was not found";
-        case 3: return "Invalid file name - " + fileName;
-        case 4: return "Too many open files";
-        case 5: return "File access denied";
-        case 100: return "Read beyond end of file";
-        case 101: return "Disk full";
-        case 106: return "Invalid numeric input";
-        default: return "I/O error " + std::to_string(code);
+        case 2:
+            return "The specified file was not found";
+        case 3:
+            return "Invalid file name - " + fileName;
+        case 4:
+            return "Too many open files";
+        case 5:
+            return "File access denied";
+        case 100:
+            return "Read beyond end of file";
+        case 101:
+            return "Disk full";
+        case 106:
+            return "Invalid numeric input";
+        default:
+            return "I/O error " + std::to_string(code);
     }
 }
 
@@ -113,7 +121,8 @@ void RewritText(TTextRec& t) {
     if (t.Mode != TextMode::Closed) Close(t);
     LastFileName() = t.Path;
     platform::OsError error;
-    std::unique_ptr<platform::IByteFile> handle = platform::SystemFiles().Open(t.Path, platform::FileAccess::CreateTruncate, error);
+    std::unique_ptr<platform::IByteFile> handle =
+        platform::SystemFiles().Open(t.Path, platform::FileAccess::CreateTruncate, error);
     if (!handle) {
         t.Mode = TextMode::Closed;
         InOutRes() = error.code;
@@ -134,8 +143,12 @@ void RewritTextOn(TTextRec& t, std::unique_ptr<platform::IByteFile> handle) {
             t.Mode = TextMode::Closed;
             InOutRes() = kIoNotOpenForOutput;
             break;
-        case platform::FileType::CharacterDevice: t.FlushOnStatement = true; break;
-        default: t.FlushOnStatement = false; break;
+        case platform::FileType::CharacterDevice:
+            t.FlushOnStatement = true;
+            break;
+        default:
+            t.FlushOnStatement = false;
+            break;
     }
 }
 
@@ -234,9 +247,12 @@ void Write0Char(TTextRec& t, std::uint8_t c) {
     if (t.MBCSLength == 0) {
         t.MBCSLength = 1;
         if (system == platform::kCodePageUtf8) {
-            if (c >= 0xC2 && c <= 0xDF) t.MBCSLength = 2;
-            else if (c >= 0xE0 && c <= 0xEF) t.MBCSLength = 3;
-            else if (c >= 0xF0 && c <= 0xF4) t.MBCSLength = 4;
+            if (c >= 0xC2 && c <= 0xDF)
+                t.MBCSLength = 2;
+            else if (c >= 0xE0 && c <= 0xEF)
+                t.MBCSLength = 3;
+            else if (c >= 0xF0 && c <= 0xF4)
+                t.MBCSLength = 4;
         } else if (platform::IsDBCSLeadByte(system, c)) {
             t.MBCSLength = 2;
         }

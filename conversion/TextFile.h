@@ -2,10 +2,9 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
-
-#include <memory>
 
 #include "platform/ByteFile.h"
 

@@ -22,42 +22,66 @@ Xsd XsdOf(const dbf::TDbfFieldDef& def) {
     switch (def.NativeFieldType) {
         case 'C':
         case 'V':
-        case 0x91: return Xsd::String;
-        case 'M': return Xsd::Memo;
+        case 0x91:
+            return Xsd::String;
+        case 'M':
+            return Xsd::Memo;
         case 'N':
-        case 'F': return def.FieldType == ftFloat ? Xsd::Decimal : Xsd::Integer;
-        case 'Y': return Xsd::Currency;
-        case 'I': return def.FieldType == ftLargeint ? Xsd::Long : Xsd::Int;
-        case '+': return Xsd::Int;
-        case 'B': return def.FieldType == ftFloat ? Xsd::Double : Xsd::Binary;
-        case 'O': return Xsd::Double;
-        case 'L': return Xsd::Boolean;
-        case 'D': return Xsd::Date;
+        case 'F':
+            return def.FieldType == ftFloat ? Xsd::Decimal : Xsd::Integer;
+        case 'Y':
+            return Xsd::Currency;
+        case 'I':
+            return def.FieldType == ftLargeint ? Xsd::Long : Xsd::Int;
+        case '+':
+            return Xsd::Int;
+        case 'B':
+            return def.FieldType == ftFloat ? Xsd::Double : Xsd::Binary;
+        case 'O':
+            return Xsd::Double;
+        case 'L':
+            return Xsd::Boolean;
+        case 'D':
+            return Xsd::Date;
         case 'T':
-        case '@': return Xsd::DateTime;
-        default: return Xsd::Binary;  // Q, G, W, 0 and _NULLFLAGS
+        case '@':
+            return Xsd::DateTime;
+        default:
+            return Xsd::Binary;  // Q, G, W, 0 and _NULLFLAGS
     }
 }
 
 const char16_t* TypeName(Xsd kind) {
     switch (kind) {
         case Xsd::String:
-        case Xsd::Memo: return u"xs:string";
+        case Xsd::Memo:
+            return u"xs:string";
         case Xsd::Decimal:
-        case Xsd::Currency: return u"xs:decimal";
-        case Xsd::Integer: return u"xs:integer";
-        case Xsd::Int: return u"xs:int";
-        case Xsd::Long: return u"xs:long";
-        case Xsd::Double: return u"xs:double";
-        case Xsd::Boolean: return u"xs:boolean";
-        case Xsd::Date: return u"xs:date";
-        case Xsd::DateTime: return u"xs:dateTime";
-        case Xsd::Binary: return u"xs:base64Binary";
+        case Xsd::Currency:
+            return u"xs:decimal";
+        case Xsd::Integer:
+            return u"xs:integer";
+        case Xsd::Int:
+            return u"xs:int";
+        case Xsd::Long:
+            return u"xs:long";
+        case Xsd::Double:
+            return u"xs:double";
+        case Xsd::Boolean:
+            return u"xs:boolean";
+        case Xsd::Date:
+            return u"xs:date";
+        case Xsd::DateTime:
+            return u"xs:dateTime";
+        case Xsd::Binary:
+            return u"xs:base64Binary";
     }
     return u"xs:string";
 }
 
-std::u16string Wide(const std::string& ascii) { return std::u16string(ascii.begin(), ascii.end()); }
+std::u16string Wide(const std::string& ascii) {
+    return std::u16string(ascii.begin(), ascii.end());
+}
 
 void Line(TTextRec& out, std::u16string_view text) {
     Write0UString(out, text);
@@ -91,20 +115,23 @@ void WriteTypedSchema(TTextRec& out, dbf::TDbf& table, const std::vector<std::u1
     for (std::size_t i = 0; i < names.size(); ++i) {
         const dbf::TDbfFieldDef& def = defs.Items(static_cast<int>(i));
         const Xsd kind = XsdOf(def);
-        const std::string letter = def.NativeFieldType >= 0x20 && def.NativeFieldType < 0x7F ? std::string(1, static_cast<char>(def.NativeFieldType))
-                                                                                                : "&#" + std::to_string(def.NativeFieldType) + ";";
+        const std::string letter = def.NativeFieldType >= 0x20 && def.NativeFieldType < 0x7F
+                                       ? std::string(1, static_cast<char>(def.NativeFieldType))
+                                       : "&#" + std::to_string(def.NativeFieldType) + ";";
         Line(out, u"                     <xs:attribute name=\"" + names[i] + u"\" use=\"optional\">");
         Line(out, u"                        <xs:annotation><xs:appinfo><korvane:field type=\"" + Wide(letter) + u"\" width=\"" +
-                      Wide(std::to_string(def.DescriptorWidth)) + u"\" decimals=\"" + Wide(std::to_string(def.DescriptorPrecision)) +
-                      u"\"/></xs:appinfo></xs:annotation>");
+                      Wide(std::to_string(def.DescriptorWidth)) + u"\" decimals=\"" +
+                      Wide(std::to_string(def.DescriptorPrecision)) + u"\"/></xs:appinfo></xs:annotation>");
         if (kind == Xsd::String) {
             Line(out, u"                        <xs:simpleType>");
             Line(out, u"                           <xs:restriction base=\"xs:string\">");
-            Line(out, u"                              <xs:maxLength value=\"" + Wide(std::to_string(std::max(def.Size, 0))) + u"\"/>");
+            Line(out,
+                 u"                              <xs:maxLength value=\"" + Wide(std::to_string(std::max(def.Size, 0))) + u"\"/>");
             Line(out, u"                           </xs:restriction>");
             Line(out, u"                        </xs:simpleType>");
         } else {
-            Line(out, u"                        <xs:simpleType><xs:restriction base=\"" + std::u16string(TypeName(kind)) + u"\"/></xs:simpleType>");
+            Line(out, u"                        <xs:simpleType><xs:restriction base=\"" + std::u16string(TypeName(kind)) +
+                          u"\"/></xs:simpleType>");
         }
         Line(out, u"                     </xs:attribute>");
     }
@@ -136,7 +163,9 @@ bool TypedRowWriter::Value(dbf::TDbf& table, std::size_t i) {
     };
     switch (XsdOf(def)) {
         case Xsd::String:
-        case Xsd::Memo: FText.Read(field, i, FValue); return true;
+        case Xsd::Memo:
+            FText.Read(field, i, FValue);
+            return true;
         case Xsd::Decimal: {
             // Written from the text itself, exactly; the reader's parse decides what is a number.
             double parsed = 0;
@@ -180,7 +209,8 @@ bool TypedRowWriter::Value(dbf::TDbf& table, std::size_t i) {
         case Xsd::Date: {
             const std::string_view text = TrimmedText(dbf::TDbfFile::FieldBytes(def, record));
             int year = 0, month = 0, day = 0;
-            if (text.empty() || !dbf::DecodeDateText(reinterpret_cast<const std::uint8_t*>(text.data()), text.size(), year, month, day))
+            if (text.empty() ||
+                !dbf::DecodeDateText(reinterpret_cast<const std::uint8_t*>(text.data()), text.size(), year, month, day))
                 return false;
             return ascii(XsdDate(year, month, day));
         }

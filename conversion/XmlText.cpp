@@ -40,13 +40,27 @@ void AppendXmlAttributeValue(std::u16string& out, std::u16string_view value) {
         i = run;
         const char16_t c = value[i];
         switch (c) {
-            case u'&': out += u"&amp;"; break;
-            case u'<': out += u"&lt;"; break;
-            case u'>': out += u"&gt;"; break;
-            case u'"': out += u"&quot;"; break;
-            case u'\t': out += u"&#9;"; break;
-            case u'\n': out += u"&#10;"; break;
-            case u'\r': out += u"&#13;"; break;
+            case u'&':
+                out += u"&amp;";
+                break;
+            case u'<':
+                out += u"&lt;";
+                break;
+            case u'>':
+                out += u"&gt;";
+                break;
+            case u'"':
+                out += u"&quot;";
+                break;
+            case u'\t':
+                out += u"&#9;";
+                break;
+            case u'\n':
+                out += u"&#10;";
+                break;
+            case u'\r':
+                out += u"&#13;";
+                break;
             default:
                 if (platform::IsHighSurrogate(c) && i + 1 < n && platform::IsLowSurrogate(value[i + 1])) {
                     out += c;

@@ -7,7 +7,9 @@
 namespace korvane {
 
 namespace {
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
 }  // namespace
 
 std::optional<std::string> ExactDecimal(std::string_view text) {
@@ -131,11 +133,13 @@ std::string Base64(std::span<const std::uint8_t> bytes) {
     out.reserve((bytes.size() + 2) / 3 * 4);
     std::size_t i = 0;
     for (; i + 3 <= bytes.size(); i += 3) {
-        const std::uint32_t v = (static_cast<std::uint32_t>(bytes[i]) << 16) | (static_cast<std::uint32_t>(bytes[i + 1]) << 8) | bytes[i + 2];
+        const std::uint32_t v =
+            (static_cast<std::uint32_t>(bytes[i]) << 16) | (static_cast<std::uint32_t>(bytes[i + 1]) << 8) | bytes[i + 2];
         for (int k = 18; k >= 0; k -= 6) out += kAlphabet[(v >> k) & 63];
     }
     if (const std::size_t rest = bytes.size() - i; rest > 0) {
-        const std::uint32_t v = (static_cast<std::uint32_t>(bytes[i]) << 16) | (rest == 2 ? static_cast<std::uint32_t>(bytes[i + 1]) << 8 : 0);
+        const std::uint32_t v =
+            (static_cast<std::uint32_t>(bytes[i]) << 16) | (rest == 2 ? static_cast<std::uint32_t>(bytes[i + 1]) << 8 : 0);
         out += kAlphabet[(v >> 18) & 63];
         out += kAlphabet[(v >> 12) & 63];
         out += rest == 2 ? kAlphabet[(v >> 6) & 63] : '=';

@@ -33,8 +33,10 @@ void TDbf::SetTableName(const std::string& value) {
 void TDbf::SetFilePath(const std::string& value) {
     if (Active()) throw EDatabaseError(SDataSetOpen);
     FFilePath = value.empty() ? value : platform::IncludeTrailingPathDelimiter(value);
-    if (platform::IsFullFilePath(value)) FFilePathFull = platform::IncludeTrailingPathDelimiter(value);
-    else FFilePathFull = platform::GetCompletePath(platform::DbfBasePath(), FFilePath);
+    if (platform::IsFullFilePath(value))
+        FFilePathFull = platform::IncludeTrailingPathDelimiter(value);
+    else
+        FFilePathFull = platform::GetCompletePath(platform::DbfBasePath(), FFilePath);
 }
 
 void TDbf::InternalOpen() {
@@ -52,13 +54,22 @@ void TDbf::InternalOpen() {
         FDbfFile->SetBufferAhead(!FDbfFile->IsSharedAccess() || ReadAhead);
         if (FDbfFile->ForceClose()) throw EAbort();
         switch (FDbfFile->DbfVersion) {
-            case xBaseIII: FTableLevel = 3; break;
-            case xFoxPro: FTableLevel = 25; break;
-            case xBaseVII: FTableLevel = 7; break;
-            default: FTableLevel = 5; break;
+            case xBaseIII:
+                FTableLevel = 3;
+                break;
+            case xFoxPro:
+                FTableLevel = 25;
+                break;
+            case xBaseVII:
+                FTableLevel = 7;
+                break;
+            default:
+                FTableLevel = 5;
+                break;
         }
         if (FDbfFile->GetLanguageId() == 0) {
-            FDbfFile->UseDefaultLanguage(static_cast<std::uint32_t>(DbfGlobals().DefaultCreateCodePage()), DbfGlobals().DefaultCreateLangId());
+            FDbfFile->UseDefaultLanguage(static_cast<std::uint32_t>(DbfGlobals().DefaultCreateCodePage()),
+                                         DbfGlobals().DefaultCreateLangId());
         }
         FLanguageID = FDbfFile->GetLanguageId();
         GetFieldDefsFromDbfFieldDefs();
@@ -93,7 +104,8 @@ void TDbf::GetFieldDefsFromDbfFieldDefs() {
     std::vector<std::u16string> read(static_cast<std::size_t>(list.Count()));
     for (int i = 0; i < list.Count(); ++i) {
         const std::string& bytes = list.Items(i).FieldName;
-        platform::MultiByteToWide(ansi, {reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()}, read[static_cast<std::size_t>(i)]);
+        platform::MultiByteToWide(ansi, {reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()},
+                                  read[static_cast<std::size_t>(i)]);
     }
     // Every name becomes an XML name first, then duplicates get 2, 3, ... appended.
     const std::vector<std::u16string> names = XmlFieldNames(read);
@@ -108,7 +120,9 @@ void TDbf::GetFieldDefsFromDbfFieldDefs() {
         TFieldDef fd;
         fd.Name = name;
         fd.DataType = def.FieldType;
-        fd.Size = (def.FieldType == ftString || def.FieldType == ftBCD || def.FieldType == ftBytes || def.FieldType == ftVarBytes) ? def.Size : 0;
+        fd.Size = (def.FieldType == ftString || def.FieldType == ftBCD || def.FieldType == ftBytes || def.FieldType == ftVarBytes)
+                      ? def.Size
+                      : 0;
         if (def.FieldType == ftFloat) fd.Precision = def.Precision;
         if (def.FieldType == ftBCD) fd.Precision = def.Precision;
         if (def.FieldType == ftAutoInc) fd.Attributes = faReadonly;
@@ -119,10 +133,14 @@ void TDbf::GetFieldDefsFromDbfFieldDefs() {
 
 void TDbf::DetermineTranslationMode() {
     const std::uint32_t c = GetCodePage();
-    if (c == platform::GetACP()) FTranslationMode = tmNoneNeeded;
-    else if (c == platform::GetOEMCP()) FTranslationMode = tmSimple;
-    else if (DbfGlobals().CodePageInstalled(static_cast<int>(c))) FTranslationMode = tmAdvanced;
-    else FTranslationMode = tmNoneAvailable;
+    if (c == platform::GetACP())
+        FTranslationMode = tmNoneNeeded;
+    else if (c == platform::GetOEMCP())
+        FTranslationMode = tmSimple;
+    else if (DbfGlobals().CodePageInstalled(static_cast<int>(c)))
+        FTranslationMode = tmAdvanced;
+    else
+        FTranslationMode = tmNoneAvailable;
 }
 
 void TDbf::RunLanguageWarning() {
@@ -130,7 +148,8 @@ void TDbf::RunLanguageWarning() {
     TDbfLanguageAction action = laReadOnly;
     if (OnLanguageWarning) OnLanguageWarning(*this, action);
     switch (action) {
-        case laReadOnly: break;
+        case laReadOnly:
+            break;
         case laForceOEM:
             FDbfFile->SetUseCodePage(platform::GetOEMCP());
             FTranslationMode = tmSimple;
@@ -151,7 +170,9 @@ std::size_t TDbf::RecordBufferSize() {
     return static_cast<std::size_t>(FDbfFile ? FDbfFile->RecordSize() : 0) + 1;
 }
 
-int TDbf::GetRecordCount() { return FCursor ? static_cast<int>(FCursor->GetSequentialRecordCount()) : 0; }
+int TDbf::GetRecordCount() {
+    return FCursor ? static_cast<int>(FCursor->GetSequentialRecordCount()) : 0;
+}
 
 int TDbf::GetRecNo() {
     if (!FCursor) return 0;
@@ -241,8 +262,10 @@ TBlobStream* TDbf::CreateBlobStream(TField& field, TBlobStreamMode mode) {
     } else {
         if (block != stream->MemoRecNo()) {
             TMemoFile* memo = FDbfFile->MemoFile();
-            if (memo) memo->ReadMemo(block, stream->Data());
-            else stream->Data().clear();
+            if (memo)
+                memo->ReadMemo(block, stream->Data());
+            else
+                stream->Data().clear();
             stream->SetReadSize(static_cast<std::int32_t>(stream->Data().size()));
             stream->Translate(false);
         }
@@ -262,8 +285,10 @@ int TDbf::Translate(std::uint8_t* source, std::uint8_t* dest, bool toOem) {
     std::uint32_t from = ansi;
     std::uint32_t to = ansi;
     if (FTranslationMode != tmNoneNeeded) {
-        if (toOem) to = GetCodePage();
-        else from = GetCodePage();
+        if (toOem)
+            to = GetCodePage();
+        else
+            from = GetCodePage();
     }
     return TranslateString(from, to, source, dest, -1);
 }

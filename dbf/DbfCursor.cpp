@@ -4,9 +4,13 @@
 
 namespace korvane::dbf {
 
-int TVirtualCursor::RecordSize() const { return PagedFile ? PagedFile->RecordSize() : 0; }
+int TVirtualCursor::RecordSize() const {
+    return PagedFile ? PagedFile->RecordSize() : 0;
+}
 
-std::int64_t TDbfCursor::GetSequentialRecordCount() { return PagedFile->GetRecordCount(); }
+std::int64_t TDbfCursor::GetSequentialRecordCount() {
+    return PagedFile->GetRecordCount();
+}
 
 bool TDbfCursor::Next() {
     if (PagedFile->IsRecordPresent(FPhysicalRecNo)) {
@@ -22,6 +26,8 @@ bool TDbfCursor::Prev() {
     return FPhysicalRecNo > 0 && PagedFile->IsRecordPresent(FPhysicalRecNo);
 }
 
-void TDbfCursor::Last() { FPhysicalRecNo = PagedFile->GetRecordCount() + 1; }
+void TDbfCursor::Last() {
+    FPhysicalRecNo = PagedFile->GetRecordCount() + 1;
+}
 
 }  // namespace korvane::dbf

@@ -8,8 +8,12 @@ namespace {
 bool gCurrencyAsBCD = true;
 }
 
-bool CurrencyAsBCD() { return gCurrencyAsBCD; }
-void SetCurrencyAsBCD(bool value) { gCurrencyAsBCD = value; }
+bool CurrencyAsBCD() {
+    return gCurrencyAsBCD;
+}
+void SetCurrencyAsBCD(bool value) {
+    gCurrencyAsBCD = value;
+}
 
 TDbfFieldDef& TDbfFieldDefs::AddFieldDef() {
     FItems.push_back(std::make_unique<TDbfFieldDef>(DbfVersion));
@@ -27,32 +31,68 @@ void TDbfFieldDef::NativeToVCL() {
     const bool foxPro = DbfVersion == xFoxPro;
     switch (NativeFieldType) {
         case 'C':
-        case 0x91: FieldType = ftString; break;
+        case 0x91:
+            FieldType = ftString;
+            break;
         // FoxPro 9: varchar, varbinary and blob.
-        case 'V': FieldType = foxPro ? ftString : ftUnknown; break;
-        case 'Q': FieldType = foxPro ? ftVarBytes : ftUnknown; break;
-        case 'W': FieldType = foxPro ? ftBlob : ftUnknown; break;
+        case 'V':
+            FieldType = foxPro ? ftString : ftUnknown;
+            break;
+        case 'Q':
+            FieldType = foxPro ? ftVarBytes : ftUnknown;
+            break;
+        case 'W':
+            FieldType = foxPro ? ftBlob : ftUnknown;
+            break;
         case 'N':
         case 'F':
             // Decided on the width as stored, before it is clamped.
-            if (Precision != 0) FieldType = ftFloat;
-            else if (Size <= 4) FieldType = ftSmallint;
-            else if (Size < 10) FieldType = ftInteger;
-            else FieldType = ftLargeint;
+            if (Precision != 0)
+                FieldType = ftFloat;
+            else if (Size <= 4)
+                FieldType = ftSmallint;
+            else if (Size < 10)
+                FieldType = ftInteger;
+            else
+                FieldType = ftLargeint;
             break;
-        case 'I': FieldType = FoxProBinaryForms() && DescriptorWidth == 8 ? ftLargeint : ftInteger; break;
-        case '+': FieldType = DbfVersion == xBaseVII ? ftAutoInc : ftUnknown; break;
-        case 'L': FieldType = ftBoolean; break;
-        case 'D': FieldType = ftDate; break;
+        case 'I':
+            FieldType = FoxProBinaryForms() && DescriptorWidth == 8 ? ftLargeint : ftInteger;
+            break;
+        case '+':
+            FieldType = DbfVersion == xBaseVII ? ftAutoInc : ftUnknown;
+            break;
+        case 'L':
+            FieldType = ftBoolean;
+            break;
+        case 'D':
+            FieldType = ftDate;
+            break;
         case 'T':
-        case '@': FieldType = ftDateTime; break;
-        case 'O': FieldType = ftFloat; break;
-        case 'B': FieldType = foxPro || (FoxProBinaryForms() && DescriptorWidth == 8) ? ftFloat : ftBlob; break;
-        case 'M': FieldType = ftMemo; break;
-        case 'G': FieldType = ftDBaseOle; break;
-        case 'Y': FieldType = CurrencyAsBCD() ? ftBCD : ftCurrency; break;
-        case '0': FieldType = ftBytes; break;
-        default: FieldType = ftUnknown; break;
+        case '@':
+            FieldType = ftDateTime;
+            break;
+        case 'O':
+            FieldType = ftFloat;
+            break;
+        case 'B':
+            FieldType = foxPro || (FoxProBinaryForms() && DescriptorWidth == 8) ? ftFloat : ftBlob;
+            break;
+        case 'M':
+            FieldType = ftMemo;
+            break;
+        case 'G':
+            FieldType = ftDBaseOle;
+            break;
+        case 'Y':
+            FieldType = CurrencyAsBCD() ? ftBCD : ftCurrency;
+            break;
+        case '0':
+            FieldType = ftBytes;
+            break;
+        default:
+            FieldType = ftUnknown;
+            break;
     }
     if (FieldType == ftUnknown) NativeFieldType = 0;
 }
@@ -68,7 +108,9 @@ void TDbfFieldDef::CheckSizePrecision() {
             Size = std::clamp(Size, 0, 255);
             Precision = 0;
             break;
-        case 'Q': Precision = 0; break;
+        case 'Q':
+            Precision = 0;
+            break;
         case 'N':
         case 'F':
             Size = std::clamp(Size, 1, 20);
@@ -121,7 +163,8 @@ void TDbfFieldDef::CheckSizePrecision() {
             Size = 8;
             Precision = 4;
             break;
-        default: break;  // 0x91, '0' and unknown letters keep their values
+        default:
+            break;  // 0x91, '0' and unknown letters keep their values
     }
 }
 
@@ -129,11 +172,14 @@ bool TDbfFieldDef::IsBlob() const {
     switch (NativeFieldType) {
         case 'G':
         case 'M':
-        case 'W': return true;
+        case 'W':
+            return true;
         // FoxPro's B is a double yet keeps its place among the memo fields; the 8-byte
         // double of dBase III and V tables does not.
-        case 'B': return DbfVersion == xFoxPro || FieldType == ftBlob;
-        default: return false;
+        case 'B':
+            return DbfVersion == xFoxPro || FieldType == ftBlob;
+        default:
+            return false;
     }
 }
 

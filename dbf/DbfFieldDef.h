@@ -27,7 +27,7 @@ public:
     // use FoxPro's little-endian forms.
     bool FoxProBinaryForms() const { return DbfVersion == xBaseIII || DbfVersion == xBaseV; }
 
-    std::string FieldName;  // 8-bit text in the system ANSI code page
+    std::string FieldName;   // 8-bit text in the system ANSI code page
     std::string StoredName;  // the descriptor's name bytes as stored, before upper-casing
     TFieldType FieldType = ftUnknown;
     std::uint8_t NativeFieldType = 0;

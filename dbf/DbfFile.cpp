@@ -15,8 +15,8 @@
 
 namespace korvane::dbf {
 
-using platform::ReadU16LE;
 using platform::ReadI32LE;
+using platform::ReadU16LE;
 
 TDbfFile::TDbfFile(std::string fileName, TPagedFileMode mode) {
     FFileName = std::move(fileName);
@@ -34,10 +34,16 @@ TDbfFile::~TDbfFile() {
 void TDbfFile::DecideLevel() {
     const std::uint8_t v = FHeader[kHdrVersion];
     switch (v & 7) {
-        case 3: DbfVersion = FHeader[kHdrLanguageId] == 0 ? xBaseIII : xBaseV; break;
-        case 4: DbfVersion = xBaseVII; break;
+        case 3:
+            DbfVersion = FHeader[kHdrLanguageId] == 0 ? xBaseIII : xBaseV;
+            break;
+        case 4:
+            DbfVersion = xBaseVII;
+            break;
         case 2:
-        case 5: DbfVersion = xFoxPro; break;
+        case 5:
+            DbfVersion = xFoxPro;
+            break;
         default:
             if ((v & 0xFE) != 0x30) throw EDbfError(STRING_INVALID_DBF_FILE);
             DbfVersion = xFoxPro;
@@ -78,7 +84,8 @@ void TDbfFile::Open() {
     OpenMemoFile();
     if (DbfVersion != xFoxPro) {
         const std::uint8_t before = FHeader[kHdrVersion];
-        FHeader[kHdrVersion] = HasBlob() ? static_cast<std::uint8_t>(before | kMemoBit) : static_cast<std::uint8_t>(before & ~kMemoBit);
+        FHeader[kHdrVersion] =
+            HasBlob() ? static_cast<std::uint8_t>(before | kMemoBit) : static_cast<std::uint8_t>(before & ~kMemoBit);
         headerChanged |= FHeader[kHdrVersion] != before;
     }
 
@@ -112,9 +119,12 @@ void TDbfFile::DecideCodePage() {
 void TDbfFile::OpenMemoFile() {
     if (!HasBlob()) return;
     FMemoFileName = platform::FindCompanionFile(*FFiles, platform::ChangeFileExt(FFileName, GetMemoExt()));
-    if (!FFiles->Status(FMemoFileName).exists) FMemoFile = std::make_unique<TNullMemoFile>(DbfVersion);
-    else if (DbfVersion == xFoxPro) FMemoFile = std::make_unique<TFoxProMemoFile>(DbfVersion);
-    else FMemoFile = std::make_unique<TDbaseMemoFile>(DbfVersion);
+    if (!FFiles->Status(FMemoFileName).exists)
+        FMemoFile = std::make_unique<TNullMemoFile>(DbfVersion);
+    else if (DbfVersion == xFoxPro)
+        FMemoFile = std::make_unique<TFoxProMemoFile>(DbfVersion);
+    else
+        FMemoFile = std::make_unique<TDbaseMemoFile>(DbfVersion);
     FMemoFile->SetFileName(FMemoFileName);
     FMemoFile->SetFileSystem(*FFiles);
     FMemoFile->SetMode(FMode);
@@ -148,8 +158,10 @@ void TDbfFile::OpenProductionIndex() {
     if (DbfVersion == xFoxPro) return;
     bool deleteLink = true;
     if (FOnIndexMissing) FOnIndexMissing(deleteLink);
-    if (deleteLink) FHeader[kHdrMdxFlag] = 0;
-    else FForceClose = true;
+    if (deleteLink)
+        FHeader[kHdrMdxFlag] = 0;
+    else
+        FForceClose = true;
 }
 
 void TDbfFile::Close() {
@@ -169,14 +181,18 @@ void TDbfFile::WriteHeader() {
     TPagedFile::WriteHeader();
 }
 
-std::size_t TDbfFile::HeaderWriteSize() const { return std::min(FHeader.size(), kMainHeaderSize); }
+std::size_t TDbfFile::HeaderWriteSize() const {
+    return std::min(FHeader.size(), kMainHeaderSize);
+}
 
 bool TDbfFile::IsRecordPresent(int n) {
     if (!IsSharedAccess() || n > FCachedRecordCount) FCachedRecordCount = GetRecordCount();
     return n >= 0 && n <= FCachedRecordCount;
 }
 
-std::uint8_t TDbfFile::GetLanguageId() const { return platform::ByteAt(FHeader, kHdrLanguageId); }
+std::uint8_t TDbfFile::GetLanguageId() const {
+    return platform::ByteAt(FHeader, kHdrLanguageId);
+}
 
 std::string TDbfFile::LanguageStr() const {
     if (DbfVersion != xBaseVII) return {};

@@ -6,7 +6,7 @@
 namespace korvane::dbf {
 
 constexpr std::size_t kMainHeaderSize = 32;
-constexpr std::size_t kLevel7HeaderSize = 68;       // main header + 36-byte extension
+constexpr std::size_t kLevel7HeaderSize = 68;  // main header + 36-byte extension
 constexpr std::size_t kLanguageDriverNameOffset = 32;
 constexpr std::size_t kLanguageDriverNameSize = 32;
 constexpr std::size_t kDescriptorSize = 32;

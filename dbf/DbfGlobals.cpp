@@ -20,7 +20,9 @@ TDbfGlobals::TDbfGlobals() {
     FUserName = platform::ComputerName().substr(0, 16);
 }
 
-int TDbfGlobals::DefaultCreateCodePage() const { return LangId_To_CodePage[FDefaultCreateLangId]; }
+int TDbfGlobals::DefaultCreateCodePage() const {
+    return LangId_To_CodePage[FDefaultCreateLangId];
+}
 
 void TDbfGlobals::SetDefaultCreateCodePage(int codePage) {
     FDefaultCreateLangId = ConstructLangId(codePage, platform::GetUserDefaultLCID(), false);
@@ -42,6 +44,8 @@ TDbfGlobals& DbfGlobals() {
     return *Instance();
 }
 
-void ResetDbfGlobals() { Instance() = std::make_unique<TDbfGlobals>(); }
+void ResetDbfGlobals() {
+    Instance() = std::make_unique<TDbfGlobals>();
+}
 
 }  // namespace korvane::dbf

@@ -83,8 +83,10 @@ bool DecodeStoredWidthInteger(std::span<const std::uint8_t> bin, std::int32_t wi
         v = static_cast<std::int32_t>((raw ^ sign) - sign);
     }
     if (dest) {
-        if (kind == ftLargeint) Store(dest, v);
-        else Store(dest, static_cast<std::int32_t>(v));
+        if (kind == ftLargeint)
+            Store(dest, v);
+        else
+            Store(dest, static_cast<std::int32_t>(v));
     }
     return true;
 }
@@ -117,7 +119,8 @@ bool TDbfFile::VarLengthBit(const TDbfFieldDef& def, std::span<const std::uint8_
     if (!FNullField || def.VarLengthPosition < 0) return false;
     const auto byte = static_cast<std::size_t>(def.VarLengthPosition / 8);
     if (byte >= static_cast<std::size_t>(std::max(FNullField->Size, 0))) return false;  // no room for the bit
-    return (platform::ByteAt(record, static_cast<std::size_t>(FNullField->Offset) + byte) & (1u << (def.VarLengthPosition % 8))) != 0;
+    return (platform::ByteAt(record, static_cast<std::size_t>(FNullField->Offset) + byte) &
+            (1u << (def.VarLengthPosition % 8))) != 0;
 }
 
 std::size_t TDbfFile::VarLength(const TDbfFieldDef& def, std::span<const std::uint8_t> record,
@@ -138,14 +141,18 @@ std::span<const std::uint8_t> TDbfFile::FieldBytes(const TDbfFieldDef& def, std:
     std::int32_t width = def.Size;
     switch (def.NativeFieldType) {
         case 'N':
-        case 'F': width = std::max(def.Size, def.DescriptorWidth); break;
+        case 'F':
+            width = std::max(def.Size, def.DescriptorWidth);
+            break;
         case 'I':
             if (def.FoxProBinaryForms()) width = def.DescriptorWidth;
             break;
-        default: break;
+        default:
+            break;
     }
     const std::size_t size = static_cast<std::size_t>(std::max(width, 0));
-    return offset >= source.size() ? std::span<const std::uint8_t>() : source.subspan(offset, std::min(size, source.size() - offset));
+    return offset >= source.size() ? std::span<const std::uint8_t>()
+                                   : source.subspan(offset, std::min(size, source.size() - offset));
 }
 
 bool TDbfFile::NullFlagSet(const TDbfFieldDef& def, std::span<const std::uint8_t> source) const {
@@ -160,14 +167,24 @@ bool TDbfFile::GetFieldDataFromDef(const TDbfFieldDef& def, TFieldType kind, std
     if (FNullField && !dest && def.NullPosition >= 0) return !NullFlagSet(def, source);
     const std::span<const std::uint8_t> field = FieldBytes(def, source);
     // Binary forms read a fixed width; bytes the record lacks count as zero.
-    std::array<std::uint8_t, 8> fixed {};
+    std::array<std::uint8_t, 8> fixed{};
     const std::span<const std::uint8_t> bin(fixed);
     const bool foxPro = DbfVersion == xFoxPro;
     switch (def.NativeFieldType) {
-        case 'I': case '+': case 'O': case '@': case 'T': case 'B': case 'Y': case 'M': case 'G': case 'W':
+        case 'I':
+        case '+':
+        case 'O':
+        case '@':
+        case 'T':
+        case 'B':
+        case 'Y':
+        case 'M':
+        case 'G':
+        case 'W':
             std::copy_n(field.begin(), std::min<std::size_t>(field.size(), 8), fixed.begin());
             break;
-        default: break;
+        default:
+            break;
     }
 
     switch (def.NativeFieldType) {
@@ -213,7 +230,8 @@ bool TDbfFile::GetFieldDataFromDef(const TDbfFieldDef& def, TFieldType kind, std
             if (dest) StoreDate(dest, kind, nativeFormat, value);
             return true;
         }
-        case 'T': return DecodeFoxProTimeStamp(bin, kind, nativeFormat, dest);
+        case 'T':
+            return DecodeFoxProTimeStamp(bin, kind, nativeFormat, dest);
         case 'B':
             if (def.FieldType != ftFloat) break;  // a memo reference
             if (dest) {
@@ -226,8 +244,10 @@ bool TDbfFile::GetFieldDataFromDef(const TDbfFieldDef& def, TFieldType kind, std
         case 'Y': {
             const auto amount = static_cast<std::int64_t>(ReadU64LE(bin, 0));
             if (dest) {
-                if (kind == ftCurrency) Store(dest, static_cast<double>(amount) / 10000.0);
-                else Store(dest, amount);
+                if (kind == ftCurrency)
+                    Store(dest, static_cast<double>(amount) / 10000.0);
+                else
+                    Store(dest, amount);
             }
             return true;
         }
@@ -263,7 +283,8 @@ bool TDbfFile::GetFieldDataFromDef(const TDbfFieldDef& def, TFieldType kind, std
             }
             return n > 0;
         }
-        default: break;
+        default:
+            break;
     }
 
     // Text form: trailing blanks and zero bytes never count; leading blanks only for text.
@@ -319,8 +340,11 @@ bool TDbfFile::GetFieldDataFromDef(const TDbfFieldDef& def, TFieldType kind, std
             return true;
         }
         case ftDate:
-        case ftDateTime: StoreDate(dest, kind, nativeFormat, ParseDateText(text, n)); return true;
-        default: return true;
+        case ftDateTime:
+            StoreDate(dest, kind, nativeFormat, ParseDateText(text, n));
+            return true;
+        default:
+            return true;
     }
 }
 

@@ -30,7 +30,7 @@ void TDbfFile::ConstructFieldDefs() {
     // Descriptor i is "record" i of a file whose header is `base` bytes and whose records
     // are descriptors; the header length bounds how many there can be.
     const std::int64_t limit = (headerLength - base) / size;
-    std::array<std::uint8_t, kLevel7DescriptorSize> d {};
+    std::array<std::uint8_t, kLevel7DescriptorSize> d{};
     const std::span<const std::uint8_t> desc(d.data(), static_cast<std::size_t>(size));
     std::int32_t recordOffset = 1;
     int nullBit = 0;
@@ -78,7 +78,8 @@ void TDbfFile::ConstructFieldDefs() {
         def.SetNativeFieldType(type);
         // _NULLFLAGS bits in descriptor order: a length bit for every varchar and varbinary
         // field, then a null bit for every nullable field.
-        if (DbfVersion == xFoxPro && (def.NativeFieldType == 'V' || def.NativeFieldType == 'Q')) def.VarLengthPosition = nullBit++;
+        if (DbfVersion == xFoxPro && (def.NativeFieldType == 'V' || def.NativeFieldType == 'Q'))
+            def.VarLengthPosition = nullBit++;
         if (nullable) def.NullPosition = nullBit++;
 
         if (name.empty() || def.FieldType == ftUnknown) throw EDbfError(STRING_INVALID_DBF_FILE);
@@ -103,13 +104,14 @@ void TDbfFile::ConstructFieldDefs() {
 
 void TDbfFile::ReadFieldProperties(std::int64_t position, int headerLength) {
     if (position + static_cast<std::int64_t>(kPropertiesHeaderSize) >= headerLength) return;
-    std::array<std::uint8_t, kPropertiesHeaderSize> header {};
+    std::array<std::uint8_t, kPropertiesHeaderSize> header{};
     ReadBlock(header.data(), static_cast<int>(header.size()), position);
     const int count = ReadU16LE(header, 0);
     const int start = ReadU16LE(header, 2);
     for (int k = 0; k < count; ++k) {
-        std::array<std::uint8_t, kPropertyEntrySize> entry {};
-        if (ReadBlock(entry.data(), static_cast<int>(entry.size()), position + start + static_cast<std::int64_t>(kPropertyEntrySize) * k) <= 0)
+        std::array<std::uint8_t, kPropertyEntrySize> entry{};
+        if (ReadBlock(entry.data(), static_cast<int>(entry.size()),
+                      position + start + static_cast<std::int64_t>(kPropertyEntrySize) * k) <= 0)
             break;  // nothing more in the file
         const int fieldNo = ReadU16LE(entry, 2);
         if (fieldNo == 0 || fieldNo > FFieldDefs.Count()) continue;

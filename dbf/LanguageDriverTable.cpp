@@ -4,7 +4,7 @@
 namespace korvane::dbf {
 
 const std::array<std::uint16_t, 256> LangId_To_CodePage = [] {
-    std::array<std::uint16_t, 256> t {};
+    std::array<std::uint16_t, 256> t{};
     t[FoxLangId_ENU_437] = 437;
     t[FoxLangId_Intl_850] = 850;
     t[FoxLangId_Windows_1252] = 1252;
@@ -85,7 +85,7 @@ const std::array<std::uint16_t, 256> LangId_To_CodePage = [] {
 }();
 
 const std::array<std::uint32_t, 256> LangId_To_Locale = [] {
-    std::array<std::uint32_t, 256> t {};
+    std::array<std::uint32_t, 256> t{};
     t[0] = 0x10000;
     t[FoxLangId_ENU_437] = 0x0409;
     t[FoxLangId_Intl_850] = 0x0809;
@@ -167,7 +167,7 @@ const std::array<std::uint32_t, 256> LangId_To_Locale = [] {
 }();
 
 const std::array<std::uint32_t, 256> LangId_To_LocaleStr = [] {
-    std::array<std::uint32_t, 256> t {};
+    std::array<std::uint32_t, 256> t{};
     t[0] = DbfLocale_NotFound;
     t[FoxLangId_ENU_437] = LocaleCode("US0");
     t[FoxLangId_Intl_850] = LocaleCode("UK0");

@@ -26,14 +26,17 @@ bool IsDBaseLangId(std::uint8_t id) {
     return false;
 }
 
-std::uint8_t FindLangId(std::uint32_t codePage, std::uint32_t info, const std::array<std::uint32_t, 256>& infoTable, bool isFoxPro) {
+std::uint8_t FindLangId(std::uint32_t codePage, std::uint32_t info, const std::array<std::uint32_t, 256>& infoTable,
+                        bool isFoxPro) {
     int dbaseId = -1;
     int foxId = -1;
     for (int id = 0; id < 256; ++id) {
         const auto i = static_cast<std::size_t>(id);
         if ((LangId_To_CodePage[i] == codePage || codePage == 0) && infoTable[i] == info) {
-            if (IsDBaseLangId(static_cast<std::uint8_t>(id))) dbaseId = id;
-            else foxId = id;
+            if (IsDBaseLangId(static_cast<std::uint8_t>(id)))
+                dbaseId = id;
+            else
+                foxId = id;
         }
     }
     if (dbaseId >= 0 && (!isFoxPro || foxId < 0)) return static_cast<std::uint8_t>(dbaseId);
@@ -77,24 +80,31 @@ std::uint8_t GetLangId_From_LangName(const std::string& name) {
     std::uint8_t page[3] = {static_cast<std::uint8_t>(at(pageStart)), static_cast<std::uint8_t>(at(pageStart + 1)),
                             static_cast<std::uint8_t>(at(pageStart + 2))};
     int codePage;
-    if (std::memcmp(page, "WIN", 3) == 0) codePage = 1252;
-    else if (std::memcmp(page, "REW", 3) == 0) codePage = 1255;
-    else codePage = ParseSmallNumber(page, 3);
+    if (std::memcmp(page, "WIN", 3) == 0)
+        codePage = 1252;
+    else if (std::memcmp(page, "REW", 3) == 0)
+        codePage = 1255;
+    else
+        codePage = ParseSmallNumber(page, 3);
     return FindLangId(static_cast<std::uint32_t>(codePage), info, LangId_To_LocaleStr, foxPro);
 }
 
 std::uint32_t CodePageFromLangName(const std::uint8_t* p, std::size_t size) {
     int codePage = 0;
     if (StartsWith(p, size, 0, "DB")) {
-        if (StartsWith(p, size, 2, "WIN")) codePage = 1252;
-        else if (StartsWith(p, size, 2, "HEBREW")) codePage = 1255;
+        if (StartsWith(p, size, 2, "WIN"))
+            codePage = 1252;
+        else if (StartsWith(p, size, 2, "HEBREW"))
+            codePage = 1255;
         else {
             codePage = size >= 5 ? ParseSmallNumber(p + 2, 3) : 0;
             if (size > 5 && p[5] >= '0' && p[5] <= '9') codePage = codePage * 10 + (p[5] - '0');
         }
     } else if (StartsWith(p, size, 0, "FOX")) {
-        if (StartsWith(p, size, 5, "WIN")) codePage = 1252;
-        else codePage = size >= 8 ? ParseSmallNumber(p + 5, 3) : 0;
+        if (StartsWith(p, size, 5, "WIN"))
+            codePage = 1252;
+        else
+            codePage = size >= 8 ? ParseSmallNumber(p + 5, 3) : 0;
     }
     return static_cast<std::uint32_t>(codePage < 0 ? 0 : codePage);
 }

@@ -8,7 +8,8 @@
 namespace korvane::dbf {
 
 bool IsDBaseLangId(std::uint8_t id);
-std::uint8_t FindLangId(std::uint32_t codePage, std::uint32_t info, const std::array<std::uint32_t, 256>& infoTable, bool isFoxPro);
+std::uint8_t FindLangId(std::uint32_t codePage, std::uint32_t info, const std::array<std::uint32_t, 256>& infoTable,
+                        bool isFoxPro);
 std::uint8_t ConstructLangId(int codePage, std::uint32_t locale, bool isFoxPro);
 std::string ConstructLangName(int codePage, std::uint32_t locale, bool isFoxPro);
 std::uint8_t GetLangId_From_LangName(const std::string& name);

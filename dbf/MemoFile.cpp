@@ -50,7 +50,8 @@ std::size_t TMemoFile::FetchRun(std::int64_t offset, std::size_t count) {
     if (FBuffer.size() < count + 2) FBuffer.resize(count + 2);
     const int got = FStream ? ReadBlock(FBuffer.data(), static_cast<int>(count), offset) : 0;
     const std::size_t n = got > 0 ? static_cast<std::size_t>(got) : 0;
-    std::fill(FBuffer.begin() + static_cast<std::ptrdiff_t>(n), FBuffer.begin() + static_cast<std::ptrdiff_t>(count + 2), std::uint8_t{0});
+    std::fill(FBuffer.begin() + static_cast<std::ptrdiff_t>(n), FBuffer.begin() + static_cast<std::ptrdiff_t>(count + 2),
+              std::uint8_t{0});
     return n;
 }
 
@@ -67,12 +68,16 @@ void TMemoFile::ReadMemo(std::int32_t blockNo, std::vector<std::uint8_t>& dest) 
     const std::size_t got = FetchRun(start, first);
     if (got == 0) return;  // the memo lies beyond the end of the file
     const std::int64_t length = GetMemoSize(std::span<const std::uint8_t>(FBuffer).first(kMemoBlockHeaderSize));
-    if (length != -1) ReadLengthForm(start + static_cast<std::int64_t>(kMemoBlockHeaderSize), length, got, dest);
-    else if (wholeBlocks) ReadTerminatedBlocks(blockNo, got, dest);
-    else ReadTerminatedRun(start, got, first, dest);
+    if (length != -1)
+        ReadLengthForm(start + static_cast<std::int64_t>(kMemoBlockHeaderSize), length, got, dest);
+    else if (wholeBlocks)
+        ReadTerminatedBlocks(blockNo, got, dest);
+    else
+        ReadTerminatedRun(start, got, first, dest);
 }
 
-void TMemoFile::ReadLengthForm(std::int64_t dataStart, std::int64_t length, std::size_t firstGot, std::vector<std::uint8_t>& dest) {
+void TMemoFile::ReadLengthForm(std::int64_t dataStart, std::int64_t length, std::size_t firstGot,
+                               std::vector<std::uint8_t>& dest) {
     if (length <= 0) return;
     // A damaged length must neither exhaust memory nor invent bytes: keep what the file holds.
     length = std::min(length, std::max<std::int64_t>(CurrentSize() - dataStart, 0));
@@ -171,7 +176,9 @@ std::int64_t TDbaseMemoFile::GetMemoSize(std::span<const std::uint8_t> head) {
     return stated <= 8 ? 0 : static_cast<std::int64_t>(stated) - 8;
 }
 
-int TFoxProMemoFile::GetBlockLen() { return ReadU16BE(FHeader, kFptBlockLenOffset); }
+int TFoxProMemoFile::GetBlockLen() {
+    return ReadU16BE(FHeader, kFptBlockLenOffset);
+}
 
 std::int64_t TFoxProMemoFile::GetMemoSize(std::span<const std::uint8_t> head) {
     const std::uint32_t size = ReadU32BE(head, 4);

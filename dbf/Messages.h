@@ -13,7 +13,8 @@ inline constexpr const char* STRING_PARSER_UNKNOWN_FIELD = "Unknown field \"%s\"
 inline constexpr const char* STRING_PARSER_INVALID_FIELDTYPE = "Invalid field type for field '%s'.";
 inline constexpr const char* STRING_INDEX_EXPRESSION_TOO_LONG = "Index result for \"%s\" too long, >100 characters (%d).";
 inline constexpr const char* STRING_INVALID_INDEX_TYPE = "Invalid index type: can only be string or float.";
-inline constexpr const char* STRING_KEY_VIOLATION = "Key violation. (Key already present in file).\r\nIndex: %s\r\nRecord=%d Key='%s'.";
+inline constexpr const char* STRING_KEY_VIOLATION =
+    "Key violation. (Key already present in file).\r\nIndex: %s\r\nRecord=%d Key='%s'.";
 inline constexpr const char* STRING_WRITE_INDEX_ERROR = "Error while writing occurred; indexes probably corrupted. (Disk full?)";
 inline constexpr const char* STRING_RECORD_LOCKED = "Record locked.";
 inline constexpr const char* STRING_INVALID_FIELD_TYPE = "Invalid field type '%s' for field '%s'.";

@@ -1,18 +1,21 @@
 #include "dbf/NumberText.h"
 
+#include <locale.h>
+
 #include <cerrno>
 #include <clocale>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
-#include <locale.h>
 
 namespace korvane::dbf {
 
 namespace {
 constexpr std::size_t kDecimalBufferSize = 256;
 
-bool IsDigit(std::uint8_t c) { return c >= '0' && c <= '9'; }
+bool IsDigit(std::uint8_t c) {
+    return c >= '0' && c <= '9';
+}
 
 locale_t CLocale() {
     static const locale_t c = newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(nullptr));

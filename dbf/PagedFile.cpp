@@ -81,8 +81,10 @@ void TPagedFile::OpenFile() {
     // again on what was opened.
     if (!status.regular) refuse(platform::kNotARegularFile);
     platform::FileAccess access = platform::FileAccess::ReadWrite;
-    if (FMode == pfReadOnly) access = platform::FileAccess::ReadOnly;
-    else if (FMode == pfExclusiveOpen || FMode == pfExclusiveCreate) access = platform::FileAccess::ReadWriteExclusive;
+    if (FMode == pfReadOnly)
+        access = platform::FileAccess::ReadOnly;
+    else if (FMode == pfExclusiveOpen || FMode == pfExclusiveCreate)
+        access = platform::FileAccess::ReadWriteExclusive;
     platform::OsError error;
     FStream = FFiles->Open(FFileName, access, error);
     if (!FStream) refuse(reasonFor(error.errnoValue));
@@ -125,10 +127,12 @@ void TPagedFile::WriteHeaderNow() {
     // The header is written over what the file holds and never makes it longer.
     const platform::IoResult size = FStream->Size();
     if (size.error != 0) throw EPagedFile(STRING_WRITE_ERROR, FFileName);
-    const auto count = static_cast<std::size_t>(std::clamp<std::int64_t>(size.count - FHeaderOffset, 0, static_cast<std::int64_t>(HeaderWriteSize())));
+    const auto count = static_cast<std::size_t>(
+        std::clamp<std::int64_t>(size.count - FHeaderOffset, 0, static_cast<std::int64_t>(HeaderWriteSize())));
     std::size_t written = 0;
     while (written < count) {
-        const platform::IoResult r = FStream->WriteAt(FHeader.data() + written, count - written, FHeaderOffset + static_cast<std::int64_t>(written));
+        const platform::IoResult r =
+            FStream->WriteAt(FHeader.data() + written, count - written, FHeaderOffset + static_cast<std::int64_t>(written));
         if (r.error != 0) throw EPagedFile(STRING_WRITE_ERROR, FFileName);
         if (r.count == 0) break;  // the file takes no more
         written += static_cast<std::size_t>(r.count);

@@ -12,7 +12,14 @@
 namespace korvane::dbf {
 
 enum TPagedFileMode {
-    pfNone, pfMemoryCreate, pfMemoryOpen, pfExclusiveCreate, pfExclusiveOpen, pfReadWriteCreate, pfReadWriteOpen, pfReadOnly
+    pfNone,
+    pfMemoryCreate,
+    pfMemoryOpen,
+    pfExclusiveCreate,
+    pfExclusiveOpen,
+    pfReadWriteCreate,
+    pfReadWriteOpen,
+    pfReadOnly
 };
 
 class TPagedFile {

@@ -7,8 +7,10 @@ namespace korvane {
 
 void TDataSet::SetActive(bool value) {
     if (value == FActive) return;
-    if (value) OpenDataSet();
-    else CloseDataSet();
+    if (value)
+        OpenDataSet();
+    else
+        CloseDataSet();
 }
 
 void TDataSet::OpenDataSet() {

@@ -9,7 +9,9 @@
 namespace korvane {
 
 namespace {
-bool IsLeapYear(int y) { return y % 4 == 0 && (y % 100 != 0 || y % 400 == 0); }
+bool IsLeapYear(int y) {
+    return y % 4 == 0 && (y % 100 != 0 || y % 400 == 0);
+}
 
 // Days from 1 March of year 0 in the proleptic Gregorian calendar (Howard Hinnant's method).
 std::int64_t DaysFromCivil(std::int64_t y, unsigned m, unsigned d) {
@@ -33,7 +35,8 @@ bool IsValidDate(int year, int month, int day) {
 }
 
 std::int32_t DayNumberFromDate(int year, int month, int day) {
-    return static_cast<std::int32_t>(DaysFromCivil(year, static_cast<unsigned>(month), static_cast<unsigned>(day)) - kCivilOfDayOne);
+    return static_cast<std::int32_t>(DaysFromCivil(year, static_cast<unsigned>(month), static_cast<unsigned>(day)) -
+                                     kCivilOfDayOne);
 }
 
 void DateFromDayNumber(std::int64_t dayNumber, int& year, int& month, int& day) {
@@ -108,15 +111,32 @@ bool AppendNumericPattern(std::u16string& text, const std::string& format, const
             if (++i >= format.size()) return false;
         }
         switch (format[i]) {
-            case 'd': out = PutNumber(out, tm.tm_mday, 2, pad); break;
-            case 'e': out = PutNumber(out, tm.tm_mday, 2, pad == '0' ? ' ' : pad); break;
-            case 'm': out = PutNumber(out, tm.tm_mon + 1, 2, pad); break;
-            case 'Y': out = PutNumber(out, tm.tm_year + 1900, 1, pad); break;
-            case 'H': out = PutNumber(out, tm.tm_hour, 2, pad); break;
-            case 'M': out = PutNumber(out, tm.tm_min, 2, pad); break;
-            case 'S': out = PutNumber(out, tm.tm_sec, 2, pad); break;
-            case '%': *out++ = u'%'; break;
-            default: return false;
+            case 'd':
+                out = PutNumber(out, tm.tm_mday, 2, pad);
+                break;
+            case 'e':
+                out = PutNumber(out, tm.tm_mday, 2, pad == '0' ? ' ' : pad);
+                break;
+            case 'm':
+                out = PutNumber(out, tm.tm_mon + 1, 2, pad);
+                break;
+            case 'Y':
+                out = PutNumber(out, tm.tm_year + 1900, 1, pad);
+                break;
+            case 'H':
+                out = PutNumber(out, tm.tm_hour, 2, pad);
+                break;
+            case 'M':
+                out = PutNumber(out, tm.tm_min, 2, pad);
+                break;
+            case 'S':
+                out = PutNumber(out, tm.tm_sec, 2, pad);
+                break;
+            case '%':
+                *out++ = u'%';
+                break;
+            default:
+                return false;
         }
     }
     text.append(buffer, static_cast<std::size_t>(out - buffer));
@@ -125,7 +145,8 @@ bool AppendNumericPattern(std::u16string& text, const std::string& format, const
 
 void AppendFormatted(std::u16string& text, const std::string& format, std::tm& tm) {
     if (format.empty() || AppendNumericPattern(text, format, tm)) return;
-    if (tm.tm_yday < 0) tm.tm_yday = DayNumberFromDate(tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday) - DayNumberFromDate(tm.tm_year + 1900, 1, 1);
+    if (tm.tm_yday < 0)
+        tm.tm_yday = DayNumberFromDate(tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday) - DayNumberFromDate(tm.tm_year + 1900, 1, 1);
     char buffer[256];
     const std::size_t n = std::strftime(buffer, sizeof buffer, format.c_str(), &tm);
     platform::AppendUtf16(text, std::string_view(buffer, n));
@@ -139,12 +160,12 @@ void AppendDateTimeText(std::u16string& text, TDateTime value, bool withTime) {
     SplitDateTime(value, dayNumber, ms);
     int year = 0, month = 0, day = 0;
     DateFromDayNumber(dayNumber, year, month, day);
-    std::tm tm {};
+    std::tm tm{};
     tm.tm_year = year - 1900;
     tm.tm_mon = month - 1;
     tm.tm_mday = day;
     tm.tm_wday = static_cast<int>(((dayNumber % 7) + 7) % 7);  // day 1 was a Monday
-    tm.tm_yday = -1;  // computed by AppendFormatted when a pattern needs strftime
+    tm.tm_yday = -1;                                           // computed by AppendFormatted when a pattern needs strftime
     tm.tm_hour = static_cast<int>(ms / 3600000);
     tm.tm_min = static_cast<int>(ms / 60000 % 60);
     tm.tm_sec = static_cast<int>(ms / 1000 % 60);

@@ -8,6 +8,8 @@ bool TField::GetData(void* buffer, bool nativeFormat) {
     return DataSet != nullptr && DataSet->GetFieldData(*this, buffer, nativeFormat);
 }
 
-bool TField::IsNull() { return !GetData(nullptr); }
+bool TField::IsNull() {
+    return !GetData(nullptr);
+}
 
 }  // namespace korvane

@@ -35,7 +35,8 @@ void TBytesField::GetText(std::u16string& text) {
     if (!GetData(buffer.data(), false)) return;
     // The bytes as UTF-16 units, low byte first; an odd last byte gets a zero high byte.
     for (int i = 0; i < Size; i += 2)
-        text += static_cast<char16_t>(buffer[static_cast<std::size_t>(i)] | (i + 1 < Size ? buffer[static_cast<std::size_t>(i) + 1] << 8 : 0));
+        text += static_cast<char16_t>(buffer[static_cast<std::size_t>(i)] |
+                                      (i + 1 < Size ? buffer[static_cast<std::size_t>(i) + 1] << 8 : 0));
 }
 
 void TVarBytesField::GetText(std::u16string& text) {
@@ -44,7 +45,8 @@ void TVarBytesField::GetText(std::u16string& text) {
     // A 16-bit length, then the bytes.
     auto& buffer = DataSet->ScratchBuffer(static_cast<std::size_t>(Size) + 2);
     if (!GetData(buffer.data(), true)) return;
-    const std::size_t length = std::min(static_cast<std::size_t>(buffer[0]) | (static_cast<std::size_t>(buffer[1]) << 8), static_cast<std::size_t>(Size));
+    const std::size_t length = std::min(static_cast<std::size_t>(buffer[0]) | (static_cast<std::size_t>(buffer[1]) << 8),
+                                        static_cast<std::size_t>(Size));
     platform::MultiByteToWide(platform::GetACP(), {buffer.data() + 2, length}, text);
 }
 

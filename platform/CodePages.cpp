@@ -114,9 +114,15 @@ bool IconvConvert(const char* to, const char* from, std::string_view in, std::st
 
 }  // namespace
 
-std::uint32_t GetACP() { return Settings().ansiCodePage; }
-std::uint32_t GetOEMCP() { return Settings().oemCodePage; }
-std::uint32_t GetUserDefaultLCID() { return Settings().userLocale; }
+std::uint32_t GetACP() {
+    return Settings().ansiCodePage;
+}
+std::uint32_t GetOEMCP() {
+    return Settings().oemCodePage;
+}
+std::uint32_t GetUserDefaultLCID() {
+    return Settings().userLocale;
+}
 
 const std::vector<std::uint32_t>& InstalledCodePages() {
     static const std::vector<std::uint32_t> pages = [] {
@@ -186,11 +192,14 @@ bool WideToMultiByte(std::uint32_t codePage, std::u16string_view text, std::stri
 
 bool IsDBCSLeadByte(std::uint32_t codePage, std::uint8_t byte) {
     switch (codePage) {
-        case 932: return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
+        case 932:
+            return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
         case 936:
         case 949:
-        case 950: return byte >= 0x81 && byte <= 0xFE;
-        default: return false;
+        case 950:
+            return byte >= 0x81 && byte <= 0xFE;
+        default:
+            return false;
     }
 }
 

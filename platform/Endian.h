@@ -6,7 +6,9 @@
 
 namespace korvane::platform {
 
-inline std::uint8_t ByteAt(std::span<const std::uint8_t> b, std::size_t i) { return i < b.size() ? b[i] : 0; }
+inline std::uint8_t ByteAt(std::span<const std::uint8_t> b, std::size_t i) {
+    return i < b.size() ? b[i] : 0;
+}
 
 inline std::uint16_t ReadU16LE(std::span<const std::uint8_t> b, std::size_t at) {
     return static_cast<std::uint16_t>(ByteAt(b, at) | (ByteAt(b, at + 1) << 8));

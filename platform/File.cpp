@@ -28,11 +28,21 @@ bool File::Open(const std::string& path, FileAccess access, OsError& error, unsi
     int flags = O_CLOEXEC;
     switch (access) {
         case FileAccess::ReadWrite:
-        case FileAccess::ReadWriteExclusive: flags |= O_RDWR; break;
-        case FileAccess::ReadOnly: flags |= O_RDONLY; break;
-        case FileAccess::CreateTruncate: flags |= O_WRONLY | O_CREAT | O_TRUNC; break;
-        case FileAccess::WriteExisting: flags |= O_WRONLY | O_NOCTTY; break;
-        case FileAccess::CreateNew: flags |= O_WRONLY | O_CREAT | O_EXCL; break;
+        case FileAccess::ReadWriteExclusive:
+            flags |= O_RDWR;
+            break;
+        case FileAccess::ReadOnly:
+            flags |= O_RDONLY;
+            break;
+        case FileAccess::CreateTruncate:
+            flags |= O_WRONLY | O_CREAT | O_TRUNC;
+            break;
+        case FileAccess::WriteExisting:
+            flags |= O_WRONLY | O_NOCTTY;
+            break;
+        case FileAccess::CreateNew:
+            flags |= O_WRONLY | O_CREAT | O_EXCL;
+            break;
     }
     // An existing file is opened without waiting, so that a named pipe given as a table does
     // not block the open until some other program writes to it; reads then block as usual.
@@ -107,7 +117,9 @@ int File::LockShared() {
     return rc == 0 ? 0 : errno;
 }
 
-bool File::SetPermissions(unsigned mode) { return ::fchmod(FFd, static_cast<mode_t>(mode)) == 0; }
+bool File::SetPermissions(unsigned mode) {
+    return ::fchmod(FFd, static_cast<mode_t>(mode)) == 0;
+}
 
 int File::Close() {
     if (FFd < 0) return 0;
@@ -183,7 +195,9 @@ bool RenameFile(const std::string& from, const std::string& to, OsError& error) 
     return false;
 }
 
-void RemoveFile(const std::string& path) noexcept { ::unlink(path.c_str()); }
+void RemoveFile(const std::string& path) noexcept {
+    ::unlink(path.c_str());
+}
 
 bool DescriptorIdentity(int descriptor, std::uint64_t& device, std::uint64_t& inode) {
     struct stat st {};

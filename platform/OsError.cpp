@@ -19,22 +19,30 @@ bool ParentDirectoryExists(const std::string& path) {
 
 int CodeFromErrno(int errnoValue, const std::string& path) {
     switch (errnoValue) {
-        case ENOENT: return path.empty() || ParentDirectoryExists(path) ? kErrorFileNotFound : kErrorPathNotFound;
+        case ENOENT:
+            return path.empty() || ParentDirectoryExists(path) ? kErrorFileNotFound : kErrorPathNotFound;
         case ENOTDIR:
-        case ENAMETOOLONG: return kErrorPathNotFound;
+        case ENAMETOOLONG:
+            return kErrorPathNotFound;
         case EACCES:
         case EPERM:
         case EROFS:
-        case EISDIR: return kErrorAccessDenied;
+        case EISDIR:
+            return kErrorAccessDenied;
         case EMFILE:
-        case ENFILE: return kErrorTooManyOpenFiles;
+        case ENFILE:
+            return kErrorTooManyOpenFiles;
         case ENOSPC:
-        case EDQUOT: return kErrorDiskFull;
-        default: return errnoValue;
+        case EDQUOT:
+            return kErrorDiskFull;
+        default:
+            return errnoValue;
     }
 }
 
-OsError MakeOsError(int errnoValue, const std::string& path) { return {errnoValue, CodeFromErrno(errnoValue, path)}; }
+OsError MakeOsError(int errnoValue, const std::string& path) {
+    return {errnoValue, CodeFromErrno(errnoValue, path)};
+}
 
 std::string SystemErrorText(int errnoValue) {
     char buffer[256];

@@ -8,7 +8,9 @@
 
 namespace korvane::platform {
 
-bool IsFullFilePath(const std::string& path) { return !path.empty() && path[0] == kPathDelim; }
+bool IsFullFilePath(const std::string& path) {
+    return !path.empty() && path[0] == kPathDelim;
+}
 
 std::string IncludeTrailingPathDelimiter(const std::string& path) {
     if (!path.empty() && path.back() == kPathDelim) return path;
@@ -31,9 +33,12 @@ std::string ResolvedPath(const std::string& path) {
 
 std::string GetCompletePath(const std::string& base, const std::string& path) {
     std::string result;
-    if (IsFullFilePath(path)) result = path;
-    else if (base.empty()) result = ExpandFileName(path);
-    else result = ExpandFileName(IncludeTrailingPathDelimiter(base)) + path;
+    if (IsFullFilePath(path))
+        result = path;
+    else if (base.empty())
+        result = ExpandFileName(path);
+    else
+        result = ExpandFileName(IncludeTrailingPathDelimiter(base)) + path;
     if (!result.empty()) result = IncludeTrailingPathDelimiter(result);
     return result;
 }
@@ -79,10 +84,13 @@ std::string FindCompanionFile(IFileSystem& files, const std::string& exactPath) 
     const std::string name = ExtractFileName(exactPath);
     std::string best;
     for (const std::string& entry : files.Entries(dir))
-        if (EqualsIgnoringAsciiCase(entry, name) && (best.empty() || entry < best) && files.Status(dir + entry).exists) best = entry;
+        if (EqualsIgnoringAsciiCase(entry, name) && (best.empty() || entry < best) && files.Status(dir + entry).exists)
+            best = entry;
     return best.empty() ? exactPath : dir + best;
 }
 
-std::string FindCompanionFile(const std::string& exactPath) { return FindCompanionFile(SystemFiles(), exactPath); }
+std::string FindCompanionFile(const std::string& exactPath) {
+    return FindCompanionFile(SystemFiles(), exactPath);
+}
 
 }  // namespace korvane::platform

@@ -13,9 +13,13 @@ PlatformSettings& Current() {
 }
 }  // namespace
 
-const PlatformSettings& Settings() { return Current(); }
+const PlatformSettings& Settings() {
+    return Current();
+}
 
-void SetSettings(const PlatformSettings& settings) { Current() = settings; }
+void SetSettings(const PlatformSettings& settings) {
+    Current() = settings;
+}
 
 std::string WidenYear(const std::string& format) {
     std::string out;

@@ -39,9 +39,13 @@ void RegisterCleanupFile(const std::string& path) {
     gRegistered = 1;
 }
 
-void UnregisterCleanupFile() { gRegistered = 0; }
+void UnregisterCleanupFile() {
+    gRegistered = 0;
+}
 
-void SetLineEndOnSignal(bool pending) { gLineEnd = pending ? 1 : 0; }
+void SetLineEndOnSignal(bool pending) {
+    gLineEnd = pending ? 1 : 0;
+}
 
 ScopedSignalBlock::ScopedSignalBlock() {
     sigset_t block;
@@ -50,6 +54,8 @@ ScopedSignalBlock::ScopedSignalBlock() {
     ::sigprocmask(SIG_BLOCK, &block, &FSaved);
 }
 
-ScopedSignalBlock::~ScopedSignalBlock() { ::sigprocmask(SIG_SETMASK, &FSaved, nullptr); }
+ScopedSignalBlock::~ScopedSignalBlock() {
+    ::sigprocmask(SIG_SETMASK, &FSaved, nullptr);
+}
 
 }  // namespace korvane::platform

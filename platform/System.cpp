@@ -10,12 +10,14 @@ namespace korvane::platform {
 
 LocalDate GetLocalDate() {
     const std::time_t now = std::time(nullptr);
-    std::tm tm {};
+    std::tm tm{};
     localtime_r(&now, &tm);
     return {tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday};
 }
 
-void SleepOneMillisecond() { std::this_thread::sleep_for(std::chrono::milliseconds(1)); }
+void SleepOneMillisecond() {
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+}
 
 std::string ComputerName() {
     char buffer[256] = {};

@@ -76,9 +76,12 @@ private:
 std::string IconvNameOf(std::uint32_t codePage) {
     if (codePage > kIsoBase && codePage <= kIsoBase + 16) return "ISO-8859-" + std::to_string(codePage - kIsoBase);
     switch (codePage) {
-        case 20866: return "KOI8-R";
-        case 21866: return "KOI8-U";
-        default: return "CP" + std::to_string(codePage);
+        case 20866:
+            return "KOI8-R";
+        case 21866:
+            return "KOI8-U";
+        default:
+            return "CP" + std::to_string(codePage);
     }
 }
 

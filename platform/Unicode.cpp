@@ -32,9 +32,12 @@ void AppendUtf16(std::u16string& out, std::string_view text) {
         // The well-formed sequences: the length, and the range of the second byte, by the first.
         std::size_t length = 0;
         unsigned char low = 0x80, high = 0xBF;
-        if (b >= 0xC2 && b <= 0xDF) length = 2;
-        else if (b >= 0xE0 && b <= 0xEF) length = 3, low = b == 0xE0 ? 0xA0 : 0x80, high = b == 0xED ? 0x9F : 0xBF;
-        else if (b >= 0xF0 && b <= 0xF4) length = 4, low = b == 0xF0 ? 0x90 : 0x80, high = b == 0xF4 ? 0x8F : 0xBF;
+        if (b >= 0xC2 && b <= 0xDF)
+            length = 2;
+        else if (b >= 0xE0 && b <= 0xEF)
+            length = 3, low = b == 0xE0 ? 0xA0 : 0x80, high = b == 0xED ? 0x9F : 0xBF;
+        else if (b >= 0xF0 && b <= 0xF4)
+            length = 4, low = b == 0xF0 ? 0x90 : 0x80, high = b == 0xF4 ? 0x8F : 0xBF;
         if (length == 0) {
             out += u'\uFFFD';
             ++i;
@@ -47,8 +50,10 @@ void AppendUtf16(std::u16string& out, std::string_view text) {
             if (t < (k == 1 ? low : 0x80) || t > (k == 1 ? high : 0xBF)) break;
             c = (c << 6) | (t & 0x3Fu);
         }
-        if (k == length) AppendCodePoint(out, c);
-        else out += u'\uFFFD';  // the maximal subpart of an ill-formed sequence
+        if (k == length)
+            AppendCodePoint(out, c);
+        else
+            out += u'\uFFFD';  // the maximal subpart of an ill-formed sequence
         i += k;
     }
 }

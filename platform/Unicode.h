@@ -26,8 +26,12 @@ inline void AppendCodePoint(std::u16string& out, char32_t c) {
     }
 }
 
-inline bool IsHighSurrogate(char16_t c) { return c >= 0xD800 && c <= 0xDBFF; }
-inline bool IsLowSurrogate(char16_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
+inline bool IsHighSurrogate(char16_t c) {
+    return c >= 0xD800 && c <= 0xDBFF;
+}
+inline bool IsLowSurrogate(char16_t c) {
+    return c >= 0xDC00 && c <= 0xDFFF;
+}
 
 // The code point at `i`, joining a surrogate pair (and stepping `i` over its second half);
 // an unpaired surrogate is returned as it is.

@@ -66,7 +66,9 @@ void SaveBox(std::unique_ptr<QMessageBox> box, const char* name) {
     box->close();
 }
 
-QString Q(const char* utf8) { return QString::fromUtf8(utf8); }
+QString Q(const char* utf8) {
+    return QString::fromUtf8(utf8);
+}
 
 class MainWindowTest : public ::testing::Test {
 public:
@@ -79,13 +81,12 @@ public:
     // Visibility of b_OpenDBF, b_XML, b_Run, l_XML, l_Info, Gauge.
     std::string Visible() {
         std::string s;
-        for (QWidget* w : std::initializer_list<QWidget*>{form.b_OpenDBF, form.b_XML, form.b_Run, form.l_XML, form.l_Info, form.Gauge})
+        for (QWidget* w :
+             std::initializer_list<QWidget*>{form.b_OpenDBF, form.b_XML, form.b_Run, form.l_XML, form.l_Info, form.Gauge})
             s += w->isVisible() ? '1' : '0';
         return s;
     }
-    void Save(const char* state) {
-        form.grab().save(QStringLiteral("window-%1.png").arg(QString::fromLatin1(state)));
-    }
+    void Save(const char* state) { form.grab().save(QStringLiteral("window-%1.png").arg(QString::fromLatin1(state))); }
 
     TableOwner owner;
     ScriptedDialogs dialogs;
@@ -137,7 +138,11 @@ TEST_F(MainWindowTest, ChoosingChangingAndChoosingAgain) {
 
 TEST_F(MainWindowTest, RunToTheFinishedStateWritesWhatTheCommandLineWrites) {
     TempDir dir;
-    const std::string table = dir.Write("t.dbf", TableBuilder().Field("JMENO", 'C', 10).Record({"\xAC" "ech"}).Bytes());
+    const std::string table = dir.Write("t.dbf", TableBuilder()
+                                                     .Field("JMENO", 'C', 10)
+                                                     .Record({"\xAC"
+                                                              "ech"})
+                                                     .Bytes());
     dialogs.answers = {QString::fromStdString(table), std::nullopt};
     form.b_OpenDBF->click();
     form.b_Run->click();
@@ -148,7 +153,10 @@ TEST_F(MainWindowTest, RunToTheFinishedStateWritesWhatTheCommandLineWrites) {
     EXPECT_EQ(form.Gauge->MaxValue(), 1);
     EXPECT_EQ(form.Gauge->PercentDone(), 100);
     EXPECT_EQ(test::ReadFile(dir.Path("t.xml")), test::Convert(table, dir.Path("cli.xml")));
-    EXPECT_NE(test::ReadFile(dir.Path("t.xml")).find("JMENO=\"\xC4\x8C" "ech\""), std::string::npos);
+    EXPECT_NE(test::ReadFile(dir.Path("t.xml"))
+                  .find("JMENO=\"\xC4\x8C"
+                        "ech\""),
+              std::string::npos);
     Save("finished");
     form.b_OpenDBF->click();  // cancelled in the finished state
     EXPECT_EQ(Visible(), "100010");
@@ -207,7 +215,8 @@ TEST_F(MainWindowTest, ErrorDuringTheRunIsShownWithAStopBoxThenTheStartState) {
 
 TEST_F(MainWindowTest, FailedRunLeavesTheEarlierTargetIntact) {
     TempDir dir;
-    const std::string table = dir.Write("t.dbf", TableBuilder(0x30).Field("T", 'T', 8).RawRecord(test::Le32(1721425) + test::Le32(1)).Bytes());
+    const std::string table =
+        dir.Write("t.dbf", TableBuilder(0x30).Field("T", 'T', 8).RawRecord(test::Le32(1721425) + test::Le32(1)).Bytes());
     dir.Write("t.xml", "earlier document");
     dialogs.answers = {QString::fromStdString(table)};
     form.b_OpenDBF->click();

@@ -1,8 +1,7 @@
 // The command line, in process: arguments, targets, messages, warnings, progress and summary,
 // and the same bytes as the window.
-#include <gtest/gtest.h>
-
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <pty.h>
 #include <signal.h>
 #include <sys/wait.h>
@@ -68,7 +67,8 @@ TEST(Cli, MessagesNameTheirFileOnce) {
     };
     const std::vector<Case> cases = {
         {{dir.Path("none.dbf")}, "dbf2xml: Open DBF: Open: file not found: \"" + dir.Path("none.dbf") + "\".\n"},
-        {{dir.Path("folder.dbf")}, "dbf2xml: Open DBF: Cannot open file \"" + dir.Path("folder.dbf") + "\". Not a regular file.\n"},
+        {{dir.Path("folder.dbf")},
+         "dbf2xml: Open DBF: Cannot open file \"" + dir.Path("folder.dbf") + "\". Not a regular file.\n"},
         {{dir.Path("a\nb\x01.dbf")}, "dbf2xml: Open DBF: Open: file not found: \"" + dir.Path("a\\nb\\x01.dbf") + "\".\n"},
         {{"-o", dir.Path("missing/x.xml"), t}, "dbf2xml: Invalid file name - " + dir.Path("missing/x.xml") + "\n"},
         {{"-o", dir.Path("folder"), t}, "dbf2xml: " + dir.Path("folder") + ": File access denied\n"},
@@ -96,13 +96,16 @@ TEST(Cli, MemoReadErrorNamesTheMemoFile) {
     std::filesystem::create_symlink("/proc/self/mem", dir.Path("t.dbt"));
     const Result r = RunCommand({"-q", t});
     EXPECT_EQ(r.status, 1);
-    EXPECT_EQ(r.err, "dbf2xml: " + platform::RealPath("/proc/self/mem") + ": record 1, field POZN: Error while reading occured.\n");
+    EXPECT_EQ(r.err,
+              "dbf2xml: " + platform::RealPath("/proc/self/mem") + ": record 1, field POZN: Error while reading occured.\n");
 }
 
 TEST(Cli, ControlCharactersAreEscaped) {
     EXPECT_EQ(EscapeControls("a\nb\rc\td\\e\x01\x1F\x7F"), "a\\nb\\rc\\td\\\\e\\x01\\x1F\\x7F");
     EXPECT_EQ(EscapeControls("\xC2\x85 \xC2\x9F \xC2\xA0 \xC5\xA1"), "\\x85 \\x9F \xC2\xA0 \xC5\xA1");  // C1 controls only
-    EXPECT_EQ(EscapeControls("x\x9B" "y"), "x\\x9By");                                               // a lone C1 byte
+    EXPECT_EQ(EscapeControls("x\x9B"
+                             "y"),
+              "x\\x9By");  // a lone C1 byte
 }
 
 TEST(Cli, MissingMemoFileWarnsAndStrictFails) {
@@ -121,25 +124,31 @@ TEST(Cli, MissingMemoFileWarnsAndStrictFails) {
 
 TEST(Cli, SummaryPerTableAndTotal) {
     TempDir dir;
-    const std::string a = dir.Write("a.dbf", TableBuilder().Field("X", 'C', 2).Record({"1"}).Record({"2"}, true).Record({"3"}).Bytes());
+    const std::string a =
+        dir.Write("a.dbf", TableBuilder().Field("X", 'C', 2).Record({"1"}).Record({"2"}, true).Record({"3"}).Bytes());
     const std::string b = dir.Write("b.dbf", TableBuilder().Field("X", 'C', 2).Record({"1"}).Bytes());
     const Result r = RunCommand({a, b, dir.Path("none.dbf")});
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.out, "");
     const std::string number = "[0-9]+\\.[0-9]";
-    const std::regex expected("dbf2xml: " + a + " -> " + dir.Path("a.xml") + ": 2 rows, 1 deleted skipped, " + number + " s, " + number +
+    const std::regex expected("dbf2xml: " + a + " -> " + dir.Path("a.xml") + ": 2 rows, 1 deleted skipped, " + number + " s, " +
+                              number +
                               " MB/s\n"
-                              "dbf2xml: " + b + " -> " + dir.Path("b.xml") + ": 1 row, 0 deleted skipped, " + number + " s, " + number +
+                              "dbf2xml: " +
+                              b + " -> " + dir.Path("b.xml") + ": 1 row, 0 deleted skipped, " + number + " s, " + number +
                               " MB/s\n"
-                              "dbf2xml: Open DBF: Open: file not found: \"" + dir.Path("none.dbf") + "\".\n"
-                              "dbf2xml: 3 tables: 2 converted, 1 failed; 3 rows, 1 deleted skipped, " + number + " s, " + number + " MB/s\n");
+                              "dbf2xml: Open DBF: Open: file not found: \"" +
+                              dir.Path("none.dbf") +
+                              "\".\n"
+                              "dbf2xml: 3 tables: 2 converted, 1 failed; 3 rows, 1 deleted skipped, " +
+                              number + " s, " + number + " MB/s\n");
     EXPECT_TRUE(std::regex_match(r.err, expected)) << r.err;
     EXPECT_EQ(RunCommand({"--quiet", a}).err, "");
 }
 
 TEST(Cli, BadArgumentsGiveUsage) {
-    for (const std::vector<std::string>& args :
-         std::vector<std::vector<std::string>>{{}, {"--bogus", "t.dbf"}, {"-o"}, {"-o", "x", "a.dbf", "b.dbf"}, {"--read-only", "--exclusive", "a"}}) {
+    for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
+             {}, {"--bogus", "t.dbf"}, {"-o"}, {"-o", "x", "a.dbf", "b.dbf"}, {"--read-only", "--exclusive", "a"}}) {
         const Result r = RunCommand(args);
         EXPECT_EQ(r.status, 2);
         EXPECT_NE(r.err.find("Usage: dbf2xml"), std::string::npos);
@@ -168,7 +177,8 @@ struct TerminalOutput {
     int status;
 };
 
-TerminalOutput OnTerminal(const std::vector<std::string>& args, const std::function<void(pid_t, const std::string&)>& watch = {}) {
+TerminalOutput OnTerminal(const std::vector<std::string>& args,
+                          const std::function<void(pid_t, const std::string&)>& watch = {}) {
     int master = -1;
     const pid_t child = ::forkpty(&master, nullptr, nullptr, nullptr);
     if (child == 0) {

@@ -32,14 +32,32 @@ Converted Convert(const TempDir& dir, const std::string& table, const std::vecto
 }
 
 // The rows of a document, without its head.
-std::string Rows(const std::string& xml) { return xml.substr(xml.find("   <row")); }
+std::string Rows(const std::string& xml) {
+    return xml.substr(xml.find("   <row"));
+}
 
 TEST(CodePageName, SpellingsOfACpgFile) {
     const std::vector<std::pair<std::string, std::uint32_t>> cases = {
-        {"1251", 1251}, {"ANSI 1251", 1251}, {"CP1251", 1251}, {"cp1251", 1251}, {"windows-1251", 1251},
-        {"UTF-8", 65001}, {"UTF8", 65001}, {"utf-8", 65001}, {"65001", 65001}, {"ISO-8859-2", 28592},
-        {"8859-5", 28595}, {"88595", 28595}, {"IBM866", 866}, {"\xEF\xBB\xBF 1250 \r\n", 1250},
-        {"", 0}, {"LATIN-9", 0}, {"70000", 0}, {"ISO-8859-17", 0}, {"CP", 0}, {"12a", 0},
+        {"1251", 1251},
+        {"ANSI 1251", 1251},
+        {"CP1251", 1251},
+        {"cp1251", 1251},
+        {"windows-1251", 1251},
+        {"UTF-8", 65001},
+        {"UTF8", 65001},
+        {"utf-8", 65001},
+        {"65001", 65001},
+        {"ISO-8859-2", 28592},
+        {"8859-5", 28595},
+        {"88595", 28595},
+        {"IBM866", 866},
+        {"\xEF\xBB\xBF 1250 \r\n", 1250},
+        {"", 0},
+        {"LATIN-9", 0},
+        {"70000", 0},
+        {"ISO-8859-17", 0},
+        {"CP", 0},
+        {"12a", 0},
     };
     for (const auto& [text, number] : cases) EXPECT_EQ(ParseCodePageName(text), number) << text;
 }
@@ -68,8 +86,10 @@ TEST(CodePage, DeclaredByDriverNameOrCpg) {
         {"a .cpg beside the table", table(0x03, 0x57, cyrillic1251), "t.cpg", "ANSI 1251\r\n", "   <row T=\"" + privet + "\" />"},
         {"a .CPG in capitals", table(0x03, 0, privet.substr(0, 12)), "T.CPG", "UTF-8", "   <row T=\"" + privet + "\" />"},
         {"no driver: Windows-1250, no repair", table(0x03, 0, "Pa\xEDs"), "", "", "   <row T=\"Pa\xC3\xADs\" />"},
-        {"UTF-8 cut at the field end", table(0x03, 0, "abcdefghij\xE2\x82"), "t.cpg", "65001", "   <row T=\"abcdefghij\xEF\xBF\xBD\" />"},
-        {"a double-byte driver (936)", table(0x03, 0x4D, "\xB2\xE2\xCA\xD4"), "", "", "   <row T=\"\xE6\xB5\x8B\xE8\xAF\x95\" />"},
+        {"UTF-8 cut at the field end", table(0x03, 0, "abcdefghij\xE2\x82"), "t.cpg", "65001",
+         "   <row T=\"abcdefghij\xEF\xBF\xBD\" />"},
+        {"a double-byte driver (936)", table(0x03, 0x4D, "\xB2\xE2\xCA\xD4"), "", "",
+         "   <row T=\"\xE6\xB5\x8B\xE8\xAF\x95\" />"},
     };
     for (const Case& c : cases) {
         TempDir dir;
@@ -95,11 +115,8 @@ TEST(CodePage, ANumberOverridesWhatTheTableDeclares) {
 TEST(CodePage, FieldNamesAndMemosAreDecoded) {
     TempDir dir;
     const std::string big5Name = "\xAF\x62\xA5\x44\xA9\x6D\xA6\x57";  // 畜主姓名
-    const std::string path = dir.Write("t.dbf", TableBuilder(0x83)
-                                                    .Field(big5Name, 'C', 4)
-                                                    .Field("pozn", 'M', 10)
-                                                    .Record({"\xAE}", "1"})
-                                                    .Bytes());
+    const std::string path =
+        dir.Write("t.dbf", TableBuilder(0x83).Field(big5Name, 'C', 4).Field("pozn", 'M', 10).Record({"\xAE}", "1"}).Bytes());
     dir.Write("t.dbt", test::MemoBuilder::Dbt(512).Block(1, "\xA5\x78\xA5\x5F\x1A\x1A").Bytes());
     const Converted r = Convert(dir, path, {"--code-page", "950"});
     ASSERT_EQ(r.status, 0) << r.err;
@@ -111,8 +128,9 @@ TEST(CodePage, FieldNamesAndMemosAreDecoded) {
 
 TEST(CodePage, CombinesWithTheTypedDocumentAndTheModes) {
     TempDir dir;
-    const std::string path = dir.Write("t.dbf", TableBuilder().LanguageId(0x57).Field("T", 'C', 6).Field("N", 'N', 6, 2)
-                                                    .Record({"\xCF\xF0\xE8", "  1.50"}).Bytes());
+    const std::string path = dir.Write(
+        "t.dbf",
+        TableBuilder().LanguageId(0x57).Field("T", 'C', 6).Field("N", 'N', 6, 2).Record({"\xCF\xF0\xE8", "  1.50"}).Bytes());
     const Converted r = Convert(dir, path, {"--typed", "--code-page", "1251", "--exclusive"});
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(Rows(r.xml), "   <row T=\"\xD0\x9F\xD1\x80\xD0\xB8\" N=\"1.5\" />\r\n</table>\r\n");
@@ -124,8 +142,10 @@ TEST(CodePage, WhatCannotBeReadFailsTheTable) {
     const std::string mazovia = dir.Write("m.dbf", TableBuilder().LanguageId(0x69).Field("T", 'C', 2).Record({"a"}).Bytes());
     const Converted declared = Convert(dir, mazovia, {"--code-page", "table"});
     EXPECT_EQ(declared.status, 1);
-    EXPECT_EQ(declared.err, "dbf2xml: " + mazovia +
-                                ": declares code page 620, which Korvane cannot decode; name the code page its text is in with --code-page N\n");
+    EXPECT_EQ(
+        declared.err,
+        "dbf2xml: " + mazovia +
+            ": declares code page 620, which Korvane cannot decode; name the code page its text is in with --code-page N\n");
     const std::string t = dir.Write("t.dbf", TableBuilder().Field("T", 'C', 2).Record({"a"}).Bytes());
     const std::string cpg = dir.Write("t.cpg", "LATIN-9\n");
     const Converted bad = Convert(dir, t, {"--code-page", "table"});

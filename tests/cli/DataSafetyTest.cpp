@@ -2,7 +2,6 @@
 // finished documents, tables never written unless asked, paths and companions as the system
 // sees them, and one target per run.
 #include <gtest/gtest.h>
-
 #include <signal.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
@@ -34,18 +33,22 @@ struct Outcome {
 Outcome Shell(const TempDir& dir, const std::string& command) {
     const std::string script = "cd '" + dir.Path("") + "' && DBF2XML='" KORVANE_DBF2XML "' && " + command;
     const std::string errFile = dir.Path(".stderr");
-    const int raw = std::system(("bash -c '" + std::string("exec 2>") + errFile + "; " + [&] {
-                                    std::string quoted;
-                                    for (char c : script) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-                                    return quoted;
-                                }() + "'")
+    const int raw = std::system(("bash -c '" + std::string("exec 2>") + errFile + "; " +
+                                 [&] {
+                                     std::string quoted;
+                                     for (char c : script) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+                                     return quoted;
+                                 }() +
+                                 "'")
                                     .c_str());
     Outcome o{WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, test::ReadFile(errFile)};
     fs::remove(errFile);
     return o;
 }
 
-std::string SmallTable() { return TableBuilder().Field("X", 'C', 4).Record({"one"}).Record({"two"}).Bytes(); }
+std::string SmallTable() {
+    return TableBuilder().Field("X", 'C', 4).Record({"one"}).Record({"two"}).Bytes();
+}
 
 std::string LargeTable(int records) {
     TableBuilder b;
@@ -81,8 +84,10 @@ TEST(StandardOutput, TheTableItselfIsRefusedAndUnchanged) {
         const Outcome o = Shell(dir, "\"$DBF2XML\" " + std::string(mode) + " -q -o - t.dbf >> t.dbf");
         EXPECT_EQ(o.status, 1) << mode;
         EXPECT_NE(o.err.find("The XML file cannot replace the table or its memo or index file."), std::string::npos) << o.err;
-        if (std::string(mode).empty()) EXPECT_EQ(dir.Read("t.dbf"), bytes);
-        else EXPECT_EQ(dir.Read("t.dbf").substr(32), bytes.substr(32)) << mode;  // only the header was corrected
+        if (std::string(mode).empty())
+            EXPECT_EQ(dir.Read("t.dbf"), bytes);
+        else
+            EXPECT_EQ(dir.Read("t.dbf").substr(32), bytes.substr(32)) << mode;  // only the header was corrected
     }
 }
 
@@ -176,7 +181,8 @@ TEST(TargetReplacement, PermissionsLinksAndInPlaceTargets) {
     EXPECT_EQ(dir.Read("two.xml"), document);
     // A device is written in place.
     EXPECT_EQ(Shell(dir, "\"$DBF2XML\" -q -o /dev/null t.dbf").status, 0);
-    EXPECT_EQ(FolderEntries(dir), (std::vector<std::string>{"kept.xml", "link.xml", "new.xml", "one.xml", "real", "t.dbf", "two.xml"}));
+    EXPECT_EQ(FolderEntries(dir),
+              (std::vector<std::string>{"kept.xml", "link.xml", "new.xml", "one.xml", "real", "t.dbf", "two.xml"}));
 }
 
 TEST(TableModes, OnlyFixHeaderAndExclusiveWriteTheTable) {
@@ -195,8 +201,10 @@ TEST(TableModes, OnlyFixHeaderAndExclusiveWriteTheTable) {
         ASSERT_EQ(RunCli(args, out, err, false), 0) << mode << err.str();
         documents[mode] = dir.Read("t.xml");
         const std::string after = dir.Read("t.dbf");
-        if (std::string(mode) == "--fix-header" || std::string(mode) == "--exclusive") EXPECT_EQ(after.substr(4, 4), test::Le32(3000)) << mode;
-        else EXPECT_EQ(after, bytes) << mode;
+        if (std::string(mode) == "--fix-header" || std::string(mode) == "--exclusive")
+            EXPECT_EQ(after.substr(4, 4), test::Le32(3000)) << mode;
+        else
+            EXPECT_EQ(after, bytes) << mode;
     }
     for (const auto& [mode, document] : documents) EXPECT_EQ(document, documents[""]) << mode;
 }
@@ -234,7 +242,8 @@ TEST(Companions, MemoThatIsNoRegularFileIsRefusedAtOnce) {
              {"zero.dbf", "/dev/zero"}, {"fifo.dbf", dir.Path("fifo.dbt")}, {"folder.dbf", dir.Path("folder.dbt")}}) {
         std::ostringstream out, err;
         EXPECT_EQ(RunCli({"-q", dir.Path(name)}, out, err, false), 1);
-        EXPECT_NE(err.str().find("Open DBF: Cannot open file \"" + memo + "\". Not a regular file."), std::string::npos) << err.str();
+        EXPECT_NE(err.str().find("Open DBF: Cannot open file \"" + memo + "\". Not a regular file."), std::string::npos)
+            << err.str();
         EXPECT_FALSE(fs::exists(dir.Path(name.substr(0, name.size() - 4) + ".xml")));
     }
 }
@@ -246,7 +255,8 @@ TEST(OneTargetPerRun, ALaterTableDoesNotOverwriteAnEarlierDocument) {
     const std::string other = dir.Write("other.dbf", SmallTable());
     std::ostringstream out, err;
     EXPECT_EQ(RunCli({"-q", lower, upper, other}, out, err, false), 1);
-    EXPECT_EQ(err.str(), "dbf2xml: " + upper + ": not converted: " + dir.Path("cars.xml") + " was written from " + lower + " in this run\n");
+    EXPECT_EQ(err.str(),
+              "dbf2xml: " + upper + ": not converted: " + dir.Path("cars.xml") + " was written from " + lower + " in this run\n");
     EXPECT_NE(dir.Read("cars.xml").find("<row X=\"lower\" />"), std::string::npos);
     EXPECT_TRUE(fs::exists(dir.Path("other.xml")));
 }

@@ -35,11 +35,16 @@ std::string Attribute(const std::string& name, const std::string& base, const st
 
 TEST(ConversionRun, WritesTheSchemaAndRowsByteForByte) {
     TempDir dir;
-    const std::string table = dir.Write(
-        "t.dbf", TableBuilder().Field("NAZEV", 'C', 20).Field("CENA", 'N', 10, 2).Record({"Chleba", "     12.50"}).Record({"x"}, true).Bytes());
-    const std::string expected = kHead + Attribute("NAZEV", "string", {"<xs:maxLength value=\"20\"/>"}) +
-                                 Attribute("CENA", "float", {"<xs:totalDigits value=\"10\"/>", "<xs:fractionDigits value=\"2\"/>"}) +
-                                 kSchemaEnd + "   <row NAZEV=\"Chleba\" CENA=\"12.5\" />\r\n</table>\r\n";
+    const std::string table = dir.Write("t.dbf", TableBuilder()
+                                                     .Field("NAZEV", 'C', 20)
+                                                     .Field("CENA", 'N', 10, 2)
+                                                     .Record({"Chleba", "     12.50"})
+                                                     .Record({"x"}, true)
+                                                     .Bytes());
+    const std::string expected =
+        kHead + Attribute("NAZEV", "string", {"<xs:maxLength value=\"20\"/>"}) +
+        Attribute("CENA", "float", {"<xs:totalDigits value=\"10\"/>", "<xs:fractionDigits value=\"2\"/>"}) + kSchemaEnd +
+        "   <row NAZEV=\"Chleba\" CENA=\"12.5\" />\r\n</table>\r\n";
     EXPECT_EQ(Convert(table, dir.Path("t.xml")), expected);
 }
 
@@ -55,12 +60,14 @@ TEST(ConversionRun, SchemaTypesForEveryKind) {
                                                      .Field("M", 'M', 4)
                                                      .Field("N", 'N', 12)
                                                      .Bytes());
-    const std::string expected =
-        kHead + Attribute("S", "integer", {"<xs:totalDigits value=\"3\"/>"}) + Attribute("I", "integer", {"<xs:totalDigits value=\"4\"/>"}) +
-        Attribute("L", "unknown_5", {"<xs:maxLength value=\"1\"/>"}) + Attribute("D", "unknown_9", {"<xs:maxLength value=\"8\"/>"}) +
-        Attribute("Y", "unknown_8", {"<xs:maxLength value=\"8\"/>"}) + Attribute("T", "unknown_11", {"<xs:maxLength value=\"8\"/>"}) +
-        Attribute("M", "unknown_16", {"<xs:maxLength value=\"4\"/>"}) + Attribute("N", "unknown_25", {"<xs:maxLength value=\"12\"/>"}) +
-        kSchemaEnd + "</table>\r\n";
+    const std::string expected = kHead + Attribute("S", "integer", {"<xs:totalDigits value=\"3\"/>"}) +
+                                 Attribute("I", "integer", {"<xs:totalDigits value=\"4\"/>"}) +
+                                 Attribute("L", "unknown_5", {"<xs:maxLength value=\"1\"/>"}) +
+                                 Attribute("D", "unknown_9", {"<xs:maxLength value=\"8\"/>"}) +
+                                 Attribute("Y", "unknown_8", {"<xs:maxLength value=\"8\"/>"}) +
+                                 Attribute("T", "unknown_11", {"<xs:maxLength value=\"8\"/>"}) +
+                                 Attribute("M", "unknown_16", {"<xs:maxLength value=\"4\"/>"}) +
+                                 Attribute("N", "unknown_25", {"<xs:maxLength value=\"12\"/>"}) + kSchemaEnd + "</table>\r\n";
     EXPECT_EQ(Convert(table, dir.Path("t.xml")), expected);
 }
 
@@ -69,18 +76,22 @@ TEST(ConversionRun, RepairsCodePage852CharacterAndMemoValues) {
     const std::string table = dir.Write("t.dbf", TableBuilder()
                                                      .Field("C", 'C', 12)
                                                      .Field("M", 'M', 10)
-                                                     .Record({"\xAC" "esk\xEC", "1"})  // Český in code page 852, memo Č
-                                                     .Record({"\x9A" "koda \xE9"})     // škoda é in Windows-1250
-                                                     .Record({"\x84\xA0"})             // ä blocks the repair as a whole
-                                                     .Record({"\x90"})                 // the code page 852 É
-                                                     .Record({"\x81\x83\x88\x98"})     // bytes Windows-1250 leaves undefined
-                                                     .Record({"\xE9"})                 // é alone is taken for Ú
+                                                     .Record({"\xAC"
+                                                              "esk\xEC",
+                                                              "1"})  // Český in code page 852, memo Č
+                                                     .Record({"\x9A"
+                                                              "koda \xE9"})         // škoda é in Windows-1250
+                                                     .Record({"\x84\xA0"})          // ä blocks the repair as a whole
+                                                     .Record({"\x90"})              // the code page 852 É
+                                                     .Record({"\x81\x83\x88\x98"})  // bytes Windows-1250 leaves undefined
+                                                     .Record({"\xE9"})              // é alone is taken for Ú
                                                      .Bytes());
     dir.Write("t.dbt", test::MemoBuilder::Dbt(512).Block(1, "\xAC\x1A\x1A").Bytes());
     const std::string xml = Convert(table, dir.Path("t.xml"));
     const std::string rows = xml.substr(xml.find("   <row"));
     EXPECT_EQ(rows,
-              "   <row C=\"\xC4\x8C" "esk\xC3\xBD\" M=\"\xC4\x8C\" />\r\n"
+              "   <row C=\"\xC4\x8C"
+              "esk\xC3\xBD\" M=\"\xC4\x8C\" />\r\n"
               "   <row C=\"\xC5\xA1koda \xC3\xA9\" M=\"\" />\r\n"
               "   <row C=\"\xE2\x80\x9E\xC2\xA0\" M=\"\" />\r\n"
               "   <row C=\"\xC3\x89\" M=\"\" />\r\n"
@@ -94,13 +105,12 @@ TEST(ConversionRun, MemosAreRepairedAsOneValueAndBlobsNever) {
     const std::string table = dir.Write("t.dbf", TableBuilder()
                                                      .Field("M", 'M', 10)
                                                      .Field("G", 'G', 10)
-                                                     .Record({"1", "1"})   // Stálý zákazník. in code page 852
-                                                     .Record({"2", "2"})   // škoda é in Windows-1250
+                                                     .Record({"1", "1"})  // Stálý zákazník. in code page 852
+                                                     .Record({"2", "2"})  // škoda é in Windows-1250
                                                      .Bytes());
-    dir.Write("t.dbt", test::MemoBuilder::Dbt(512)
-                           .Block(1, "St\xA0l\xEC z\xA0kazn\xA1k.\x1A\x1A")
-                           .Block(2, "\x9Akoda \xE9\x1A\x1A")
-                           .Bytes());
+    dir.Write(
+        "t.dbt",
+        test::MemoBuilder::Dbt(512).Block(1, "St\xA0l\xEC z\xA0kazn\xA1k.\x1A\x1A").Block(2, "\x9Akoda \xE9\x1A\x1A").Bytes());
     const std::string xml = Convert(table, dir.Path("t.xml"));
     EXPECT_EQ(xml.substr(xml.find("   <row")),
               "   <row M=\"St\xC3\xA1l\xC3\xBD z\xC3\xA1kazn\xC3\xADk.\" G=\"St\xC2\xA0l\xC4\x9B z\xC2\xA0kazn\xCB\x87k.\" />\r\n"
@@ -120,13 +130,14 @@ TEST(ConversionRun, NamesWithHighBytesAndXmlSafeValues) {
 
 TEST(ConversionRun, ViewFollowsTheRunThroughItsStates) {
     TempDir dir;
-    const std::string table = dir.Write("t.dbf", TableBuilder().Field("A", 'C', 1).Record({"1"}).Record({"2"}, true).Record({"3"}).Bytes());
+    const std::string table =
+        dir.Write("t.dbf", TableBuilder().Field("A", 'C', 1).Record({"1"}).Record({"2"}, true).Record({"3"}).Bytes());
     test::RecordingView view;
     TableOwner owner;
     ASSERT_TRUE(RunConversion(view, owner, table, dir.Path("t.xml")));
     EXPECT_EQ(owner.Count(), 0u);
     EXPECT_EQ(view.Texts(Control::l_Info), (std::vector<std::string>{texts::kTableOpening, texts::kOk, texts::kXmlOpening,
-                                                                      texts::kWritingStructure, texts::kDone}));
+                                                                     texts::kWritingStructure, texts::kDone}));
     EXPECT_EQ(view.Texts(Control::l_DBF), (std::vector<std::string>{texts::kChooseNext}));
     std::vector<std::string> gauge;
     for (const auto& e : view.events)
@@ -163,7 +174,8 @@ TEST(ConversionRun, EmptyTableAndAReplacedTarget) {
     TempDir dir;
     const std::string table = dir.Write("t.dbf", TableBuilder().Field("A", 'C', 1).Bytes());
     dir.Write("t.xml", std::string(5000, 'o'));
-    EXPECT_EQ(Convert(table, dir.Path("t.xml")), kHead + Attribute("A", "string", {"<xs:maxLength value=\"1\"/>"}) + kSchemaEnd + "</table>\r\n");
+    EXPECT_EQ(Convert(table, dir.Path("t.xml")),
+              kHead + Attribute("A", "string", {"<xs:maxLength value=\"1\"/>"}) + kSchemaEnd + "</table>\r\n");
 }
 
 TEST(ConversionRun, RefusesToOverwriteTheTableOrItsCompanions) {
@@ -207,8 +219,10 @@ TEST(ConversionRun, ErrorDuringTheRowsLeavesTheRunningStateAndTheTargetAsItWas) 
             EXPECT_EQ(e.Message(), "'0.1' is not a valid timestamp");
         }
         EXPECT_EQ(view.Texts(Control::l_Info).back(), texts::kWritingStructure);
-        if (earlier) EXPECT_EQ(dir.Read("t.xml"), "<?xml version=\"1.0\"?><table/>");
-        else EXPECT_FALSE(std::filesystem::exists(dir.Path("t.xml")));
+        if (earlier)
+            EXPECT_EQ(dir.Read("t.xml"), "<?xml version=\"1.0\"?><table/>");
+        else
+            EXPECT_FALSE(std::filesystem::exists(dir.Path("t.xml")));
         EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path("")), {}), earlier ? 2 : 1);
         EXPECT_EQ(owner.Count(), 1u);
     }
@@ -222,7 +236,8 @@ TEST(ConversionRun, TargetInAMissingFolderOrAFolderFails) {
         std::string target;
         std::string message;
     };
-    for (const Case& c : {Case{dir.Path("missing/t.xml"), "Invalid file name - " + dir.Path("missing/t.xml")}, Case{dir.Path("folder"), "File access denied"}}) {
+    for (const Case& c : {Case{dir.Path("missing/t.xml"), "Invalid file name - " + dir.Path("missing/t.xml")},
+                          Case{dir.Path("folder"), "File access denied"}}) {
         test::RecordingView view;
         TableOwner owner;
         try {

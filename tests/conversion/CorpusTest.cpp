@@ -23,11 +23,11 @@ namespace fs = std::filesystem;
 #endif
 
 // The tests of the shared tables skip without them, or fail when the build requires them.
-#define KORVANE_NEED_CORPUS()                                                                     \
-    do {                                                                                          \
-        if (!ManifestPaths().empty()) break;                                                      \
+#define KORVANE_NEED_CORPUS()                                                                          \
+    do {                                                                                               \
+        if (!ManifestPaths().empty()) break;                                                           \
         if (KORVANE_REQUIRE_CORPUS) FAIL() << "the shared corpus is required: " << KORVANE_CORPUS_DIR; \
-        GTEST_SKIP() << "no corpus at " << KORVANE_CORPUS_DIR;                                    \
+        GTEST_SKIP() << "no corpus at " << KORVANE_CORPUS_DIR;                                         \
     } while (false)
 
 std::vector<std::string> ManifestPaths() {
@@ -47,7 +47,8 @@ int LiveRecords(const std::string& bytes) {
     const int length = platform::ReadU16LE(b, 10);
     if (length == 0 || static_cast<int>(bytes.size()) < header) return 0;
     int live = 0;
-    for (std::size_t at = static_cast<std::size_t>(header); at + static_cast<std::size_t>(length) <= bytes.size(); at += static_cast<std::size_t>(length))
+    for (std::size_t at = static_cast<std::size_t>(header); at + static_cast<std::size_t>(length) <= bytes.size();
+         at += static_cast<std::size_t>(length))
         if (bytes[at] != '*') ++live;
     return live;
 }
@@ -119,7 +120,10 @@ TEST(Corpus, EveryTableConvertsToWellFormedXml) {
         ASSERT_NE(schemaEnd, std::string::npos);
         test::WriteFile(dir.Path("typed.xsd"), "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n" +
                                                    typed.substr(schemaStart, schemaEnd + 12 - schemaStart) + "\n");
-        EXPECT_EQ(std::system(("xmllint --noout --schema '" + dir.Path("typed.xsd") + "' '" + dir.Path("typed.xml") + "' 2>/dev/null").c_str()), 0);
+        EXPECT_EQ(
+            std::system(
+                ("xmllint --noout --schema '" + dir.Path("typed.xsd") + "' '" + dir.Path("typed.xml") + "' 2>/dev/null").c_str()),
+            0);
         // Every mode writes the same document for a table that nobody changes meanwhile.
         for (const char* mode : {"--fix-header", "--exclusive"}) {
             EXPECT_EQ(cli::RunCli({mode, "-q", "-o", dir.Path("mode.xml"), table}, out, err, false), 0) << mode;
@@ -156,7 +160,9 @@ TEST(Corpus, TextInTheTablesOwnCodePage) {
     };
     const std::vector<Case> cases = {
         {"infused-dbf/fixtures/cp1251.dbf", "table", {"NAME=\"больничное\""}},
-        {"javadbf/src/test/resources/gbk.dbf", "table", {"<xs:attribute name=\"设计编号\">", "<row 设计编号=\"201500256-059K-001-001牡丹江林口朝阳\""}},
+        {"javadbf/src/test/resources/gbk.dbf",
+         "table",
+         {"<xs:attribute name=\"设计编号\">", "<row 设计编号=\"201500256-059K-001-001牡丹江林口朝阳\""}},
         {"dbffile-node/test/fixtures/vfp_gb2312_memo.dbf", "table", {"TITLE=\"编制说明\""}},
         {"dbase-rs/tests/data/cp936.dbf", "table", {"<row TEST=\"测试中文\" />"}},
         {"javadbf/src/test/resources/provincias_es.dbf", "table", {"TEXTO=\"Álava\"", "CCAA=\"País Vasco\""}},
@@ -182,7 +188,8 @@ TEST(Corpus, ValuesOfOtherProgramsTables) {
         {"dbase-rs/tests/data/contain_none_float.dbf", {"VALUE_F=\"12.345\" VALUE_F_NON=\"\" VALUE_N=\"4\" VALUE_N_NON=\"\""}},
         // Visual FoxPro 9 varchar, varbinary and blob fields.
         {"infused-dbf/fixtures/dbase_32.dbf", {"<row NAME=\"Bad Meets Evil\""}},
-        {"javadbf/src/test/resources/bug-56-index-out-of-bounds/56-testdata.dbf", {"KSXM=\"LongShan\" CSNO=\"1\" CSMC=\"London\""}},
+        {"javadbf/src/test/resources/bug-56-index-out-of-bounds/56-testdata.dbf",
+         {"KSXM=\"LongShan\" CSNO=\"1\" CSMC=\"London\""}},
         {"go-dbase/examples/test_data/table/TEST.DBF",
          {"VAR_NIL=\"Test value with variable length\" VAR=\"\"", "VARBIN_NIL=\"\xC5\x9E\xC2\xBB\xC4\x9A\"",
           "PRICE=\"12.3456\" DOUBLE=\"78.9\""}},
@@ -216,7 +223,8 @@ TEST(XmlParser, ReadsBackEveryEscapedValueAndName) {
     table += std::string(1, static_cast<char>(values.size())) + std::string(3, '\0');
     table += std::string("\x61\x00", 2) + std::string("\x15\x00", 2) + std::string(20, '\0');  // header 97, record 21
     table += std::string("A B") + std::string(8, '\0') + "C" + std::string(4, '\0') + "\x14" + std::string(15, '\0');
-    table += std::string("A:B") + std::string(8, '\0') + "C" + std::string(4, '\0') + std::string(1, '\0') + std::string(15, '\0');
+    table +=
+        std::string("A:B") + std::string(8, '\0') + "C" + std::string(4, '\0') + std::string(1, '\0') + std::string(15, '\0');
     table += "\x0D";
     for (const auto& v : values) {
         std::string padded = v;
@@ -230,7 +238,8 @@ TEST(XmlParser, ReadsBackEveryEscapedValueAndName) {
     ASSERT_EQ(std::system(("xmllint --noout '" + xml + "'").c_str()), 0);
     EXPECT_EQ(Output("xmllint --xpath 'string(//*[local-name()=\"attribute\"][1]/@name)' '" + xml + "'"), "A_B");
     EXPECT_EQ(Output("xmllint --xpath 'string(//*[local-name()=\"attribute\"][2]/@name)' '" + xml + "'"), "A_B2");
-    const std::vector<std::string> expected = {"a&b", "<tag>", "say \"hi\"", "it's", "tab\there", "line\r\nbreak", "ctl\xEF\xBF\xBD\xEF\xBF\xBD"};
+    const std::vector<std::string> expected = {
+        "a&b", "<tag>", "say \"hi\"", "it's", "tab\there", "line\r\nbreak", "ctl\xEF\xBF\xBD\xEF\xBF\xBD"};
     for (std::size_t i = 0; i < expected.size(); ++i) {
         const std::string query = "xmllint --xpath 'string(/table/row[" + std::to_string(i + 1) + "]/@A_B)' '" + xml + "'";
         EXPECT_EQ(Output(query), expected[i]) << i;

@@ -15,7 +15,9 @@ struct RepairCase {
     std::string repaired;
 };
 
-void PrintTo(const RepairCase& c, std::ostream* os) { *os << ::testing::PrintToString(c.text); }
+void PrintTo(const RepairCase& c, std::ostream* os) {
+    *os << ::testing::PrintToString(c.text);
+}
 
 class CpRepairTest : public ::testing::TestWithParam<RepairCase> {};
 
@@ -45,7 +47,8 @@ TEST(XmlText, EscapesWhatXmlNeeds) {
         std::u16string in, out;
     };
     for (const Case& c : {Case{u"a&b<c>d\"e'f", u"a&amp;b&lt;c&gt;d&quot;e'f"}, Case{u"x\ty\nz\r", u"x&#9;y&#10;z&#13;"},
-                          Case{std::u16string(u"\0\x1F\x0B", 3), u"\uFFFD\uFFFD\uFFFD"}, Case{u"\uFFFE\uFFFF\u007F\u0085", u"\uFFFD\uFFFD\u007F\u0085"},
+                          Case{std::u16string(u"\0\x1F\x0B", 3), u"\uFFFD\uFFFD\uFFFD"},
+                          Case{u"\uFFFE\uFFFF\u007F\u0085", u"\uFFFD\uFFFD\u007F\u0085"},
                           Case{std::u16string(1, u'\xDC00') + u"\U0001F600", u"\uFFFD\U0001F600"},
                           Case{u"\u010Ce\u0161tina", u"\u010Ce\u0161tina"}}) {
         std::u16string out;

@@ -1,13 +1,12 @@
 // Faults during a run: files that change under the walk, failing output, hostile sizes.
-#include <gtest/gtest.h>
-
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <sys/file.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
-#include <csignal>
 #include <unistd.h>
 
+#include <csignal>
 #include <fstream>
 
 #include "conversion/ConversionRun.h"
@@ -156,7 +155,8 @@ TEST(FaultInjection, TableLockedByAnotherProgramIsRefusedInEveryMode) {
         test::RecordingView view;
         TableOwner owner;
         EXPECT_FALSE(RunConversion(view, owner, path, dir.Path("t.xml"), options));
-        EXPECT_EQ(view.Messages(), (std::vector<std::string>{"Open DBF: Cannot open file \"" + path + "\". The file is locked by another program."}));
+        EXPECT_EQ(view.Messages(), (std::vector<std::string>{"Open DBF: Cannot open file \"" + path +
+                                                             "\". The file is locked by another program."}));
         EXPECT_EQ(test::ReadFile(path), bytes);
         EXPECT_FALSE(std::filesystem::exists(dir.Path("t.xml")));
     }
@@ -202,7 +202,8 @@ std::vector<std::pair<std::string, std::pair<std::string, std::string>>> Hostile
     // Memo lengths and block numbers far beyond the memo file.
     TableBuilder memo(0x8B);
     memo.LanguageId(0x57).Field("M", 'M', 10).Record({"1"}).Record({"2147483647"}).Record({"3"});
-    tables.push_back({"memo", {memo.Bytes(), MemoBuilder::Dbt(65535).DbtLengthForm(1, "x", 0xFFFFFFF0u).Bytes().substr(0, 1024)}});
+    tables.push_back(
+        {"memo", {memo.Bytes(), MemoBuilder::Dbt(65535).DbtLengthForm(1, "x", 0xFFFFFFF0u).Bytes().substr(0, 1024)}});
     TableBuilder fox(0x30);
     fox.Field("M", 'M', 4).RawRecord(test::Le32(1)).RawRecord(test::Le32(0x7FFFFFFF));
     tables.push_back({"fpt", {fox.Bytes(), MemoBuilder::Fpt(8).FptMemo(1, "y", 0x7FFFFFFFu).Bytes()}});
@@ -217,7 +218,7 @@ TEST(ResourceLimits, HostileTablesConvertUnder256MegabytesOfAddressSpace) {
         if (!files.second.empty()) dir.Write(files.first[0] == 0x30 ? "t.fpt" : "t.dbt", files.second);
         const pid_t child = ::fork();
         if (child == 0) {
-            rlimit limit {256ull << 20, 256ull << 20};
+            rlimit limit{256ull << 20, 256ull << 20};
             ::setrlimit(RLIMIT_AS, &limit);
             test::RecordingView view;
             TableOwner owner;

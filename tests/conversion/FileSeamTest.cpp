@@ -22,7 +22,9 @@ using test::ScriptedFile;
 using test::ScriptedFileSystem;
 using test::TableBuilder;
 
-std::vector<std::uint8_t> Bytes(const std::string& s) { return {s.begin(), s.end()}; }
+std::vector<std::uint8_t> Bytes(const std::string& s) {
+    return {s.begin(), s.end()};
+}
 
 std::string Table(int records) {
     TableBuilder b(0x83);
@@ -115,14 +117,30 @@ TEST(FileSeam, TheBufferGoesOutTheMomentItIsFull) {
         std::function<void(TTextRec&, int)> write;  // writes n bytes' worth
     };
     const std::vector<Path> paths = {
-        {"bytes", 65001, [](TTextRec& t, int n) { WriteBytes(t, std::string(static_cast<std::size_t>(n), 'b').data(), static_cast<std::size_t>(n)); }},
+        {"bytes", 65001,
+         [](TTextRec& t, int n) {
+             WriteBytes(t, std::string(static_cast<std::size_t>(n), 'b').data(), static_cast<std::size_t>(n));
+         }},
         {"ASCII text", 65001, [](TTextRec& t, int n) { Write0UString(t, std::u16string(static_cast<std::size_t>(n), u'a')); }},
         {"text of two-byte letters", 65001,
-         [](TTextRec& t, int n) { Write0UString(t, std::u16string(static_cast<std::size_t>(n % 2), u'a') + std::u16string(static_cast<std::size_t>(n / 2), u'\u00E9')); }},
-        {"8-bit text of the file's code page", 65001, [](TTextRec& t, int n) { Write0LString(t, {std::string(static_cast<std::size_t>(n), 'c'), 65001}); }},
+         [](TTextRec& t, int n) {
+             Write0UString(t, std::u16string(static_cast<std::size_t>(n % 2), u'a') +
+                                  std::u16string(static_cast<std::size_t>(n / 2), u'\u00E9'));
+         }},
+        {"8-bit text of the file's code page", 65001,
+         [](TTextRec& t, int n) {
+             Write0LString(t, {std::string(static_cast<std::size_t>(n), 'c'), 65001});
+         }},
         {"8-bit text of another code page", 65001,
-         [](TTextRec& t, int n) { Write0LString(t, {std::string(static_cast<std::size_t>(n % 2), 'c') + std::string(static_cast<std::size_t>(n / 2), '\x8A'), 1250}); }},
-        {"characters of the system code page", 1250, [](TTextRec& t, int n) { for (int i = 0; i < n; ++i) Write0Char(t, 'x'); }},
+         [](TTextRec& t, int n) {
+             Write0LString(
+                 t, {std::string(static_cast<std::size_t>(n % 2), 'c') + std::string(static_cast<std::size_t>(n / 2), '\x8A'),
+                     1250});
+         }},
+        {"characters of the system code page", 1250,
+         [](TTextRec& t, int n) {
+             for (int i = 0; i < n; ++i) Write0Char(t, 'x');
+         }},
     };
     for (const Path& p : paths) {
         for (int n : {15, 16, 17}) {

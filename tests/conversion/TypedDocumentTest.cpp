@@ -41,7 +41,8 @@ std::string TypedRows(const TempDir& dir, const std::string& table) {
     EXPECT_TRUE(RunConversion(view, owner, table, dir.Path("t.xml"), options));
     const std::string xml = dir.Read("t.xml");
     dir.Write("t.xsd", InlineSchema(xml));
-    EXPECT_EQ(std::system(("xmllint --noout --schema '" + dir.Path("t.xsd") + "' '" + dir.Path("t.xml") + "' 2>/dev/null").c_str()), 0)
+    EXPECT_EQ(
+        std::system(("xmllint --noout --schema '" + dir.Path("t.xsd") + "' '" + dir.Path("t.xml") + "' 2>/dev/null").c_str()), 0)
         << xml;
     return xml.substr(xml.find("   <row"));
 }
@@ -65,20 +66,36 @@ TEST(TypedDocument, EveryFoxProKindAndNullForm) {
                                   .Field("KOD", 'V', 6)
                                   .Field("BIN", 'Q', 4)
                                   .Field("_NULLFLAGS", '0', 1, 0, 0x05)
-                                  .RawRecord("Novak     " " 1234.50" "   12" "     1.5E3" + Le64(123400) + Le32(static_cast<std::uint32_t>(-5)) +
-                                             Le64(BitsOf(0.1)) + "Y" "20240229" + Le32(2451544) + Le32(30600001) + Le32(1) + Le32(2) + Le32(3) +
-                                             std::string("ab\0\0\0\x02", 6) + std::string("\xFF\x00 \x02", 4) + "\x06")
-                                  .RawRecord("Skryto    " "        " "  abc" "       1,5" + Le64(0) + Le32(0) + Le64(BitsOf(-0.0)) + "?" "20230229" +
-                                             std::string(8, '\0') + Le32(0) + Le32(0) + Le32(0) + "      " + "    " + "\x01")
+                                  .RawRecord(
+                                      "Novak     "
+                                      " 1234.50"
+                                      "   12"
+                                      "     1.5E3" +
+                                      Le64(123400) + Le32(static_cast<std::uint32_t>(-5)) + Le64(BitsOf(0.1)) +
+                                      "Y"
+                                      "20240229" +
+                                      Le32(2451544) + Le32(30600001) + Le32(1) + Le32(2) + Le32(3) +
+                                      std::string("ab\0\0\0\x02", 6) + std::string("\xFF\x00 \x02", 4) + "\x06")
+                                  .RawRecord(
+                                      "Skryto    "
+                                      "        "
+                                      "  abc"
+                                      "       1,5" +
+                                      Le64(0) + Le32(0) + Le64(BitsOf(-0.0)) +
+                                      "?"
+                                      "20230229" +
+                                      std::string(8, '\0') + Le32(0) + Le32(0) + Le32(0) + "      " + "    " + "\x01")
                                   .Bytes();
     dir.Write("t.fpt", test::MemoBuilder::Fpt(64).FptMemo(1, "text").FptMemo(2, "\x01\x02").FptMemo(3, "abc").Bytes());
     const std::string path = dir.Write("t.dbf", table);
-    EXPECT_EQ(TypedRows(dir, path),
-              "   <row NAZEV=\"Novak\" CENA=\"1234.5\" KS=\"12\" KURZ=\"1500\" CASTKA=\"12.34\" POCET=\"-5\" VAHA=\"0.1\" OK=\"true\" "
-              "DATUM=\"2024-02-29\" CAS=\"1999-12-31T08:30:00.001\" POZN=\"text\" OBR=\"AQI=\" DATA=\"YWJj\" KOD=\"ab\" BIN=\"/wA=\" "
-              "_NULLFLAGS=\"Bg==\" />\r\n"
-              "   <row CASTKA=\"0\" POCET=\"0\" VAHA=\"0\" POZN=\"\" OBR=\"\" DATA=\"\" KOD=\"\" BIN=\"ICAgIA==\" _NULLFLAGS=\"AQ==\" />\r\n"
-              "</table>\r\n");
+    EXPECT_EQ(
+        TypedRows(dir, path),
+        "   <row NAZEV=\"Novak\" CENA=\"1234.5\" KS=\"12\" KURZ=\"1500\" CASTKA=\"12.34\" POCET=\"-5\" VAHA=\"0.1\" OK=\"true\" "
+        "DATUM=\"2024-02-29\" CAS=\"1999-12-31T08:30:00.001\" POZN=\"text\" OBR=\"AQI=\" DATA=\"YWJj\" KOD=\"ab\" BIN=\"/wA=\" "
+        "_NULLFLAGS=\"Bg==\" />\r\n"
+        "   <row CASTKA=\"0\" POCET=\"0\" VAHA=\"0\" POZN=\"\" OBR=\"\" DATA=\"\" KOD=\"\" BIN=\"ICAgIA==\" _NULLFLAGS=\"AQ==\" "
+        "/>\r\n"
+        "</table>\r\n");
     const std::string xml = dir.Read("t.xml");
     EXPECT_NE(xml.find("<korvane:field type=\"N\" width=\"8\" decimals=\"2\"/>"), std::string::npos);
     EXPECT_NE(xml.find("<xs:maxLength value=\"10\"/>"), std::string::npos);
@@ -93,11 +110,12 @@ TEST(TypedDocument, DbaseBinaryFormsWideNumbersAndLogicals) {
                                   .Field("PODIL", 'B', 8, 3)
                                   .Field("SIROKE", 'N', 50, 2)
                                   .Field("ANO", 'L', 1)
-                                  .RawRecord(Le64(static_cast<std::uint64_t>(-1234567890123LL)) + "\xFF\xFF" + Le32(2460311) + Le32(0) + Le64(BitsOf(1e-7)) +
-                                             std::string(44, ' ') + "-12.50" + "n")
+                                  .RawRecord(Le64(static_cast<std::uint64_t>(-1234567890123LL)) + "\xFF\xFF" + Le32(2460311) +
+                                             Le32(0) + Le64(BitsOf(1e-7)) + std::string(44, ' ') + "-12.50" + "n")
                                   .Bytes();
     EXPECT_EQ(TypedRows(dir, dir.Write("t.dbf", table)),
-              "   <row VELKE=\"-1234567890123\" MALE=\"-1\" KDY=\"2024-01-01T00:00:00\" PODIL=\"1.0E-7\" SIROKE=\"-12.5\" ANO=\"false\" />\r\n"
+              "   <row VELKE=\"-1234567890123\" MALE=\"-1\" KDY=\"2024-01-01T00:00:00\" PODIL=\"1.0E-7\" SIROKE=\"-12.5\" "
+              "ANO=\"false\" />\r\n"
               "</table>\r\n");
     EXPECT_NE(dir.Read("t.xml").find("base=\"xs:long\""), std::string::npos);
 }

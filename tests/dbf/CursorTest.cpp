@@ -4,8 +4,8 @@
 #include <fstream>
 
 #include "dbf/Dbf.h"
-#include "platform/Unicode.h"
 #include "fields/DatabaseError.h"
+#include "platform/Unicode.h"
 #include "tests/support/TableBuilder.h"
 #include "tests/support/TestSupport.h"
 
@@ -85,7 +85,8 @@ TEST(RecordCursor, AnyFlagButAsteriskIsLive) {
 
 TEST(RecordCursor, RecordsAppendedDuringTheWalkAreWalked) {
     TempDir dir;
-    const std::string path = dir.Write("t.dbf", TableBuilder().Field("A", 'C', 2).Record({"1"}).Record({"2"}).Trailer("").Bytes());
+    const std::string path =
+        dir.Write("t.dbf", TableBuilder().Field("A", 'C', 2).Record({"1"}).Record({"2"}).Trailer("").Bytes());
     TDbf table;
     table.SetTableName(path);
     table.Open();

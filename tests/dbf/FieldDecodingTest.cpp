@@ -24,7 +24,8 @@ using test::TempDir;
 // One table of one field and one record, opened.
 class OneField {
 public:
-    OneField(std::uint8_t version, char type, int width, std::uint8_t precision, const std::string& bytes, std::uint8_t language = 0) {
+    OneField(std::uint8_t version, char type, int width, std::uint8_t precision, const std::string& bytes,
+             std::uint8_t language = 0) {
         TableBuilder b(version);
         b.LanguageId(language);
         b.FieldByte("F", static_cast<std::uint8_t>(type), width, precision);
@@ -52,7 +53,8 @@ struct TextCase {
 };
 
 void PrintTo(const TextCase& c, std::ostream* os) {
-    *os << "level " << int(c.version) << (c.language ? " (V)" : "") << " type " << c.type << " width " << c.width << " expecting " << ::testing::PrintToString(c.text);
+    *os << "level " << int(c.version) << (c.language ? " (V)" : "") << " type " << c.type << " width " << c.width << " expecting "
+        << ::testing::PrintToString(c.text);
 }
 
 class FieldTextTest : public ::testing::TestWithParam<TextCase> {};
@@ -77,21 +79,19 @@ INSTANTIATE_TEST_SUITE_P(
         TextCase{0x03, 'C', 4, 0, std::string(4, '\0'), ""}, TextCase{0x03, 'C', 5, 0, std::string("ab\0cd", 5), "ab"},
         // Integers and their decimal fallback.
         TextCase{0x03, 'N', 5, 0, " -12 ", "-12"}, TextCase{0x03, 'N', 5, 0, " 12.7", "13"},
-        TextCase{0x03, 'N', 5, 0, "  2.5", "2"}, TextCase{0x03, 'N', 5, 0, "  abc", ""},
-        TextCase{0x03, 'N', 4, 0, " 1E5", ""}, TextCase{0x03, 'N', 4, 0, "-999", "-999"},
-        TextCase{0x03, 'N', 5, 0, "    -", ""}, TextCase{0x03, 'N', 5, 0, "    +", ""},
+        TextCase{0x03, 'N', 5, 0, "  2.5", "2"}, TextCase{0x03, 'N', 5, 0, "  abc", ""}, TextCase{0x03, 'N', 4, 0, " 1E5", ""},
+        TextCase{0x03, 'N', 4, 0, "-999", "-999"}, TextCase{0x03, 'N', 5, 0, "    -", ""}, TextCase{0x03, 'N', 5, 0, "    +", ""},
         TextCase{0x03, 'N', 20, 0, "-9223372036854775809", "-9223372036854775808"},
         TextCase{0x03, 'N', 20, 0, " 9223372036854775808", ""},
         // Decimals and the general format.
         TextCase{0x03, 'N', 8, 2, " 1234.50", "1234.5"}, TextCase{0x03, 'N', 8, 5, " 0.00001", "1E-5"},
         TextCase{0x03, 'N', 10, 2, "     1E16", "1E16"}, TextCase{0x03, 'N', 6, 1, " 1.5E3", "1500"},
         TextCase{0x03, 'N', 5, 1, "  1,5", ""}, TextCase{0x03, 'N', 5, 1, "   .5", "0.5"},
-        TextCase{0x03, 'N', 5, 1, "   5.", "5"}, TextCase{0x03, 'N', 5, 1, "  1E ", ""},
-        TextCase{0x03, 'N', 5, 1, "  INF", ""}, TextCase{0x03, 'N', 6, 1, "-0.000", "0"},
+        TextCase{0x03, 'N', 5, 1, "   5.", "5"}, TextCase{0x03, 'N', 5, 1, "  1E ", ""}, TextCase{0x03, 'N', 5, 1, "  INF", ""},
+        TextCase{0x03, 'N', 6, 1, "-0.000", "0"},
         // Booleans.
-        TextCase{0x03, 'L', 1, 0, "T", "True"}, TextCase{0x03, 'L', 1, 0, "t", "True"},
-        TextCase{0x03, 'L', 1, 0, "Y", "True"}, TextCase{0x03, 'L', 1, 0, "y", "True"},
-        TextCase{0x03, 'L', 1, 0, "N", "False"}, TextCase{0x03, 'L', 1, 0, "?", "False"},
+        TextCase{0x03, 'L', 1, 0, "T", "True"}, TextCase{0x03, 'L', 1, 0, "t", "True"}, TextCase{0x03, 'L', 1, 0, "Y", "True"},
+        TextCase{0x03, 'L', 1, 0, "y", "True"}, TextCase{0x03, 'L', 1, 0, "N", "False"}, TextCase{0x03, 'L', 1, 0, "?", "False"},
         TextCase{0x03, 'L', 1, 0, " ", ""},
         // Dates: invalid but not blank is 30 December 1899.
         TextCase{0x03, 'D', 8, 0, "20240229", "02/29/2024"}, TextCase{0x03, 'D', 8, 0, "20230229", "12/30/1899"},
@@ -102,9 +102,8 @@ INSTANTIATE_TEST_SUITE_P(
         TextCase{0x04, 'I', 4, 0, std::string(4, '\0'), ""}, TextCase{0x30, 'I', 4, 0, std::string(4, '\0'), "0"},
         TextCase{0x30, 'I', 4, 0, "\xFE\xFF\xFF\xFF", "-2"}, TextCase{0x04, 'O', 8, 0, Be64(0xC000000000000000ull), "2"},
         TextCase{0x04, 'O', 8, 0, Be64(0x3FFFFFFFFFFFFFFFull), "-2"}, TextCase{0x04, 'O', 8, 0, std::string(8, '\0'), ""},
-        TextCase{0x30, 'B', 8, 0, Le64(BitsOf(-0.25)), "-0.25"},
-        TextCase{0x30, 'Y', 8, 4, Le64(123400), "12.34"}, TextCase{0x30, 'Y', 8, 4, Le64(30000), "3"},
-        TextCase{0x30, 'Y', 8, 4, Le64(static_cast<std::uint64_t>(-15000)), "-1.5"},
+        TextCase{0x30, 'B', 8, 0, Le64(BitsOf(-0.25)), "-0.25"}, TextCase{0x30, 'Y', 8, 4, Le64(123400), "12.34"},
+        TextCase{0x30, 'Y', 8, 4, Le64(30000), "3"}, TextCase{0x30, 'Y', 8, 4, Le64(static_cast<std::uint64_t>(-15000)), "-1.5"},
         TextCase{0x30, 'Y', 8, 4, Le64(static_cast<std::uint64_t>(INT64_MIN)), "-922337203685477.5808"},
         TextCase{0x30, 'T', 8, 0, Le32(2415019) + Le32(0), "12/30/1899"},
         TextCase{0x30, 'T', 8, 0, Le32(2460311) + Le32(30600000), "01/01/2024 08:30:00"},
@@ -116,14 +115,14 @@ INSTANTIATE_TEST_SUITE_P(
         // width and never null; @ is FoxPro's time stamp; an 8-byte B is a double.
         TextCase{0x03, 'I', 1, 0, "\xFF", "-1"}, TextCase{0x03, 'I', 2, 0, "\x34\x12", "4660"},
         TextCase{0x03, 'I', 3, 0, std::string("\x00\x00\x80", 3), "-8388608"},
-        TextCase{0x03, 'I', 4, 0, Le32(static_cast<std::uint32_t>(-5)), "-5"}, TextCase{0x03, 'I', 4, 0, std::string(4, '\0'), "0"},
-        TextCase{0x03, 'I', 6, 0, Le32(7) + "\x01\x02", "7"},
+        TextCase{0x03, 'I', 4, 0, Le32(static_cast<std::uint32_t>(-5)), "-5"},
+        TextCase{0x03, 'I', 4, 0, std::string(4, '\0'), "0"}, TextCase{0x03, 'I', 6, 0, Le32(7) + "\x01\x02", "7"},
         TextCase{0x03, 'I', 8, 0, Le64(static_cast<std::uint64_t>(-1234567890123LL)), "-1234567890123"},
         TextCase{0x03, 'I', 0, 0, "", ""}, TextCase{0x03, 'I', 4, 0, Le32(2000000000), "2000000000", 0x57},
         TextCase{0x03, '@', 8, 0, Le32(2460311) + Le32(30600000), "01/01/2024 08:30:00"},
         TextCase{0x03, '@', 8, 0, Le32(2460311) + Le32(0), "01/01/2024", 0x57},
-        TextCase{0x03, '@', 8, 0, std::string(8, '\0'), ""},
-        TextCase{0x03, 'B', 8, 2, Le64(BitsOf(-0.25)), "-0.25"}, TextCase{0x03, 'B', 8, 0, Le64(BitsOf(1e300)), "1E300", 0x57},
+        TextCase{0x03, '@', 8, 0, std::string(8, '\0'), ""}, TextCase{0x03, 'B', 8, 2, Le64(BitsOf(-0.25)), "-0.25"},
+        TextCase{0x03, 'B', 8, 0, Le64(BitsOf(1e300)), "1E300", 0x57},
         // Numbers wider than 20 are read from their whole width.
         TextCase{0x03, 'N', 50, 0, std::string(45, ' ') + "12345", "12345"},
         TextCase{0x03, 'N', 50, 2, std::string(43, ' ') + "1234.56", "1234.56"},
@@ -189,7 +188,8 @@ TEST(FieldDecoding, FieldsReachingPastTheRecordReadOnlyTheRecord) {
     TempDir dir;
     // The header claims a record length shorter than the fields need.
     TDbf table;
-    table.SetTableName(dir.Write("t.dbf", TableBuilder().Field("A", 'C', 200).Field("B", 'I', 4).RecordSize(5).RawRecord("abcd").Bytes()));
+    table.SetTableName(
+        dir.Write("t.dbf", TableBuilder().Field("A", 'C', 200).Field("B", 'I', 4).RecordSize(5).RawRecord("abcd").Bytes()));
     table.Open();
     EXPECT_EQ(table.Fields()[0]->AsString(), u"abcd");
     // A dBase III integer is never null: the bytes the record lacks read as zeros.

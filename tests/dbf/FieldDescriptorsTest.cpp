@@ -79,8 +79,9 @@ TEST(FieldDescriptors, OnlyMemoAndBlobFieldsNeedAMemoFile) {
         int width;
         bool blob;
     };
-    for (const Case& c : {Case{0x03, 'B', 8, false}, Case{0x03, 'B', 10, true}, Case{0x8C, 'B', 8, true}, Case{0x30, 'B', 8, true},
-                          Case{0x30, 'W', 4, true}, Case{0x30, 'V', 4, false}, Case{0x30, 'Q', 4, false}}) {
+    for (const Case& c :
+         {Case{0x03, 'B', 8, false}, Case{0x03, 'B', 10, true}, Case{0x8C, 'B', 8, true}, Case{0x30, 'B', 8, true},
+          Case{0x30, 'W', 4, true}, Case{0x30, 'V', 4, false}, Case{0x30, 'Q', 4, false}}) {
         TempDir dir;
         TDbf table;
         table.ReadOnly = true;
@@ -107,7 +108,8 @@ TEST(FieldDescriptors, NullFlagBitsOfVarFields) {
     const TDbfFieldDefs& defs = *table.GetDbfFieldDefs();
     const std::vector<std::pair<int, int>> expected = {{-1, 0}, {1, -1}, {2, 3}, {-1, -1}, {4, 5}, {-1, -1}};
     for (int i = 0; i < defs.Count(); ++i)
-        EXPECT_EQ(std::make_pair(defs.Items(i).VarLengthPosition, defs.Items(i).NullPosition), expected[static_cast<std::size_t>(i)])
+        EXPECT_EQ(std::make_pair(defs.Items(i).VarLengthPosition, defs.Items(i).NullPosition),
+                  expected[static_cast<std::size_t>(i)])
             << defs.Items(i).FieldName;
 }
 
@@ -128,11 +130,21 @@ TEST(FieldDescriptors, BadDescriptorsMakeTheFileInvalid) {
 // expat read the document as well as libxml2 does.
 TEST(FieldNames, XmlNamesOfTheFourthEdition) {
     const std::vector<std::pair<std::u16string, std::u16string>> cases = {
-        {u"NAZEV", u"NAZEV"},           {u"A\u02D8B", u"A_B"},        {u"A\u02C7", u"A_"},
-        {u"X\u00B7", u"X\u00B7"},        {u"\u00B7X", u"_\u00B7X"},     {u"\u4E00\u9FA5", u"\u4E00\u9FA5"},
-        {u"\u3400", u"_"},              {u"\u9FA6A", u"_A"},           {u"1A", u"_1A"},
-        {u"A:B", u"A_B"},               {u"\U0001F600", u"_"},         {u"\u0E46X", u"_\u0E46X"},
-        {u"\u010C\u00ED", u"\u010C\u00ED"}, {u"\u0300A", u"_\u0300A"},     {u"-.", u"_-."},
+        {u"NAZEV", u"NAZEV"},
+        {u"A\u02D8B", u"A_B"},
+        {u"A\u02C7", u"A_"},
+        {u"X\u00B7", u"X\u00B7"},
+        {u"\u00B7X", u"_\u00B7X"},
+        {u"\u4E00\u9FA5", u"\u4E00\u9FA5"},
+        {u"\u3400", u"_"},
+        {u"\u9FA6A", u"_A"},
+        {u"1A", u"_1A"},
+        {u"A:B", u"A_B"},
+        {u"\U0001F600", u"_"},
+        {u"\u0E46X", u"_\u0E46X"},
+        {u"\u010C\u00ED", u"\u010C\u00ED"},
+        {u"\u0300A", u"_\u0300A"},
+        {u"-.", u"_-."},
     };
     for (const auto& [name, expected] : cases) EXPECT_EQ(ToXmlName(name), expected);
 }
@@ -149,8 +161,8 @@ TEST(FieldDescriptors, FieldCountAbove4095IsRejected) {
 
 TEST(FieldDescriptors, NamesAreUpperCasedAsciiOnlyAndOffsetsFollowWidths) {
     TempDir dir;
-    const std::string path = dir.Write(
-        "t.dbf", TableBuilder(0xF5).Field("name", 'C', 272).Field("\xe8\x61st", 'N', 25).Field("x", 'L', 1).Bytes());
+    const std::string path =
+        dir.Write("t.dbf", TableBuilder(0xF5).Field("name", 'C', 272).Field("\xe8\x61st", 'N', 25).Field("x", 'L', 1).Bytes());
     TDbf table;
     table.SetTableName(path);
     table.Open();
@@ -166,8 +178,8 @@ TEST(FieldDescriptors, NamesAreUpperCasedAsciiOnlyAndOffsetsFollowWidths) {
 TEST(FieldDescriptors, DescriptorsEndAtTheTerminator) {
     TempDir dir;
     // Room for more descriptors after the 0x0D byte: FoxPro keeps other data there.
-    const std::string path =
-        dir.Write("t.dbf", TableBuilder(0x30).Field("A", 'C', 2).Field("B", 'C', 2).AfterTerminator(std::string(263, 'Q')).Bytes());
+    const std::string path = dir.Write(
+        "t.dbf", TableBuilder(0x30).Field("A", 'C', 2).Field("B", 'C', 2).AfterTerminator(std::string(263, 'Q')).Bytes());
     TDbf table;
     table.SetTableName(path);
     table.Open();
@@ -200,10 +212,9 @@ TEST(FieldDescriptors, DuplicateNamesGetNumbersIgnoringCase) {
         std::vector<std::string> names;
         std::vector<std::u16string> expected;
     };
-    for (const Case& c : {Case{{"A", "A", "A", "A2"}, {u"A", u"A2", u"A3", u"A22"}},
-                          Case{{"\xc8", "\xe8"}, {u"\u010c", u"\u010d2"}},
-                          Case{{"A B", "A:B", "A B"}, {u"A_B", u"A_B2", u"A_B3"}},
-                          Case{{"1X", "\xd7X"}, {u"_1X", u"_X"}}}) {
+    for (const Case& c :
+         {Case{{"A", "A", "A", "A2"}, {u"A", u"A2", u"A3", u"A22"}}, Case{{"\xc8", "\xe8"}, {u"\u010c", u"\u010d2"}},
+          Case{{"A B", "A:B", "A B"}, {u"A_B", u"A_B2", u"A_B3"}}, Case{{"1X", "\xd7X"}, {u"_1X", u"_X"}}}) {
         TempDir dir;
         TableBuilder b(0x03);
         for (const auto& n : c.names) b.Field(n, 'C', 1);

@@ -75,9 +75,9 @@ struct DriverCase {
 };
 
 TEST(LanguageDrivers, TableCodePageAndTranslationMode) {
-    for (const DriverCase& c : {DriverCase{0x1F, 852, tmSimple}, DriverCase{0x00, 1250, tmNoneNeeded},
-                                DriverCase{0x8E, 868, tmNoneAvailable}, DriverCase{0xC9, 1251, tmAdvanced},
-                                DriverCase{0x21, 1250, tmNoneNeeded}}) {
+    for (const DriverCase& c :
+         {DriverCase{0x1F, 852, tmSimple}, DriverCase{0x00, 1250, tmNoneNeeded}, DriverCase{0x8E, 868, tmNoneAvailable},
+          DriverCase{0xC9, 1251, tmAdvanced}, DriverCase{0x21, 1250, tmNoneNeeded}}) {
         TempDir dir;
         TDbf table;
         table.SetTableName(dir.Write("t.dbf", TableBuilder(0x03).LanguageId(c.languageId).Field("A", 'C', 1).Bytes()));

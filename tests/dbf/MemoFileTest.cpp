@@ -49,7 +49,9 @@ TEST(MemoFile, TerminatorAcrossABlockBoundary) {
 }
 
 TEST(MemoFile, LoneEndByteDoesNotEndTheMemo) {
-    std::string block1 = "ab\x1A" "cd";
+    std::string block1 =
+        "ab\x1A"
+        "cd";
     block1.resize(512, 'z');
     const auto dbt = MemoBuilder::Dbt(512).Block(1, block1).Block(2, "end\x1A\x00").Bytes();
     const auto memos = Memos(DbaseTable(0x83, 0, {"1"}), "t.dbt", dbt);
@@ -169,18 +171,27 @@ TEST(MemoFile, BlockLengthsFromZeroUp) {
         {"FoxPro block length 1", fox, "t.fpt", MemoBuilder::Fpt(1).FptMemo(600, long_text).Bytes(), long_text},
         {"FoxPro block length 7", fox, "t.fpt", MemoBuilder::Fpt(7).FptMemo(600, long_text).Bytes(), long_text},
         {"FoxPro block length 8", fox, "t.fpt", MemoBuilder::Fpt(8).FptMemo(600, long_text).Bytes(), long_text},
-        {"FoxPro block length 512", FoxTable(4, {Le32(2)}), "t.fpt", MemoBuilder::Fpt(512).FptMemo(2, long_text).Bytes(), long_text},
-        {"dBase V length form, block length 1", dbase5, "t.dbt", MemoBuilder::Dbt(1).DbtLengthForm(600, long_text).Bytes(), long_text},
+        {"FoxPro block length 512", FoxTable(4, {Le32(2)}), "t.fpt", MemoBuilder::Fpt(512).FptMemo(2, long_text).Bytes(),
+         long_text},
+        {"dBase V length form, block length 1", dbase5, "t.dbt", MemoBuilder::Dbt(1).DbtLengthForm(600, long_text).Bytes(),
+         long_text},
         {"dBase V terminated, block length 1", dbase5, "t.dbt", MemoBuilder::Dbt(1).Block(600, "one\x1A\x1Atwo").Bytes(), "one"},
         // Without blocks every 0x1A is looked at, not only the first of a block.
-        {"dBase V terminated, block length 7", dbase5, "t.dbt", MemoBuilder::Dbt(7).Block(600, "a\x1A" "b\x1A\x00rest").Bytes(),
-         "a\x1A" "b"},
-        {"dBase V terminated at the end of the file", dbase5, "t.dbt",
-         MemoBuilder::Dbt(1).Block(600, "the end\x1A").Bytes(), "the end"},
+        {"dBase V terminated, block length 7", dbase5, "t.dbt",
+         MemoBuilder::Dbt(7)
+             .Block(600,
+                    "a\x1A"
+                    "b\x1A\x00rest")
+             .Bytes(),
+         "a\x1A"
+         "b"},
+        {"dBase V terminated at the end of the file", dbase5, "t.dbt", MemoBuilder::Dbt(1).Block(600, "the end\x1A").Bytes(),
+         "the end"},
         {"dBase V terminated, 0x1A at a read boundary", dbase5, "t.dbt",
          MemoBuilder::Dbt(1).Block(600, std::string(65535, 'x') + "\x1A\x1A" + "after").Bytes(), std::string(65535, 'x')},
         {"dBase V terminated, lone 0x1A at a read boundary", dbase5, "t.dbt",
-         MemoBuilder::Dbt(1).Block(600, std::string(65535, 'x') + "\x1A" + "y\x1A\x1A").Bytes(), std::string(65535, 'x') + "\x1Ay"},
+         MemoBuilder::Dbt(1).Block(600, std::string(65535, 'x') + "\x1A" + "y\x1A\x1A").Bytes(),
+         std::string(65535, 'x') + "\x1Ay"},
     };
     for (const Case& c : cases) {
         const auto memos = Memos(c.table, c.memoName, c.memo);
@@ -200,9 +211,12 @@ TEST(MemoFile, LargeMemosTakeFewReads) {
     const std::string text(1 << 20, 'm');
     const std::vector<Case> cases = {
         {"FoxPro block length 1", FoxTable(4, {Le32(600)}), "t.fpt", MemoBuilder::Fpt(1).FptMemo(600, text).Bytes()},
-        {"dBase length form, block length 1", DbaseTable(0x8B, 0x57, {"600"}), "t.dbt", MemoBuilder::Dbt(1).DbtLengthForm(600, text).Bytes()},
-        {"dBase terminated, block length 1", DbaseTable(0x8B, 0x57, {"600"}), "t.dbt", MemoBuilder::Dbt(1).Block(600, text + "\x1A\x1A").Bytes()},
-        {"dBase III terminated, 512-byte blocks", DbaseTable(0x83, 0, {"1"}), "t.dbt", MemoBuilder::Dbt(512).Block(1, text + "\x1A\x1A").Bytes()},
+        {"dBase length form, block length 1", DbaseTable(0x8B, 0x57, {"600"}), "t.dbt",
+         MemoBuilder::Dbt(1).DbtLengthForm(600, text).Bytes()},
+        {"dBase terminated, block length 1", DbaseTable(0x8B, 0x57, {"600"}), "t.dbt",
+         MemoBuilder::Dbt(1).Block(600, text + "\x1A\x1A").Bytes()},
+        {"dBase III terminated, 512-byte blocks", DbaseTable(0x83, 0, {"1"}), "t.dbt",
+         MemoBuilder::Dbt(512).Block(1, text + "\x1A\x1A").Bytes()},
     };
     for (const Case& c : cases) {
         TempDir dir;

@@ -45,9 +45,10 @@ TEST(DateTime, TextFollowsTheRegionalPatterns) {
         std::u16string expected;
     };
     const TDateTime value = DateTimeFromParts(DayNumberFromDate(2024, 3, 5), 8 * 3600000 + 7 * 60000 + 9000);
-    for (const Case& c : {Case{"%m/%d/%Y", "%H:%M:%S", u"03/05/2024 08:07:09"}, Case{"%-d.%-m.%Y", "%-H:%M:%S", u"5.3.2024 8:07:09"},
-                          Case{"%e.%m.%Y", "%H:%M", u" 5.03.2024 08:07"}, Case{"%Y-%m-%d", "%I:%M:%S %p", u"2024-03-05 08:07:09 AM"},
-                          Case{"%d %b %Y", "%T", u"05 Mar 2024 08:07:09"}}) {
+    for (const Case& c :
+         {Case{"%m/%d/%Y", "%H:%M:%S", u"03/05/2024 08:07:09"}, Case{"%-d.%-m.%Y", "%-H:%M:%S", u"5.3.2024 8:07:09"},
+          Case{"%e.%m.%Y", "%H:%M", u" 5.03.2024 08:07"}, Case{"%Y-%m-%d", "%I:%M:%S %p", u"2024-03-05 08:07:09 AM"},
+          Case{"%d %b %Y", "%T", u"05 Mar 2024 08:07:09"}}) {
         platform::PlatformSettings s = test::DefaultTestSettings();
         s.shortDateFormat = c.date;
         s.longTimeFormat = c.time;

@@ -14,7 +14,9 @@ struct FloatCase {
     std::u16string text;
 };
 
-void PrintTo(const FloatCase& c, std::ostream* os) { *os << c.value; }
+void PrintTo(const FloatCase& c, std::ostream* os) {
+    *os << c.value;
+}
 
 class GeneralFormatTest : public ::testing::TestWithParam<FloatCase> {};
 
@@ -28,8 +30,8 @@ INSTANTIATE_TEST_SUITE_P(
     Values, GeneralFormatTest,
     ::testing::Values(FloatCase{0, u"0"}, FloatCase{-0.0, u"0"}, FloatCase{1234.5, u"1234.5"}, FloatCase{-2.5, u"-2.5"},
                       FloatCase{100, u"100"}, FloatCase{0.1, u"0.1"}, FloatCase{0.000123, u"0.000123"},
-                      FloatCase{0.0001234, u"0.0001234"}, FloatCase{0.00001234, u"1.234E-5"}, FloatCase{0.00001, u"1E-5"}, FloatCase{1e16, u"1E16"},
-                      FloatCase{1e15, u"1E15"}, FloatCase{123456789012345.0, u"123456789012345"},
+                      FloatCase{0.0001234, u"0.0001234"}, FloatCase{0.00001234, u"1.234E-5"}, FloatCase{0.00001, u"1E-5"},
+                      FloatCase{1e16, u"1E16"}, FloatCase{1e15, u"1E15"}, FloatCase{123456789012345.0, u"123456789012345"},
                       FloatCase{1234567890123456.0, u"1.23456789012346E15"}, FloatCase{1.0 / 3, u"0.333333333333333"},
                       FloatCase{2.0 / 3, u"0.666666666666667"}, FloatCase{0.1 + 0.2, u"0.3"}, FloatCase{1e-300, u"1E-300"},
                       FloatCase{123.456789, u"123.456789"}, FloatCase{5e-324, u"4.94065645841247E-324"},

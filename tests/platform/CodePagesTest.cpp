@@ -13,28 +13,50 @@ namespace {
 // iconv's name for a code page, where it has one.
 const char* IconvName(std::uint32_t cp) {
     switch (cp) {
-        case 437: return "IBM437";
-        case 737: return "CP737";
-        case 850: return "IBM850";
-        case 852: return "IBM852";
-        case 857: return "IBM857";
-        case 860: return "IBM860";
-        case 861: return "IBM861";
-        case 862: return "IBM862";
-        case 863: return "IBM863";
-        case 865: return "IBM865";
-        case 866: return "IBM866";
-        case 874: return "CP874";
-        case 1250: return "CP1250";
-        case 1251: return "CP1251";
-        case 1252: return "CP1252";
-        case 1253: return "CP1253";
-        case 1254: return "CP1254";
-        case 1255: return "CP1255";
-        case 1256: return "CP1256";
-        case 10007: return "MAC-CYRILLIC";
-        case 10029: return "MAC-CENTRALEUROPE";
-        default: return nullptr;
+        case 437:
+            return "IBM437";
+        case 737:
+            return "CP737";
+        case 850:
+            return "IBM850";
+        case 852:
+            return "IBM852";
+        case 857:
+            return "IBM857";
+        case 860:
+            return "IBM860";
+        case 861:
+            return "IBM861";
+        case 862:
+            return "IBM862";
+        case 863:
+            return "IBM863";
+        case 865:
+            return "IBM865";
+        case 866:
+            return "IBM866";
+        case 874:
+            return "CP874";
+        case 1250:
+            return "CP1250";
+        case 1251:
+            return "CP1251";
+        case 1252:
+            return "CP1252";
+        case 1253:
+            return "CP1253";
+        case 1254:
+            return "CP1254";
+        case 1255:
+            return "CP1255";
+        case 1256:
+            return "CP1256";
+        case 10007:
+            return "MAC-CYRILLIC";
+        case 10029:
+            return "MAC-CENTRALEUROPE";
+        default:
+            return nullptr;
     }
 }
 
@@ -75,8 +97,8 @@ TEST(CodePages, TablesAgreeWithTheCLibrary) {
         if (!name) continue;
         for (int b = 0; b < 256; ++b) {
             const long expected = IconvChar(name, static_cast<std::uint8_t>(b));
-            if (expected == -2) break;      // iconv does not know the page here
-            if (expected == -1) continue;   // undefined there: our stand-in is the byte's value
+            if (expected == -2) break;     // iconv does not know the page here
+            if (expected == -1) continue;  // undefined there: our stand-in is the byte's value
             // The C library follows Apple's later revision of Mac Cyrillic (the euro sign at 0xFF);
             // Windows keeps the currency sign there.
             if (cp == 10007 && b == 0xFF) continue;
@@ -98,7 +120,9 @@ TEST(CodePages, UndefinedWindows1250BytesStandForThemselves) {
 TEST(CodePages, CharactersAPageCannotHoldBecomeQuestionMarks) {
     std::string out;
     WideToMultiByte(1250, u"a\u0416\u20ACb", out);  // Ж is not in Windows-1250, € is
-    EXPECT_EQ(out, "a?\x80" "b");
+    EXPECT_EQ(out,
+              "a?\x80"
+              "b");
 }
 
 TEST(CodePages, DoubleBytePagesGoThroughIconv) {
@@ -115,7 +139,8 @@ TEST(CodePages, DoubleBytePagesGoThroughIconv) {
 }
 
 TEST(CodePages, InstalledPagesAreThoseConverted) {
-    for (std::uint32_t cp : {437u, 852u, 1250u, 10029u, 932u, 936u, 949u, 950u, 65001u}) EXPECT_TRUE(IsCodePageInstalled(cp)) << cp;
+    for (std::uint32_t cp : {437u, 852u, 1250u, 10029u, 932u, 936u, 949u, 950u, 65001u})
+        EXPECT_TRUE(IsCodePageInstalled(cp)) << cp;
     for (std::uint32_t cp : {0u, 620u, 867u, 868u, 895u}) {
         EXPECT_FALSE(IsCodePageInstalled(cp)) << cp;
         std::u16string wide;

@@ -58,7 +58,9 @@ TEST(OsErrors, ErrnoMapsToWindowsCodes) {
 }
 
 TEST(Unicode, ConversionsReplaceWhatIsBroken) {
-    EXPECT_EQ(Utf16ToUtf8(u"\u0160a\U0001F600"), "\xC5\xA0" "a\xF0\x9F\x98\x80");
+    EXPECT_EQ(Utf16ToUtf8(u"\u0160a\U0001F600"),
+              "\xC5\xA0"
+              "a\xF0\x9F\x98\x80");
     EXPECT_EQ(Utf16ToUtf8(std::u16string(1, u'\xD800')), "\xEF\xBF\xBD");
     EXPECT_EQ(Utf8ToUtf16("\xC5\xA0\xFF"), u"\u0160\uFFFD");
 }

@@ -19,11 +19,13 @@ TEST(TextDecoder, Utf8WithOneReplacementPerMaximalSubpart) {
         {"abc", u"abc"},
         {"\xE2\x82\xAC", u"\u20AC"},
         {"\xF0\x9F\x98\x80", u"\U0001F600"},
-        {"ab\xE2\x82", u"ab\uFFFD"},             // cut inside a character at the end of the field
+        {"ab\xE2\x82", u"ab\uFFFD"},  // cut inside a character at the end of the field
         {"a\xC3", u"a\uFFFD"},
-        {"\xF0\x9F\x98" "x", u"\uFFFDx"},        // a truncated sequence is one subpart
-        {"\xC0\xAF", u"\uFFFD\uFFFD"},           // overlong forms: each byte alone
-        {"\xED\xA0\x80", u"\uFFFD\uFFFD\uFFFD"}, // a surrogate
+        {"\xF0\x9F\x98"
+         "x",
+         u"\uFFFDx"},                             // a truncated sequence is one subpart
+        {"\xC0\xAF", u"\uFFFD\uFFFD"},            // overlong forms: each byte alone
+        {"\xED\xA0\x80", u"\uFFFD\uFFFD\uFFFD"},  // a surrogate
         {"\xF4\x90\x80\x80", u"\uFFFD\uFFFD\uFFFD\uFFFD"},
         {"\x80z", u"\uFFFDz"},
         {"\xE1\x80\xE2\x82\xAC", u"\uFFFD\u20AC"},
@@ -42,11 +44,11 @@ TEST(TextDecoder, SingleAndDoubleBytePages) {
         {1251, "\xCF\xF0\xE8\xE2\xE5\xF2", u"\u041F\u0440\u0438\u0432\u0435\u0442"},
         {1250, "Pa\xEDs\x81", u"Pa\u00EDs\uFFFD"},  // 0x81 is no character of Windows-1250
         {874, "\xA1", u"\u0E01"},
-        {28592, "\xA9", u"\u0160"},                 // ISO-8859-2 through iconv
+        {28592, "\xA9", u"\u0160"},  // ISO-8859-2 through iconv
         {936, "\xB2\xE2\xCA\xD4", u"\u6D4B\u8BD5"},
-        {936, "\xB2\xE2\xB2", u"\u6D4B\uFFFD"},     // a lead byte without its trail byte
+        {936, "\xB2\xE2\xB2", u"\u6D4B\uFFFD"},  // a lead byte without its trail byte
         {950, "\xAF\x62\xA5\x44", u"\u755C\u4E3B"},
-        {1258, "a", u"a"},                          // a page only iconv knows
+        {1258, "a", u"a"},  // a page only iconv knows
     };
     for (const Case& c : cases) EXPECT_EQ(Decoded(c.codePage, c.bytes), c.text) << c.codePage;
     for (std::uint32_t unknown : {620u, 867u, 895u, 1200u, 0u}) EXPECT_EQ(TextDecoder::For(unknown), nullptr) << unknown;

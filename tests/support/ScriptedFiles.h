@@ -12,10 +12,10 @@
 namespace korvane::test {
 
 struct FileScript {
-    std::int64_t failAfter = -1;  // bytes transferred before every transfer fails; -1: never
-    int error = 5;                // the errno of those failures (EIO)
+    std::int64_t failAfter = -1;     // bytes transferred before every transfer fails; -1: never
+    int error = 5;                   // the errno of those failures (EIO)
     std::size_t maxPerTransfer = 0;  // at most this many bytes a transfer; 0: all
-    int lockedReads = 0;          // the first reads meet a lock (EAGAIN)
+    int lockedReads = 0;             // the first reads meet a lock (EAGAIN)
 };
 
 // A byte file that follows a script over another byte file.

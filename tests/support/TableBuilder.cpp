@@ -4,7 +4,9 @@
 
 namespace korvane::test {
 
-std::string Le16(int v) { return {static_cast<char>(v & 0xFF), static_cast<char>((v >> 8) & 0xFF)}; }
+std::string Le16(int v) {
+    return {static_cast<char>(v & 0xFF), static_cast<char>((v >> 8) & 0xFF)};
+}
 std::string Le32(std::uint32_t v) {
     std::string s;
     for (int i = 0; i < 4; ++i) s += static_cast<char>((v >> (8 * i)) & 0xFF);
@@ -138,7 +140,8 @@ MemoBuilder& MemoBuilder::Block(int n, const std::string& bytes) {
 }
 
 MemoBuilder& MemoBuilder::DbtLengthForm(int n, const std::string& text, std::optional<std::uint32_t> statedLength) {
-    return Block(n, std::string("\xFF\xFF\x08\x00", 4) + Le32(statedLength.value_or(static_cast<std::uint32_t>(text.size() + 8))) + text);
+    return Block(
+        n, std::string("\xFF\xFF\x08\x00", 4) + Le32(statedLength.value_or(static_cast<std::uint32_t>(text.size() + 8))) + text);
 }
 
 MemoBuilder& MemoBuilder::FptMemo(int n, const std::string& text, std::optional<std::uint32_t> statedSize) {

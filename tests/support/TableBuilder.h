@@ -20,9 +20,18 @@ class TableBuilder {
 public:
     explicit TableBuilder(std::uint8_t version = 0x03) : FVersion(version) {}
 
-    TableBuilder& LanguageId(std::uint8_t id) { FLanguageId = id; return *this; }
-    TableBuilder& MdxFlag(std::uint8_t flag) { FMdxFlag = flag; return *this; }
-    TableBuilder& Date(std::uint8_t y, std::uint8_t m, std::uint8_t d) { FDate = {y, m, d}; return *this; }
+    TableBuilder& LanguageId(std::uint8_t id) {
+        FLanguageId = id;
+        return *this;
+    }
+    TableBuilder& MdxFlag(std::uint8_t flag) {
+        FMdxFlag = flag;
+        return *this;
+    }
+    TableBuilder& Date(std::uint8_t y, std::uint8_t m, std::uint8_t d) {
+        FDate = {y, m, d};
+        return *this;
+    }
     TableBuilder& Field(std::string name, char type, int width, std::uint8_t precision = 0, std::uint8_t flags = 0) {
         FFields.push_back({std::move(name), static_cast<std::uint8_t>(type), width, precision, flags});
         return *this;
@@ -35,15 +44,36 @@ public:
     TableBuilder& Record(const std::vector<std::string>& values, bool deleted = false);
     // A record given as its raw bytes after the deletion flag.
     TableBuilder& RawRecord(const std::string& bytes, char flag = ' ');
-    TableBuilder& HeaderRecordCount(std::int32_t count) { FHeaderCount = count; return *this; }
-    TableBuilder& HeaderSize(int size) { FHeaderSizeOverride = size; return *this; }
-    TableBuilder& RecordSize(int size) { FRecordSizeOverride = size; return *this; }
+    TableBuilder& HeaderRecordCount(std::int32_t count) {
+        FHeaderCount = count;
+        return *this;
+    }
+    TableBuilder& HeaderSize(int size) {
+        FHeaderSizeOverride = size;
+        return *this;
+    }
+    TableBuilder& RecordSize(int size) {
+        FRecordSizeOverride = size;
+        return *this;
+    }
     // Bytes between the descriptor terminator and the first record (FoxPro's backlink area).
-    TableBuilder& AfterTerminator(std::string bytes) { FAfterTerminator = std::move(bytes); return *this; }
-    TableBuilder& NoTerminator() { FTerminator = false; return *this; }
-    TableBuilder& Trailer(std::string bytes) { FTrailer = std::move(bytes); return *this; }
+    TableBuilder& AfterTerminator(std::string bytes) {
+        FAfterTerminator = std::move(bytes);
+        return *this;
+    }
+    TableBuilder& NoTerminator() {
+        FTerminator = false;
+        return *this;
+    }
+    TableBuilder& Trailer(std::string bytes) {
+        FTrailer = std::move(bytes);
+        return *this;
+    }
     // Level 7: the language driver name in the header extension.
-    TableBuilder& DriverName(std::string name) { FDriverName = std::move(name); return *this; }
+    TableBuilder& DriverName(std::string name) {
+        FDriverName = std::move(name);
+        return *this;
+    }
 
     int RecordLength() const;
     int HeaderLength() const;

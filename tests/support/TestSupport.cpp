@@ -29,7 +29,9 @@ std::string TempDir::Write(const std::string& name, const std::string& bytes) co
     return Path(name);
 }
 
-std::string TempDir::Read(const std::string& name) const { return ReadFile(Path(name)); }
+std::string TempDir::Read(const std::string& name) const {
+    return ReadFile(Path(name));
+}
 
 std::string ReadFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
@@ -57,7 +59,9 @@ std::vector<std::string> RecordingView::Texts(Control c) const {
     return out;
 }
 
-platform::PlatformSettings DefaultTestSettings() { return platform::PlatformSettings{}; }
+platform::PlatformSettings DefaultTestSettings() {
+    return platform::PlatformSettings{};
+}
 
 ScopedSettings::ScopedSettings(const platform::PlatformSettings& s) {
     platform::SetSettings(s);
