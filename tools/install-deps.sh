@@ -2,7 +2,7 @@
 # Installs the Debian 12 packages the build and the tests need (run as root); skips apt-get
 # when everything is already there.
 set -euo pipefail
-packages=(g++ cmake make pkg-config qt6-base-dev libgtest-dev libbenchmark-dev libxml2-utils clang
+packages=(g++ cmake make pkg-config qt6-base-dev libgtest-dev libbenchmark-dev libxml2-utils clang clang-format git
           desktop-file-utils groff man-db dpkg-dev file python3 libclang-rt-14-dev)
 missing=()
 for p in "${packages[@]}"; do

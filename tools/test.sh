@@ -6,6 +6,10 @@ cd "$(dirname "$0")/.."
 tools/install-deps.sh
 jobs="$(nproc)"
 
+# The sources follow the committed .clang-format.
+git ls-files '*.cpp' '*.h' | xargs clang-format --dry-run --Werror
+echo "format: 1 passed, 0 failed"
+
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKORVANE_REQUIRE_CORPUS=ON >/dev/null
 cmake --build build -j"$jobs"
 ctest --test-dir build --output-on-failure --no-tests=error -j"$jobs"
