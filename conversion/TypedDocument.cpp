@@ -170,7 +170,7 @@ bool TypedRowWriter::Value(dbf::TDbf& table, std::size_t i) {
             // Written from the text itself, exactly; the reader's parse decides what is a number.
             double parsed = 0;
             if (!file.GetFieldData(column, ftFloat, record, &parsed, true)) return false;
-            const std::optional<std::string> exact = ExactDecimal(TrimmedText(dbf::TDbfFile::FieldBytes(def, record)));
+            const std::optional<std::string> exact = ExactDecimal(TrimmedText(dbf::FieldBytes(def, record)));
             return exact && ascii(*exact);
         }
         case Xsd::Currency: {
@@ -200,14 +200,14 @@ bool TypedRowWriter::Value(dbf::TDbf& table, std::size_t i) {
             return file.GetFieldData(column, ftFloat, record, &value, true) && ascii(XsdDouble(value));
         }
         case Xsd::Boolean: {
-            const std::string_view text = TrimmedText(dbf::TDbfFile::FieldBytes(def, record));
+            const std::string_view text = TrimmedText(dbf::FieldBytes(def, record));
             if (text.empty()) return false;
             if (std::strchr("TtYy", text[0])) return ascii("true");
             if (std::strchr("FfNn", text[0])) return ascii("false");
             return false;
         }
         case Xsd::Date: {
-            const std::string_view text = TrimmedText(dbf::TDbfFile::FieldBytes(def, record));
+            const std::string_view text = TrimmedText(dbf::FieldBytes(def, record));
             int year = 0, month = 0, day = 0;
             if (text.empty() ||
                 !dbf::DecodeDateText(reinterpret_cast<const std::uint8_t*>(text.data()), text.size(), year, month, day))
@@ -229,7 +229,7 @@ bool TypedRowWriter::Value(dbf::TDbf& table, std::size_t i) {
                     FBytes.assign(reinterpret_cast<const char*>(buffer.data() + 2), length);
                 }
             } else {
-                const std::span<const std::uint8_t> bytes = dbf::TDbfFile::FieldBytes(def, record);
+                const std::span<const std::uint8_t> bytes = dbf::FieldBytes(def, record);
                 FBytes.assign(reinterpret_cast<const char*>(bytes.data()), bytes.size());
             }
             return ascii(Base64({reinterpret_cast<const std::uint8_t*>(FBytes.data()), FBytes.size()}));

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "dbf/DbfFieldDef.h"
+#include "dbf/FieldValue.h"
 #include "dbf/IndexFile.h"
 #include "dbf/MemoFile.h"
 #include "dbf/PagedFile.h"
@@ -15,11 +16,6 @@
 
 namespace korvane::dbf {
 
-enum TDateTimeHandling { dtDateTime, dtBDETimeStamp };
-
-// The date in a date field's text (blanks already dropped): year in bytes 0-3, month 4-5,
-// day 6-7; false when they form no valid date (the value then reads as 30 December 1899).
-bool DecodeDateText(const std::uint8_t* text, std::size_t length, int& year, int& month, int& day);
 
 // Raises the field count error for more than 4,095 descriptors.
 void CheckFieldCount(int count);
@@ -44,16 +40,8 @@ public:
     bool GetFieldDataFromDef(const TDbfFieldDef& def, TFieldType kind, std::span<const std::uint8_t> source, void* dest,
                              bool nativeFormat);
 
-    // The bytes a field's value is decoded from, cut to the record: its stored width for
-    // numbers and dBase III/V integers, else its Size.
-    static std::span<const std::uint8_t> FieldBytes(const TDbfFieldDef& def, std::span<const std::uint8_t> record);
     // Whether the record's _NULLFLAGS bit marks the field null (false without one).
-    bool NullFlagSet(const TDbfFieldDef& def, std::span<const std::uint8_t> record) const;
-    // FoxPro 9 varchar and varbinary fields: whether the record's _NULLFLAGS bit says that
-    // the field's last byte holds its length, and that length.
-    bool VarLengthBit(const TDbfFieldDef& def, std::span<const std::uint8_t> record) const;
-    static std::size_t VarLength(const TDbfFieldDef& def, std::span<const std::uint8_t> record,
-                                 std::span<const std::uint8_t> field);
+    bool NullFlagSet(const TDbfFieldDef& def, std::span<const std::uint8_t> record) const { return dbf::NullFlagSet(FNullField, def, record); }
 
     std::uint8_t GetLanguageId() const;
     // The level 7 driver name: the 32 header bytes at offset 32; empty at other levels.

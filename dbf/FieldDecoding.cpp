@@ -3,9 +3,12 @@
 #include <array>
 #include <cmath>
 #include <cstring>
+#include <type_traits>
+#include <variant>
 
 #include "dbf/DbfErrors.h"
 #include "dbf/DbfFile.h"
+#include "dbf/FieldValue.h"
 #include "dbf/NumberText.h"
 #include "fields/DateTime.h"
 #include "platform/Endian.h"
@@ -60,19 +63,17 @@ TDateTime ParseDateText(const std::uint8_t* text, std::size_t length) {
 
 // FoxPro's time stamp: a little-endian Julian day, then the millisecond of the day; null when
 // all 8 bytes are zero.
-bool DecodeFoxProTimeStamp(std::span<const std::uint8_t> bin, TFieldType kind, bool nativeFormat, void* dest) {
-    if (AllZero(bin)) return false;
+DecodedField FoxProTimeStamp(std::span<const std::uint8_t> bin) {
+    if (AllZero(bin)) return {};
     const std::int64_t day = static_cast<std::int64_t>(ReadI32LE(bin, 0)) - 1721425;
     const std::int64_t ms = ReadI32LE(bin, 4);
-    const TDateTime value = CheckedTimeStamp(day, ms);
-    if (dest) StoreDate(dest, kind, nativeFormat, value);
-    return true;
+    return {true, DateValue{CheckedTimeStamp(day, ms)}};
 }
 
 // A little-endian two's-complement integer of its stored width (1 to 4 bytes, or 8); other
 // widths give their first 4 bytes, width 0 no value. Never null otherwise.
-bool DecodeStoredWidthInteger(std::span<const std::uint8_t> bin, std::int32_t width, TFieldType kind, void* dest) {
-    if (width <= 0) return false;
+DecodedField StoredWidthInteger(std::span<const std::uint8_t> bin, std::int32_t width, TFieldType kind) {
+    if (width <= 0) return {};
     std::int64_t v;
     if (width == 8) {
         v = static_cast<std::int64_t>(ReadU64LE(bin, 0));
@@ -82,13 +83,84 @@ bool DecodeStoredWidthInteger(std::span<const std::uint8_t> bin, std::int32_t wi
         const std::uint32_t sign = 1u << (8 * bytes - 1);
         v = static_cast<std::int32_t>((raw ^ sign) - sign);
     }
-    if (dest) {
-        if (kind == ftLargeint)
-            Store(dest, v);
-        else
-            Store(dest, static_cast<std::int32_t>(v));
+    if (kind == ftLargeint) return {true, v};
+    return {true, static_cast<std::int32_t>(v)};
+}
+
+double DoubleFromBits(std::uint64_t bits) {
+    double v;
+    std::memcpy(&v, &bits, sizeof v);
+    return v;
+}
+
+// The text form: numbers, dates, logicals and character values written as text.
+DecodedField TextForm(std::span<const std::uint8_t> field, TFieldType kind, bool wantValue) {
+    // Trailing blanks and zero bytes never count; leading blanks only for text.
+    std::size_t length = field.size();
+    while (length > 0 && (field[length - 1] == ' ' || field[length - 1] == 0)) --length;
+    std::size_t start = 0;
+    if (kind != ftString)
+        while (start < length && field[start] == ' ') ++start;
+    const std::uint8_t* text = field.data() + start;
+    const std::size_t n = length - start;
+    if (n == 0) return {false, kind == ftString ? FieldValue(TextValue{}) : FieldValue()};
+    if (!wantValue) return {true, {}};
+    switch (kind) {
+        case ftString: {
+            const auto* zero = static_cast<const std::uint8_t*>(std::memchr(text, 0, n));
+            return {true, TextValue{{text, zero ? static_cast<std::size_t>(zero - text) : n}}};
+        }
+        case ftSmallint: {
+            std::int64_t v = 0;
+            if (!ParseInt64(text, n, v) || v < -32768 || v > 32767) return {};
+            return {true, static_cast<std::int16_t>(v)};
+        }
+        case ftInteger:
+        case ftAutoInc: {
+            // Text that is no number leaves the destination as it was; a number out of range
+            // gives 0.
+            std::int64_t v = 0;
+            if (!ParseInt64(text, n, v)) return {};
+            if (v < INT32_MIN || v > INT32_MAX) return {false, std::int32_t{0}};
+            return {true, static_cast<std::int32_t>(v)};
+        }
+        case ftLargeint: {
+            std::int64_t v = 0;
+            if (!ParseInt64(text, n, v)) return {};
+            return {true, v};
+        }
+        case ftBoolean:
+            return {true, static_cast<std::uint16_t>(text[0] == 'T' || text[0] == 't' || text[0] == 'Y' || text[0] == 'y' ? 1 : 0)};
+        case ftFloat:
+        case ftCurrency: {
+            double v = 0;
+            if (!ParseDecimal(text, n, v)) return {};
+            return {true, v};
+        }
+        case ftDate:
+        case ftDateTime:
+            return {true, DateValue{ParseDateText(text, n)}};
+        default:
+            return {true, {}};
     }
-    return true;
+}
+
+// FoxPro 9 varchar and varbinary fields: whether the record's _NULLFLAGS bit says that the
+// field's last byte holds its length, and that length.
+bool VarLengthBit(const TDbfFieldDef* nullField, const TDbfFieldDef& def, std::span<const std::uint8_t> record) {
+    if (!nullField || def.VarLengthPosition < 0) return false;
+    const auto byte = static_cast<std::size_t>(def.VarLengthPosition / 8);
+    if (byte >= static_cast<std::size_t>(std::max(nullField->Size, 0))) return false;  // no room for the bit
+    return (platform::ByteAt(record, static_cast<std::size_t>(nullField->Offset) + byte) & (1u << (def.VarLengthPosition % 8))) != 0;
+}
+
+std::size_t VarLength(const TDbfFieldDef& def, std::span<const std::uint8_t> record, std::span<const std::uint8_t> field) {
+    // The field's last byte holds the length; one that claims the whole field leaves out
+    // the length byte itself.
+    if (def.Size <= 0) return 0;
+    std::size_t n = platform::ByteAt(record, static_cast<std::size_t>(def.Offset) + static_cast<std::size_t>(def.Size) - 1);
+    n = std::min(n, static_cast<std::size_t>(def.Size) - 1);
+    return std::min(n, field.size());
 }
 
 }  // namespace
@@ -115,25 +187,7 @@ bool DecodeDateText(const std::uint8_t* text, std::size_t length, int& year, int
     return IsValidDate(year, month, day);
 }
 
-bool TDbfFile::VarLengthBit(const TDbfFieldDef& def, std::span<const std::uint8_t> record) const {
-    if (!FNullField || def.VarLengthPosition < 0) return false;
-    const auto byte = static_cast<std::size_t>(def.VarLengthPosition / 8);
-    if (byte >= static_cast<std::size_t>(std::max(FNullField->Size, 0))) return false;  // no room for the bit
-    return (platform::ByteAt(record, static_cast<std::size_t>(FNullField->Offset) + byte) &
-            (1u << (def.VarLengthPosition % 8))) != 0;
-}
-
-std::size_t TDbfFile::VarLength(const TDbfFieldDef& def, std::span<const std::uint8_t> record,
-                                std::span<const std::uint8_t> field) {
-    // The field's last byte holds the length; one that claims the whole field leaves out
-    // the length byte itself.
-    if (def.Size <= 0) return 0;
-    std::size_t n = platform::ByteAt(record, static_cast<std::size_t>(def.Offset) + static_cast<std::size_t>(def.Size) - 1);
-    n = std::min(n, static_cast<std::size_t>(def.Size) - 1);
-    return std::min(n, field.size());
-}
-
-std::span<const std::uint8_t> TDbfFile::FieldBytes(const TDbfFieldDef& def, std::span<const std::uint8_t> source) {
+std::span<const std::uint8_t> FieldBytes(const TDbfFieldDef& def, std::span<const std::uint8_t> source) {
     // The field's bytes, cut to the record: a field reaching past the record's end reads
     // only what the record holds. Numbers are read from their whole stored width (the schema
     // says at most 20), and so are the integers of dBase III and V tables.
@@ -155,21 +209,20 @@ std::span<const std::uint8_t> TDbfFile::FieldBytes(const TDbfFieldDef& def, std:
                                    : source.subspan(offset, std::min(size, source.size() - offset));
 }
 
-bool TDbfFile::NullFlagSet(const TDbfFieldDef& def, std::span<const std::uint8_t> source) const {
-    if (!FNullField || def.NullPosition < 0) return false;
-    const std::size_t at = static_cast<std::size_t>(FNullField->Offset) + static_cast<std::size_t>(def.NullPosition / 8);
+bool NullFlagSet(const TDbfFieldDef* nullField, const TDbfFieldDef& def, std::span<const std::uint8_t> source) {
+    if (!nullField || def.NullPosition < 0) return false;
+    const std::size_t at = static_cast<std::size_t>(nullField->Offset) + static_cast<std::size_t>(def.NullPosition / 8);
     return (platform::ByteAt(source, at) & (1u << (def.NullPosition % 8))) != 0;
 }
 
-bool TDbfFile::GetFieldDataFromDef(const TDbfFieldDef& def, TFieldType kind, std::span<const std::uint8_t> source, void* dest,
-                                   bool nativeFormat) {
-    if (source.empty()) return false;
-    if (FNullField && !dest && def.NullPosition >= 0) return !NullFlagSet(def, source);
+DecodedField DecodeFieldValue(const FieldDecodingContext& context, const TDbfFieldDef& def, TFieldType kind,
+                              std::span<const std::uint8_t> source, bool wantValue) {
+    if (source.empty()) return {};
     const std::span<const std::uint8_t> field = FieldBytes(def, source);
     // Binary forms read a fixed width; bytes the record lacks count as zero.
     std::array<std::uint8_t, 8> fixed{};
     const std::span<const std::uint8_t> bin(fixed);
-    const bool foxPro = DbfVersion == xFoxPro;
+    const bool foxPro = context.level == xFoxPro;
     switch (def.NativeFieldType) {
         case 'I':
         case '+':
@@ -189,163 +242,88 @@ bool TDbfFile::GetFieldDataFromDef(const TDbfFieldDef& def, TFieldType kind, std
 
     switch (def.NativeFieldType) {
         case 'I':
-        case '+': {
-            std::int32_t v;
-            if (foxPro) {
-                v = ReadI32LE(bin, 0);
-            } else if (def.FoxProBinaryForms() && def.NativeFieldType == 'I') {
-                return DecodeStoredWidthInteger(bin, def.DescriptorWidth, kind, dest);
-            } else {
-                if (AllZero(bin.first(4))) return false;
-                v = static_cast<std::int32_t>(ReadU32BE(bin, 0) ^ 0x80000000u);
-            }
-            if (dest) Store(dest, v);
-            return true;
-        }
+        case '+':
+            if (foxPro) return {true, ReadI32LE(bin, 0)};
+            if (def.FoxProBinaryForms() && def.NativeFieldType == 'I') return StoredWidthInteger(bin, def.DescriptorWidth, kind);
+            if (AllZero(bin.first(4))) return {};
+            return {true, static_cast<std::int32_t>(ReadU32BE(bin, 0) ^ 0x80000000u)};
         case 'O': {
-            if (AllZero(bin)) return false;
+            if (AllZero(bin)) return {};
             std::uint64_t bits = ReadU64BE(bin, 0);
             bits = (bits & 0x8000000000000000ull) ? bits & 0x7FFFFFFFFFFFFFFFull : ~bits;
-            if (dest) {
-                double v;
-                std::memcpy(&v, &bits, sizeof v);
-                Store(dest, v);
-            }
-            return true;
+            return {true, DoubleFromBits(bits)};
         }
         case '@': {
-            if (def.FoxProBinaryForms()) return DecodeFoxProTimeStamp(bin, kind, nativeFormat, dest);
-            if (AllZero(bin.first(4)) || AllZero(bin.subspan(4, 4))) return false;
-            const std::uint64_t bits = ReadU64BE(bin, 0);
-            double v;
-            std::memcpy(&v, &bits, sizeof v);
-            TDateTime value = v;
-            if (DateTimeHandling == dtBDETimeStamp) {
-                if (!std::isfinite(v)) RaiseInvalidTimeStamp(0, 0);
-                const double rounded = std::nearbyint(std::clamp(v, -9.0e18, 9.0e18));
-                const auto ms = static_cast<std::int64_t>(rounded);
-                // Integer division truncates toward zero, so a negative count reports as '0.-5'.
-                value = CheckedTimeStamp(ms / kMsPerDay, ms % kMsPerDay);
-            }
-            if (dest) StoreDate(dest, kind, nativeFormat, value);
-            return true;
+            if (def.FoxProBinaryForms()) return FoxProTimeStamp(bin);
+            if (AllZero(bin.first(4)) || AllZero(bin.subspan(4, 4))) return {};
+            const double v = DoubleFromBits(ReadU64BE(bin, 0));
+            if (context.dateTimeHandling != dtBDETimeStamp) return {true, DateValue{v}};
+            if (!std::isfinite(v)) RaiseInvalidTimeStamp(0, 0);
+            const double rounded = std::nearbyint(std::clamp(v, -9.0e18, 9.0e18));
+            const auto ms = static_cast<std::int64_t>(rounded);
+            // Integer division truncates toward zero, so a negative count reports as '0.-5'.
+            return {true, DateValue{CheckedTimeStamp(ms / kMsPerDay, ms % kMsPerDay)}};
         }
         case 'T':
-            return DecodeFoxProTimeStamp(bin, kind, nativeFormat, dest);
+            return FoxProTimeStamp(bin);
         case 'B':
             if (def.FieldType != ftFloat) break;  // a memo reference
-            if (dest) {
-                const std::uint64_t bits = ReadU64LE(bin, 0);
-                double v;
-                std::memcpy(&v, &bits, sizeof v);
-                Store(dest, v);
-            }
-            return true;
+            return {true, DoubleFromBits(ReadU64LE(bin, 0))};
         case 'Y': {
             const auto amount = static_cast<std::int64_t>(ReadU64LE(bin, 0));
-            if (dest) {
-                if (kind == ftCurrency)
-                    Store(dest, static_cast<double>(amount) / 10000.0);
-                else
-                    Store(dest, amount);
-            }
-            return true;
+            if (kind == ftCurrency) return {true, static_cast<double>(amount) / 10000.0};
+            return {true, amount};
         }
         case 'M':
         case 'G':
         case 'W':
             if (def.Size != 4) break;
             // The block number is delivered even when it is 0 (blank).
-            if (dest) Store(dest, ReadI32LE(bin, 0));
-            return !AllZero(bin.first(4));
+            return {!AllZero(bin.first(4)), ReadI32LE(bin, 0)};
         case 'V': {
-            if (!VarLengthBit(def, source)) break;  // stored like a C field
+            if (!VarLengthBit(context.nullField, def, source)) break;  // stored like a C field
             const std::size_t n = VarLength(def, source, field);
-            if (n == 0) {
-                if (dest) static_cast<std::uint8_t*>(dest)[0] = 0;
-                return false;
-            }
-            if (dest) {
-                const auto* zero = static_cast<const std::uint8_t*>(std::memchr(field.data(), 0, n));
-                const std::size_t count = zero ? static_cast<std::size_t>(zero - field.data()) : n;
-                std::memcpy(dest, field.data(), count);
-                static_cast<std::uint8_t*>(dest)[count] = 0;
-            }
-            return true;
+            const auto* zero = static_cast<const std::uint8_t*>(std::memchr(field.data(), 0, n));
+            const std::size_t count = zero ? static_cast<std::size_t>(zero - field.data()) : n;
+            return {n > 0, TextValue{field.first(count)}};
         }
         case 'Q': {
-            // Varbinary: the bytes as stored, nothing trimmed; delivered after a 16-bit length.
-            const std::size_t n = VarLengthBit(def, source) ? VarLength(def, source, field) : field.size();
-            if (dest) {
-                const auto length = static_cast<std::uint16_t>(n);
-                std::memcpy(dest, &length, sizeof length);
-                if (n > 0) std::memcpy(static_cast<std::uint8_t*>(dest) + sizeof length, field.data(), n);
-            }
-            return n > 0;
+            // Varbinary: the bytes as stored, nothing trimmed.
+            const std::size_t n = VarLengthBit(context.nullField, def, source) ? VarLength(def, source, field) : field.size();
+            return {n > 0, VarBytesValue{field.first(n)}};
         }
         default:
             break;
     }
+    return TextForm(field, kind, wantValue);
+}
 
-    // Text form: trailing blanks and zero bytes never count; leading blanks only for text.
-    std::size_t length = field.size();
-    while (length > 0 && (field[length - 1] == ' ' || field[length - 1] == 0)) --length;
-    std::size_t start = 0;
-    if (kind != ftString)
-        while (start < length && field[start] == ' ') ++start;
-    const std::uint8_t* text = field.data() + start;
-    const std::size_t n = length - start;
-    if (n == 0) {
-        if (kind == ftString && dest) static_cast<std::uint8_t*>(dest)[0] = 0;
-        return false;
+bool TDbfFile::GetFieldDataFromDef(const TDbfFieldDef& def, TFieldType kind, std::span<const std::uint8_t> source, void* dest,
+                                   bool nativeFormat) {
+    if (source.empty()) return false;
+    if (FNullField && !dest && def.NullPosition >= 0) return !dbf::NullFlagSet(FNullField, def, source);
+    const DecodedField decoded = DecodeFieldValue({DbfVersion, DateTimeHandling, FNullField}, def, kind, source, dest != nullptr);
+    if (dest) {
+        std::visit(
+            [&](const auto& v) {
+                using T = std::decay_t<decltype(v)>;
+                if constexpr (std::is_same_v<T, DateValue>) {
+                    StoreDate(dest, kind, nativeFormat, v.value);
+                } else if constexpr (std::is_same_v<T, TextValue>) {
+                    auto* out = static_cast<std::uint8_t*>(dest);
+                    if (!v.bytes.empty()) std::memcpy(out, v.bytes.data(), v.bytes.size());
+                    out[v.bytes.size()] = 0;
+                } else if constexpr (std::is_same_v<T, VarBytesValue>) {
+                    const auto length = static_cast<std::uint16_t>(v.bytes.size());
+                    std::memcpy(dest, &length, sizeof length);
+                    if (!v.bytes.empty()) std::memcpy(static_cast<std::uint8_t*>(dest) + sizeof length, v.bytes.data(), v.bytes.size());
+                } else if constexpr (!std::is_same_v<T, std::monostate>) {
+                    Store(dest, v);
+                }
+            },
+            decoded.value);
     }
-    if (!dest) return true;
-    switch (kind) {
-        case ftString: {
-            const auto* zero = static_cast<const std::uint8_t*>(std::memchr(text, 0, n));
-            const std::size_t count = zero ? static_cast<std::size_t>(zero - text) : n;
-            std::memcpy(dest, text, count);
-            static_cast<std::uint8_t*>(dest)[count] = 0;
-            return true;
-        }
-        case ftSmallint: {
-            std::int32_t v = 0;
-            if (!ParseInt32(text, n, 0, v) || v < -32768 || v > 32767) return false;
-            Store(dest, static_cast<std::int16_t>(v));
-            return true;
-        }
-        case ftInteger:
-        case ftAutoInc: {
-            // Text that is no number leaves the destination as it was.
-            std::int32_t v;
-            std::memcpy(&v, dest, sizeof v);
-            const bool ok = ParseInt32(text, n, 0, v);
-            Store(dest, v);
-            return ok;
-        }
-        case ftLargeint: {
-            std::int64_t v = 0;
-            if (!ParseInt64(text, n, v)) return false;
-            Store(dest, v);
-            return true;
-        }
-        case ftBoolean:
-            Store(dest, static_cast<std::uint16_t>(text[0] == 'T' || text[0] == 't' || text[0] == 'Y' || text[0] == 'y' ? 1 : 0));
-            return true;
-        case ftFloat:
-        case ftCurrency: {
-            double v = 0;
-            if (!ParseDecimal(text, n, v)) return false;
-            Store(dest, v);
-            return true;
-        }
-        case ftDate:
-        case ftDateTime:
-            StoreDate(dest, kind, nativeFormat, ParseDateText(text, n));
-            return true;
-        default:
-            return true;
-    }
+    return decoded.hasValue;
 }
 
 }  // namespace korvane::dbf

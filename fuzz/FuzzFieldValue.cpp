@@ -3,8 +3,10 @@
 #include <cstdint>
 #include <cstring>
 #include <string>
+#include <type_traits>
+#include <variant>
 
-#include "dbf/DbfFile.h"
+#include "dbf/FieldValue.h"
 #include "fields/DateTime.h"
 #include "fields/NumberFormat.h"
 #include "platform/Exception.h"
@@ -13,33 +15,43 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (size < 6) return 0;
     using namespace korvane;
     static const dbf::TXBaseVersion kLevels[] = {dbf::xBaseIII, dbf::xBaseV, dbf::xFoxPro, dbf::xBaseVII};
-    dbf::TDbfFile file("", dbf::pfReadOnly);
-    file.DbfVersion = kLevels[data[0] % 4];
-    file.DateTimeHandling = (data[1] & 1) ? dbf::dtDateTime : dbf::dtBDETimeStamp;
-    dbf::TDbfFieldDef def(file.DbfVersion);
+    dbf::FieldDecodingContext context;
+    context.level = kLevels[data[0] % 4];
+    context.dateTimeHandling = (data[1] & 1) ? dbf::dtDateTime : dbf::dtBDETimeStamp;
+    dbf::TDbfFieldDef def(context.level);
     def.Size = data[3] | ((data[4] & 1) << 8);
+    def.DescriptorWidth = def.Size;
     def.Precision = data[5];
     def.Offset = 1;
     def.SetNativeFieldType(data[2]);
     const std::span<const std::uint8_t> record(data + 5, size - 5);
     for (int kind = ftUnknown; kind <= ftLargeint; ++kind) {
-        for (bool native : {true, false}) {
-            std::uint8_t buffer[70000];
-            std::memset(buffer, 0, sizeof buffer);
+        for (bool wantValue : {true, false}) {
+            dbf::DecodedField decoded;
             try {
-                if (!file.GetFieldDataFromDef(def, static_cast<TFieldType>(kind), record, buffer, native)) continue;
+                decoded = dbf::DecodeFieldValue(context, def, static_cast<TFieldType>(kind), record, wantValue);
             } catch (const Exception&) {
                 continue;
             }
+            // Every value renders as the field objects render it.
             std::u16string text;
-            double d;
-            std::int64_t i;
-            std::memcpy(&d, buffer, sizeof d);
-            std::memcpy(&i, buffer, sizeof i);
-            AppendGeneralFloat(text, d, 15, u',');
-            AppendCurrency(text, i, u'.');
-            AppendDecimal(text, i);
-            AppendDateTimeText(text, d, true);
+            std::visit(
+                [&](const auto& v) {
+                    using T = std::decay_t<decltype(v)>;
+                    if constexpr (std::is_same_v<T, dbf::DateValue>) {
+                        AppendDateTimeText(text, v.value, true);
+                    } else if constexpr (std::is_same_v<T, double>) {
+                        AppendGeneralFloat(text, v, 15, u',');
+                    } else if constexpr (std::is_same_v<T, std::int64_t>) {
+                        AppendCurrency(text, v, u'.');
+                        AppendDecimal(text, v);
+                    } else if constexpr (std::is_integral_v<T>) {
+                        AppendDecimal(text, static_cast<std::int64_t>(v));
+                    } else if constexpr (!std::is_same_v<T, std::monostate>) {
+                        text.append(v.bytes.begin(), v.bytes.end());
+                    }
+                },
+                decoded.value);
         }
     }
     return 0;

@@ -6,6 +6,7 @@
 #include <fstream>
 
 #include "dbf/Dbf.h"
+#include "dbf/FieldValue.h"
 #include "platform/Exception.h"
 #include "platform/Unicode.h"
 #include "tests/support/TableBuilder.h"
@@ -281,6 +282,58 @@ TEST(FieldDecoding, VarcharWithoutRoomForItsLengthBitIsReadLikeC) {
     dbf.Open();
     EXPECT_EQ(dbf.Fields()[0]->AsString(), u"a");
     EXPECT_EQ(dbf.Fields()[8]->AsString(), u"ab\u0001");
+}
+
+}  // namespace
+}  // namespace korvane::dbf
+
+namespace korvane::dbf {
+namespace {
+
+// The typed core, called directly: the alternative a kind is delivered in, and what is left
+// undelivered.
+TEST(FieldValue, TheCoreDeliversTypedValues) {
+    auto decode = [](TXBaseVersion level, char type, int width, int precision, const std::string& bytes, TFieldType kind) {
+        TDbfFieldDef def(level);
+        def.Size = width;
+        def.DescriptorWidth = width;
+        def.Precision = precision;
+        def.Offset = 1;
+        def.SetNativeFieldType(static_cast<std::uint8_t>(type));
+        static std::string record;
+        record = " " + bytes;
+        return DecodeFieldValue({level, dtBDETimeStamp, nullptr}, def, kind,
+                                {reinterpret_cast<const std::uint8_t*>(record.data()), record.size()}, true);
+    };
+    const DecodedField integer = decode(xBaseIII, 'N', 5, 0, "  -12", ftInteger);
+    EXPECT_TRUE(integer.hasValue);
+    EXPECT_EQ(std::get<std::int32_t>(integer.value), -12);
+    // Text that is no number delivers nothing; a number out of range delivers 0.
+    EXPECT_TRUE(std::holds_alternative<std::monostate>(decode(xBaseIII, 'N', 5, 0, "  abc", ftInteger).value));
+    const DecodedField huge = decode(xBaseIII, 'N', 12, 0, " 99999999999", ftInteger);
+    EXPECT_FALSE(huge.hasValue);
+    EXPECT_EQ(std::get<std::int32_t>(huge.value), 0);
+    EXPECT_EQ(std::get<std::int64_t>(decode(xBaseIII, 'I', 8, 0, Le64(static_cast<std::uint64_t>(-7)), ftLargeint).value), -7);
+    EXPECT_EQ(std::get<double>(decode(xFoxPro, 'Y', 8, 4, Le64(15000), ftCurrency).value), 1.5);
+    EXPECT_EQ(std::get<std::int64_t>(decode(xFoxPro, 'Y', 8, 4, Le64(15000), ftBCD).value), 15000);
+    EXPECT_EQ(std::get<DateValue>(decode(xFoxPro, 'T', 8, 0, Le32(2415019) + Le32(0), ftDateTime).value).value, 0.0);
+    const DecodedField blankMemo = decode(xFoxPro, 'M', 4, 0, Le32(0), ftInteger);
+    EXPECT_FALSE(blankMemo.hasValue);  // a blank reference, yet its number is delivered
+    EXPECT_EQ(std::get<std::int32_t>(blankMemo.value), 0);
+    const DecodedField text = decode(xBaseIII, 'C', 6, 0, "  AB  ", ftString);
+    const auto bytes = std::get<TextValue>(text.value).bytes;
+    EXPECT_EQ(std::string(bytes.begin(), bytes.end()), "  AB");
+    EXPECT_EQ(std::get<std::uint16_t>(decode(xBaseIII, 'L', 1, 0, "y", ftBoolean).value), 1);
+    // Without a value wanted, text is not parsed.
+    const DecodedField query = DecodeFieldValue({xBaseIII, dtBDETimeStamp, nullptr}, [] {
+        TDbfFieldDef def(xBaseIII);
+        def.Size = 5;
+        def.Offset = 1;
+        def.SetNativeFieldType('N');
+        return def;
+    }(), ftSmallint, {reinterpret_cast<const std::uint8_t*>(" 99999"), 6}, false);
+    EXPECT_TRUE(query.hasValue);
+    EXPECT_TRUE(std::holds_alternative<std::monostate>(query.value));
 }
 
 }  // namespace

@@ -1,0 +1,64 @@
+// The typed core of value decoding: one field's bytes in a record into a typed value. The
+// table file's GetFieldData is a thin adapter that stores the value into a caller's buffer.
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <variant>
+
+#include "dbf/DbfFieldDef.h"
+#include "fields/DateTime.h"
+#include "fields/FieldType.h"
+
+namespace korvane::dbf {
+
+enum TDateTimeHandling { dtDateTime, dtBDETimeStamp };
+
+// What decoding needs besides the field: the table's level, how dBase 7 time stamps are read,
+// and the _NULLFLAGS field (or none).
+struct FieldDecodingContext {
+    TXBaseVersion level = xUnknown;
+    TDateTimeHandling dateTimeHandling = dtBDETimeStamp;
+    const TDbfFieldDef* nullField = nullptr;
+};
+
+// A date or date-time; delivered as a TDateTime, or as a day number for a native date.
+struct DateValue {
+    TDateTime value;
+};
+// Text: the bytes up to the first zero byte (delivered zero-terminated).
+struct TextValue {
+    std::span<const std::uint8_t> bytes;
+};
+// Varbinary: the bytes as stored (delivered after a 16-bit length).
+struct VarBytesValue {
+    std::span<const std::uint8_t> bytes;
+};
+
+// The value in the form its requested kind is delivered in; std::monostate when nothing is
+// delivered (a caller's buffer keeps what it held).
+using FieldValue =
+    std::variant<std::monostate, std::int16_t, std::uint16_t, std::int32_t, std::int64_t, double, DateValue, TextValue, VarBytesValue>;
+
+struct DecodedField {
+    bool hasValue = false;  // false: null, blank or not a number
+    FieldValue value;
+};
+
+// Decodes field `def` of `record` as kind `kind`. With `wantValue` false only the has-value
+// answer is computed (text is then not parsed). Raises EConvertError for a time stamp that
+// forms none.
+DecodedField DecodeFieldValue(const FieldDecodingContext& context, const TDbfFieldDef& def, TFieldType kind,
+                              std::span<const std::uint8_t> record, bool wantValue);
+
+// The bytes a field's value is decoded from, cut to the record: its stored width for numbers
+// and dBase III/V integers, else its Size.
+std::span<const std::uint8_t> FieldBytes(const TDbfFieldDef& def, std::span<const std::uint8_t> record);
+// Whether the record's _NULLFLAGS bit marks the field null (false without one).
+bool NullFlagSet(const TDbfFieldDef* nullField, const TDbfFieldDef& def, std::span<const std::uint8_t> record);
+
+// The date in a date field's text (blanks already dropped): year in bytes 0-3, month 4-5,
+// day 6-7; false when they form no valid date (the value then reads as 30 December 1899).
+bool DecodeDateText(const std::uint8_t* text, std::size_t length, int& year, int& month, int& day);
+
+}  // namespace korvane::dbf
