@@ -44,7 +44,7 @@ private:
     TDbf& FDbf;
     TField& FBlobField;
     TBlobStreamMode FMode = bmRead;
-    bool FDirty = false;
+    bool FDirty = false;  // set by writing a memo, which this reader never does; kept for its callers
     std::int32_t FMemoRecNo = 0;
     std::int32_t FReadSize = 0;
     std::int32_t FRefCount = 1;  // the table's own reference

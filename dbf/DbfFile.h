@@ -16,7 +16,6 @@
 
 namespace korvane::dbf {
 
-
 // Raises the field count error for more than 4,095 descriptors.
 void CheckFieldCount(int count);
 
@@ -41,7 +40,9 @@ public:
                              bool nativeFormat);
 
     // Whether the record's _NULLFLAGS bit marks the field null (false without one).
-    bool NullFlagSet(const TDbfFieldDef& def, std::span<const std::uint8_t> record) const { return dbf::NullFlagSet(FNullField, def, record); }
+    bool NullFlagSet(const TDbfFieldDef& def, std::span<const std::uint8_t> record) const {
+        return dbf::NullFlagSet(FNullField, def, record);
+    }
 
     std::uint8_t GetLanguageId() const;
     // The level 7 driver name: the 32 header bytes at offset 32; empty at other levels.

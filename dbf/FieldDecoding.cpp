@@ -130,7 +130,8 @@ DecodedField TextForm(std::span<const std::uint8_t> field, TFieldType kind, bool
             return {true, v};
         }
         case ftBoolean:
-            return {true, static_cast<std::uint16_t>(text[0] == 'T' || text[0] == 't' || text[0] == 'Y' || text[0] == 'y' ? 1 : 0)};
+            return {true,
+                    static_cast<std::uint16_t>(text[0] == 'T' || text[0] == 't' || text[0] == 'Y' || text[0] == 'y' ? 1 : 0)};
         case ftFloat:
         case ftCurrency: {
             double v = 0;
@@ -151,7 +152,8 @@ bool VarLengthBit(const TDbfFieldDef* nullField, const TDbfFieldDef& def, std::s
     if (!nullField || def.VarLengthPosition < 0) return false;
     const auto byte = static_cast<std::size_t>(def.VarLengthPosition / 8);
     if (byte >= static_cast<std::size_t>(std::max(nullField->Size, 0))) return false;  // no room for the bit
-    return (platform::ByteAt(record, static_cast<std::size_t>(nullField->Offset) + byte) & (1u << (def.VarLengthPosition % 8))) != 0;
+    return (platform::ByteAt(record, static_cast<std::size_t>(nullField->Offset) + byte) & (1u << (def.VarLengthPosition % 8))) !=
+           0;
 }
 
 std::size_t VarLength(const TDbfFieldDef& def, std::span<const std::uint8_t> record, std::span<const std::uint8_t> field) {
@@ -316,7 +318,8 @@ bool TDbfFile::GetFieldDataFromDef(const TDbfFieldDef& def, TFieldType kind, std
                 } else if constexpr (std::is_same_v<T, VarBytesValue>) {
                     const auto length = static_cast<std::uint16_t>(v.bytes.size());
                     std::memcpy(dest, &length, sizeof length);
-                    if (!v.bytes.empty()) std::memcpy(static_cast<std::uint8_t*>(dest) + sizeof length, v.bytes.data(), v.bytes.size());
+                    if (!v.bytes.empty())
+                        std::memcpy(static_cast<std::uint8_t*>(dest) + sizeof length, v.bytes.data(), v.bytes.size());
                 } else if constexpr (!std::is_same_v<T, std::monostate>) {
                     Store(dest, v);
                 }

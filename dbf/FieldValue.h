@@ -37,8 +37,8 @@ struct VarBytesValue {
 
 // The value in the form its requested kind is delivered in; std::monostate when nothing is
 // delivered (a caller's buffer keeps what it held).
-using FieldValue =
-    std::variant<std::monostate, std::int16_t, std::uint16_t, std::int32_t, std::int64_t, double, DateValue, TextValue, VarBytesValue>;
+using FieldValue = std::variant<std::monostate, std::int16_t, std::uint16_t, std::int32_t, std::int64_t, double, DateValue,
+                                TextValue, VarBytesValue>;
 
 struct DecodedField {
     bool hasValue = false;  // false: null, blank or not a number

@@ -16,4 +16,21 @@ public:
     virtual void Release() = 0;
 };
 
+// Holds the reference a dataset handed out and gives it back however the holder ends.
+class BlobStreamRef {
+public:
+    explicit BlobStreamRef(TBlobStream* stream) : FStream(stream) {}
+    ~BlobStreamRef() {
+        if (FStream) FStream->Release();
+    }
+    BlobStreamRef(const BlobStreamRef&) = delete;
+    BlobStreamRef& operator=(const BlobStreamRef&) = delete;
+
+    explicit operator bool() const { return FStream != nullptr; }
+    TBlobStream* operator->() const { return FStream; }
+
+private:
+    TBlobStream* FStream;
+};
+
 }  // namespace korvane

@@ -53,20 +53,18 @@ void TVarBytesField::GetText(std::u16string& text) {
 void TBlobField::GetBytes(std::string& bytes) {
     bytes.clear();
     if (!DataSet) return;
-    TBlobStream* stream = DataSet->CreateBlobStream(*this, bmRead);
+    const BlobStreamRef stream(DataSet->CreateBlobStream(*this, bmRead));
     if (!stream) return;
     const std::span<const std::uint8_t> content = stream->Bytes();
     bytes.assign(reinterpret_cast<const char*>(content.data()), content.size());
-    stream->Release();
 }
 
 void TBlobField::GetText(std::u16string& text) {
     text.clear();
     if (!DataSet) return;
-    TBlobStream* stream = DataSet->CreateBlobStream(*this, bmRead);
+    const BlobStreamRef stream(DataSet->CreateBlobStream(*this, bmRead));
     if (!stream) return;
     platform::MultiByteToWide(platform::GetACP(), stream->Bytes(), text);
-    stream->Release();
 }
 
 }  // namespace korvane

@@ -9,6 +9,7 @@
 #include <mutex>
 
 #include "platform/CodePageTables.h"
+#include "platform/Iconv.h"
 #include "platform/Settings.h"
 #include "platform/Unicode.h"
 
@@ -82,16 +83,14 @@ const char* IconvName(std::uint32_t codePage) {
 }
 
 bool IconvAvailable(const char* name) {
-    iconv_t cd = iconv_open("UTF-16LE", name);
-    if (cd == reinterpret_cast<iconv_t>(-1)) return false;
-    iconv_close(cd);
-    return true;
+    return IconvHandle("UTF-16LE", name).IsOpen();
 }
 
 // Converts through iconv; an input sequence it rejects becomes one '?' per byte.
 bool IconvConvert(const char* to, const char* from, std::string_view in, std::string& out) {
-    iconv_t cd = iconv_open(to, from);
-    if (cd == reinterpret_cast<iconv_t>(-1)) return false;
+    const IconvHandle handle(to, from);
+    if (!handle.IsOpen()) return false;
+    iconv_t cd = handle.Get();
     char* src = const_cast<char*>(in.data());
     std::size_t left = in.size();
     std::array<char, 4096> chunk;
@@ -108,7 +107,6 @@ bool IconvConvert(const char* to, const char* from, std::string_view in, std::st
             --left;
         }
     }
-    iconv_close(cd);
     return true;
 }
 

@@ -8,6 +8,7 @@
 
 #include "platform/CodePageTables.h"
 #include "platform/CodePages.h"
+#include "platform/Iconv.h"
 #include "platform/Unicode.h"
 
 namespace korvane::platform {
@@ -38,10 +39,7 @@ public:
 // Any other page through iconv; a sequence it rejects gives one U+FFFD per byte.
 class IconvDecoder : public TextDecoder {
 public:
-    explicit IconvDecoder(iconv_t handle) : FHandle(handle) {}
-    ~IconvDecoder() override { iconv_close(FHandle); }
-    IconvDecoder(const IconvDecoder&) = delete;
-    IconvDecoder& operator=(const IconvDecoder&) = delete;
+    explicit IconvDecoder(std::unique_ptr<IconvHandle> handle) : FOwner(std::move(handle)), FHandle(FOwner->Get()) {}
 
     void Decode(std::span<const std::uint8_t> bytes, std::u16string& out) override {
         out.clear();
@@ -70,6 +68,7 @@ public:
     }
 
 private:
+    std::unique_ptr<IconvHandle> FOwner;
     iconv_t FHandle;
 };
 
@@ -93,9 +92,9 @@ std::unique_ptr<TextDecoder> TextDecoder::For(std::uint32_t codePage) {
         if (kSingleByteCodePages[i].number == codePage) return std::make_unique<SingleByteDecoder>(kSingleByteCodePages[i]);
     if (codePage == 0 || codePage == kCodePageUtf16LE) return nullptr;
     // UTF-16LE in the machine's own order: iconv's "UTF-16" would put a byte-order mark first.
-    iconv_t handle = iconv_open("UTF-16LE", IconvNameOf(codePage).c_str());
-    if (handle == reinterpret_cast<iconv_t>(-1)) return nullptr;
-    return std::make_unique<IconvDecoder>(handle);
+    auto handle = std::make_unique<IconvHandle>("UTF-16LE", IconvNameOf(codePage).c_str());
+    if (!handle->IsOpen()) return nullptr;
+    return std::make_unique<IconvDecoder>(std::move(handle));
 }
 
 void DecodeUtf8(std::span<const std::uint8_t> bytes, std::u16string& out) {

@@ -325,13 +325,16 @@ TEST(FieldValue, TheCoreDeliversTypedValues) {
     EXPECT_EQ(std::string(bytes.begin(), bytes.end()), "  AB");
     EXPECT_EQ(std::get<std::uint16_t>(decode(xBaseIII, 'L', 1, 0, "y", ftBoolean).value), 1);
     // Without a value wanted, text is not parsed.
-    const DecodedField query = DecodeFieldValue({xBaseIII, dtBDETimeStamp, nullptr}, [] {
-        TDbfFieldDef def(xBaseIII);
-        def.Size = 5;
-        def.Offset = 1;
-        def.SetNativeFieldType('N');
-        return def;
-    }(), ftSmallint, {reinterpret_cast<const std::uint8_t*>(" 99999"), 6}, false);
+    const DecodedField query = DecodeFieldValue(
+        {xBaseIII, dtBDETimeStamp, nullptr},
+        [] {
+            TDbfFieldDef def(xBaseIII);
+            def.Size = 5;
+            def.Offset = 1;
+            def.SetNativeFieldType('N');
+            return def;
+        }(),
+        ftSmallint, {reinterpret_cast<const std::uint8_t*>(" 99999"), 6}, false);
     EXPECT_TRUE(query.hasValue);
     EXPECT_TRUE(std::holds_alternative<std::monostate>(query.value));
 }
