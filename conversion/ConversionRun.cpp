@@ -62,17 +62,6 @@ const char* SchemaTypeName(int fieldType, std::string& scratch) {
     }
 }
 
-std::u16string Wide(const std::string& ascii) {
-    return std::u16string(ascii.begin(), ascii.end());
-}
-
-// A line statement: the text, the line end, then the pending-error test.
-void WriteLine(TTextRec& out, std::u16string_view text) {
-    Write0UString(out, text);
-    WriteLn(out);
-    IOTest();
-}
-
 // A write statement: the text, the statement-end flush, then the pending-error test.
 void WritePiece(TTextRec& out, std::u16string_view text) {
     Write0UString(out, text);
@@ -81,24 +70,24 @@ void WritePiece(TTextRec& out, std::u16string_view text) {
 }
 
 std::u16string Number(std::int64_t v) {
-    return Wide(std::to_string(v));
+    return platform::Widen(std::to_string(v));
 }
 
 // `names`, when given, are the field names decoded from a code page the user asked for; else
 // each name goes out as its own bytes read as Windows-1250.
 void WriteSchema(TTextRec& out, dbf::TDbf& table, const std::vector<std::u16string>* names) {
-    WriteLine(out, u"<?xml version=\"1.0\" encoding=\"UTF-8\"?>");
-    WriteLine(out, u"<table>");
-    WriteLine(out, u"   <xs:schema xmlns:xs=\"http://www.w3.org/2001/XMLSchema\">");
-    WriteLine(out, u"      <xs:element name=\"row\">");
-    WriteLine(out, u"      <xs:complexType>");
+    WriteLineStatement(out, u"<?xml version=\"1.0\" encoding=\"UTF-8\"?>");
+    WriteLineStatement(out, u"<table>");
+    WriteLineStatement(out, u"   <xs:schema xmlns:xs=\"http://www.w3.org/2001/XMLSchema\">");
+    WriteLineStatement(out, u"      <xs:element name=\"row\">");
+    WriteLineStatement(out, u"      <xs:complexType>");
     dbf::TDbfFieldDefs* defs = table.GetDbfFieldDefs();
     const int count = static_cast<int>(table.FieldDefs().size());
     std::string scratch;
     for (int i = 0; i < count; ++i) {
         const dbf::TDbfFieldDef& def = defs->Items(i);
         if (names) {
-            WriteLine(out, u"         <xs:attribute name=\"" + (*names)[static_cast<std::size_t>(i)] + u"\">");
+            WriteLineStatement(out, u"         <xs:attribute name=\"" + (*names)[static_cast<std::size_t>(i)] + u"\">");
         } else {
             // The name goes out as its own bytes read as Windows-1250.
             const std::string line = "         <xs:attribute name=\"" + def.FieldName + "\">";
@@ -106,29 +95,29 @@ void WriteSchema(TTextRec& out, dbf::TDbf& table, const std::vector<std::u16stri
             WriteLn(out);
             IOTest();
         }
-        WriteLine(out, u"            <xs:simpleType>");
+        WriteLineStatement(out, u"            <xs:simpleType>");
         const char* type = SchemaTypeName(def.FieldType, scratch);
-        WriteLine(out, u"               <xs:restriction base=\"xs:" + Wide(type) + u"\">");
+        WriteLineStatement(out, u"               <xs:restriction base=\"xs:" + platform::Widen(type) + u"\">");
         switch (def.FieldType) {
             case ftSmallint:
             case ftInteger:
-                WriteLine(out, u"                  <xs:totalDigits value=\"" + Number(def.Size) + u"\"/>");
+                WriteLineStatement(out, u"                  <xs:totalDigits value=\"" + Number(def.Size) + u"\"/>");
                 break;
             case ftFloat:
-                WriteLine(out, u"                  <xs:totalDigits value=\"" + Number(def.Size) + u"\"/>");
-                WriteLine(out, u"                  <xs:fractionDigits value=\"" + Number(def.Precision) + u"\"/>");
+                WriteLineStatement(out, u"                  <xs:totalDigits value=\"" + Number(def.Size) + u"\"/>");
+                WriteLineStatement(out, u"                  <xs:fractionDigits value=\"" + Number(def.Precision) + u"\"/>");
                 break;
             default:
-                WriteLine(out, u"                  <xs:maxLength value=\"" + Number(def.Size) + u"\"/>");
+                WriteLineStatement(out, u"                  <xs:maxLength value=\"" + Number(def.Size) + u"\"/>");
                 break;
         }
-        WriteLine(out, u"               </xs:restriction>");
-        WriteLine(out, u"            </xs:simpleType>");
-        WriteLine(out, u"         </xs:attribute>");
+        WriteLineStatement(out, u"               </xs:restriction>");
+        WriteLineStatement(out, u"            </xs:simpleType>");
+        WriteLineStatement(out, u"         </xs:attribute>");
     }
-    WriteLine(out, u"      </xs:complexType>");
-    WriteLine(out, u"      </xs:element>");
-    WriteLine(out, u"   </xs:schema>");
+    WriteLineStatement(out, u"      </xs:complexType>");
+    WriteLineStatement(out, u"      </xs:element>");
+    WriteLineStatement(out, u"   </xs:schema>");
 }
 
 // Per-run buffers for the row loop, kept across records so that a value costs no allocation.
@@ -162,7 +151,7 @@ struct RowWriter {
             piece += u'"';
             WritePiece(out, piece);
         }
-        WriteLine(out, u" />");
+        WriteLineStatement(out, u" />");
     }
 };
 
@@ -321,7 +310,7 @@ bool RunConversion(IConversionView& view, TableOwner& owner, const std::string& 
                 writer.Write(out, table, report);
             table.Next();
         }
-        WriteLine(out, u"</table>");
+        WriteLineStatement(out, u"</table>");
         report.records = table.RecordCount();
         report.tableShrank = table.TableShrank();
     } catch (const Exception& e) {

@@ -276,6 +276,12 @@ void _Flush(TTextRec& t) {
     if (t.FlushOnStatement) TextOut(t);
 }
 
+void WriteLineStatement(TTextRec& t, std::u16string_view text) {
+    Write0UString(t, text);
+    WriteLn(t);
+    IOTest();
+}
+
 void WriteLn(TTextRec& t) {
     if (t.CrLf) Write0Char(t, '\r');
     Write0Char(t, '\n');

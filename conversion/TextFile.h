@@ -67,6 +67,8 @@ void Write0Char(TTextRec& t, std::uint8_t c);
 void WriteLn(TTextRec& t);
 void _Flush(TTextRec& t);
 void Close(TTextRec& t);
+// A line statement: the text, the line end, then the pending-error test.
+void WriteLineStatement(TTextRec& t, std::u16string_view text);
 // Puts bytes into the buffer, writing it out whenever it is full.
 void WriteBytes(TTextRec& t, const char* bytes, std::size_t count);
 

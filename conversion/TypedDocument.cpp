@@ -79,16 +79,6 @@ const char16_t* TypeName(Xsd kind) {
     return u"xs:string";
 }
 
-std::u16string Wide(const std::string& ascii) {
-    return std::u16string(ascii.begin(), ascii.end());
-}
-
-void Line(TTextRec& out, std::u16string_view text) {
-    Write0UString(out, text);
-    WriteLn(out);
-    IOTest();
-}
-
 // The field's stored text without the blanks and zero bytes around it, and up to a zero byte.
 std::string_view TrimmedText(std::span<const std::uint8_t> bytes) {
     std::string_view text(reinterpret_cast<const char*>(bytes.data()), bytes.size());
@@ -101,16 +91,17 @@ std::string_view TrimmedText(std::span<const std::uint8_t> bytes) {
 }  // namespace
 
 void WriteTypedSchema(TTextRec& out, dbf::TDbf& table, const std::vector<std::u16string>& names) {
-    Line(out, u"<?xml version=\"1.0\" encoding=\"UTF-8\"?>");
-    Line(out, u"<table>");
-    Line(out, u"   <xs:schema xmlns:xs=\"http://www.w3.org/2001/XMLSchema\" xmlns:korvane=\"urn:korvane:dbf-field\">");
-    Line(out, u"      <xs:element name=\"table\">");
-    Line(out, u"         <xs:complexType>");
-    Line(out, u"            <xs:sequence>");
+    WriteLineStatement(out, u"<?xml version=\"1.0\" encoding=\"UTF-8\"?>");
+    WriteLineStatement(out, u"<table>");
+    WriteLineStatement(out,
+                       u"   <xs:schema xmlns:xs=\"http://www.w3.org/2001/XMLSchema\" xmlns:korvane=\"urn:korvane:dbf-field\">");
+    WriteLineStatement(out, u"      <xs:element name=\"table\">");
+    WriteLineStatement(out, u"         <xs:complexType>");
+    WriteLineStatement(out, u"            <xs:sequence>");
     // The schema itself stands in the document; validation passes over it.
-    Line(out, u"               <xs:any namespace=\"http://www.w3.org/2001/XMLSchema\" processContents=\"skip\"/>");
-    Line(out, u"               <xs:element name=\"row\" minOccurs=\"0\" maxOccurs=\"unbounded\">");
-    Line(out, u"                  <xs:complexType>");
+    WriteLineStatement(out, u"               <xs:any namespace=\"http://www.w3.org/2001/XMLSchema\" processContents=\"skip\"/>");
+    WriteLineStatement(out, u"               <xs:element name=\"row\" minOccurs=\"0\" maxOccurs=\"unbounded\">");
+    WriteLineStatement(out, u"                  <xs:complexType>");
     const dbf::TDbfFieldDefs& defs = *table.GetDbfFieldDefs();
     for (std::size_t i = 0; i < names.size(); ++i) {
         const dbf::TDbfFieldDef& def = defs.Items(static_cast<int>(i));
@@ -118,29 +109,30 @@ void WriteTypedSchema(TTextRec& out, dbf::TDbf& table, const std::vector<std::u1
         const std::string letter = def.NativeFieldType >= 0x20 && def.NativeFieldType < 0x7F
                                        ? std::string(1, static_cast<char>(def.NativeFieldType))
                                        : "&#" + std::to_string(def.NativeFieldType) + ";";
-        Line(out, u"                     <xs:attribute name=\"" + names[i] + u"\" use=\"optional\">");
-        Line(out, u"                        <xs:annotation><xs:appinfo><korvane:field type=\"" + Wide(letter) + u"\" width=\"" +
-                      Wide(std::to_string(def.DescriptorWidth)) + u"\" decimals=\"" +
-                      Wide(std::to_string(def.DescriptorPrecision)) + u"\"/></xs:appinfo></xs:annotation>");
+        WriteLineStatement(out, u"                     <xs:attribute name=\"" + names[i] + u"\" use=\"optional\">");
+        WriteLineStatement(
+            out, u"                        <xs:annotation><xs:appinfo><korvane:field type=\"" + platform::Widen(letter) +
+                     u"\" width=\"" + platform::Widen(std::to_string(def.DescriptorWidth)) + u"\" decimals=\"" +
+                     platform::Widen(std::to_string(def.DescriptorPrecision)) + u"\"/></xs:appinfo></xs:annotation>");
         if (kind == Xsd::String) {
-            Line(out, u"                        <xs:simpleType>");
-            Line(out, u"                           <xs:restriction base=\"xs:string\">");
-            Line(out,
-                 u"                              <xs:maxLength value=\"" + Wide(std::to_string(std::max(def.Size, 0))) + u"\"/>");
-            Line(out, u"                           </xs:restriction>");
-            Line(out, u"                        </xs:simpleType>");
+            WriteLineStatement(out, u"                        <xs:simpleType>");
+            WriteLineStatement(out, u"                           <xs:restriction base=\"xs:string\">");
+            WriteLineStatement(out, u"                              <xs:maxLength value=\"" +
+                                        platform::Widen(std::to_string(std::max(def.Size, 0))) + u"\"/>");
+            WriteLineStatement(out, u"                           </xs:restriction>");
+            WriteLineStatement(out, u"                        </xs:simpleType>");
         } else {
-            Line(out, u"                        <xs:simpleType><xs:restriction base=\"" + std::u16string(TypeName(kind)) +
-                          u"\"/></xs:simpleType>");
+            WriteLineStatement(out, u"                        <xs:simpleType><xs:restriction base=\"" +
+                                        std::u16string(TypeName(kind)) + u"\"/></xs:simpleType>");
         }
-        Line(out, u"                     </xs:attribute>");
+        WriteLineStatement(out, u"                     </xs:attribute>");
     }
-    Line(out, u"                  </xs:complexType>");
-    Line(out, u"               </xs:element>");
-    Line(out, u"            </xs:sequence>");
-    Line(out, u"         </xs:complexType>");
-    Line(out, u"      </xs:element>");
-    Line(out, u"   </xs:schema>");
+    WriteLineStatement(out, u"                  </xs:complexType>");
+    WriteLineStatement(out, u"               </xs:element>");
+    WriteLineStatement(out, u"            </xs:sequence>");
+    WriteLineStatement(out, u"         </xs:complexType>");
+    WriteLineStatement(out, u"      </xs:element>");
+    WriteLineStatement(out, u"   </xs:schema>");
 }
 
 TypedRowWriter::TypedRowWriter(dbf::TDbf& table, platform::TextDecoder* decoder, const std::vector<std::u16string>& names)
@@ -255,7 +247,7 @@ void TypedRowWriter::Write(TTextRec& out, dbf::TDbf& table, ConversionReport& re
         FPiece += u'"';
     }
     FPiece += u" />";
-    Line(out, FPiece);
+    WriteLineStatement(out, FPiece);
 }
 
 }  // namespace korvane

@@ -14,6 +14,10 @@ std::string Utf16ToUtf8(std::u16string_view text);
 // recommends.
 void AppendUtf16(std::u16string& out, std::string_view text);
 std::u16string Utf8ToUtf16(std::string_view text);
+// ASCII text as UTF-16, unit for byte.
+inline std::u16string Widen(std::string_view ascii) {
+    return std::u16string(ascii.begin(), ascii.end());
+}
 
 // Appends a code point as UTF-16: one unit, or a surrogate pair above U+FFFF.
 inline void AppendCodePoint(std::u16string& out, char32_t c) {
