@@ -94,9 +94,10 @@ private:
         std::string shown = line;
         if (shown.size() < FLine.size()) shown.append(FLine.size() - shown.size(), ' ');
         FLine = line;
+        // Told first, so that a signal in the middle of drawing still ends the line.
+        platform::SetLineEndOnSignal(true);
         FErr << '\r' << shown << std::flush;
         FDrawn = true;
-        platform::SetLineEndOnSignal(true);
     }
 
     std::ostream& FErr;
