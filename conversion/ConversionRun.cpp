@@ -297,9 +297,13 @@ bool RunConversion(IConversionView& view, TableOwner& owner, const std::string& 
 
         view.SetGaugeRange(0, table.RecordCount());
         view.SetGaugeProgress(0);
-        RowWriter writer(table, decoder.get(), names);
+        // One of the two writers, made once per run.
+        std::optional<RowWriter> writer;
         std::optional<TypedRowWriter> typedWriter;
-        if (options.typed) typedWriter.emplace(table, decoder.get(), typedNames);
+        if (options.typed)
+            typedWriter.emplace(table, decoder.get(), typedNames);
+        else
+            writer.emplace(table, decoder.get(), names);
         while (!table.Eof()) {
             ++report.rows;
             view.SetRecordNumber(table.RecNo());
@@ -307,7 +311,7 @@ bool RunConversion(IConversionView& view, TableOwner& owner, const std::string& 
             if (typedWriter)
                 typedWriter->Write(out, table, report);
             else
-                writer.Write(out, table, report);
+                writer->Write(out, table, report);
             table.Next();
         }
         WriteLineStatement(out, u"</table>");

@@ -33,9 +33,6 @@ public:
     // Removes the temporary file of a document that will not be finished.
     void Discard() noexcept;
 
-    // The temporary file being written, or empty when the target is written in place.
-    const std::string& TemporaryPath() const { return FTemporary; }
-
 private:
     bool CreateTemporary(const std::string& final, unsigned mode, std::unique_ptr<platform::IByteFile>& handle);
 

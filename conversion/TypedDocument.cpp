@@ -140,11 +140,9 @@ TypedRowWriter::TypedRowWriter(dbf::TDbf& table, platform::TextDecoder* decoder,
     for (const std::u16string& name : names) FPrefixes.push_back(u" " + name + u"=\"");
 }
 
-bool TypedRowWriter::Value(dbf::TDbf& table, std::size_t i) {
+bool TypedRowWriter::Value(dbf::TDbf& table, std::span<const std::uint8_t> record, std::size_t i) {
     dbf::TDbfFile& file = *table.DbfFile();
     const dbf::TDbfFieldDef& def = file.FieldDefs().Items(static_cast<int>(i));
-    std::span<const std::uint8_t> record = table.CurrentRecord();
-    record = record.first(std::min(record.size(), static_cast<std::size_t>(std::max(file.RecordSize(), 0))));
     // In this document, and only here, the null bits decide what is written.
     if (file.NullFlagSet(def, record)) return false;
     TField& field = *table.Fields()[i];
@@ -214,11 +212,11 @@ bool TypedRowWriter::Value(dbf::TDbf& table, std::size_t i) {
             if (auto* blob = dynamic_cast<TBlobField*>(&field)) {
                 blob->GetBytes(FBytes);
             } else if (def.NativeFieldType == 'Q') {
-                std::vector<std::uint8_t> buffer(static_cast<std::size_t>(std::max(def.Size, 0)) + 2);
+                FBuffer.resize(static_cast<std::size_t>(std::max(def.Size, 0)) + 2);
                 FBytes.clear();
-                if (file.GetFieldData(column, ftVarBytes, record, buffer.data(), true)) {
-                    const std::size_t length = static_cast<std::size_t>(buffer[0] | (buffer[1] << 8));
-                    FBytes.assign(reinterpret_cast<const char*>(buffer.data() + 2), length);
+                if (file.GetFieldData(column, ftVarBytes, record, FBuffer.data(), true)) {
+                    const std::size_t length = static_cast<std::size_t>(FBuffer[0] | (FBuffer[1] << 8));
+                    FBytes.assign(reinterpret_cast<const char*>(FBuffer.data() + 2), length);
                 }
             } else {
                 const std::span<const std::uint8_t> bytes = dbf::FieldBytes(def, record);
@@ -231,11 +229,14 @@ bool TypedRowWriter::Value(dbf::TDbf& table, std::size_t i) {
 }
 
 void TypedRowWriter::Write(TTextRec& out, dbf::TDbf& table, ConversionReport& report) {
+    // The current record's bytes, without the buffer's spare byte.
+    std::span<const std::uint8_t> record = table.CurrentRecord();
+    record = record.first(std::min(record.size(), static_cast<std::size_t>(std::max(table.DbfFile()->RecordSize(), 0))));
     FPiece = u"   <row";
     for (std::size_t i = 0; i < FPrefixes.size(); ++i) {
         bool present = false;
         try {
-            present = Value(table, i);
+            present = Value(table, record, i);
         } catch (...) {
             report.failedRecord = table.RecNo();
             report.failedField = platform::Utf16ToUtf8(FPrefixes[i].substr(1, FPrefixes[i].size() - 3));

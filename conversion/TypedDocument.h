@@ -2,6 +2,7 @@
 // and validates, and values in XML Schema's lexical forms rather than the regional ones.
 #pragma once
 
+#include <span>
 #include <string>
 #include <vector>
 
@@ -26,13 +27,14 @@ public:
 
 private:
     // The value of field i of the current record; false when the attribute is left out.
-    bool Value(dbf::TDbf& table, std::size_t i);
+    bool Value(dbf::TDbf& table, std::span<const std::uint8_t> record, std::size_t i);
 
     FieldTextReader FText;
     std::vector<std::u16string> FPrefixes;  // ` NAME="`
     std::u16string FValue;
     std::u16string FPiece;
     std::string FBytes;
+    std::vector<std::uint8_t> FBuffer;
 };
 
 }  // namespace korvane

@@ -73,7 +73,6 @@ public:
     // The open found the table unusable (a zero header or record length, a refused index).
     bool ForceClose() const { return FForceClose; }
     const TDbfFieldDef* NullField() const { return FNullField; }
-    const TDbfFieldDef* LockField() const { return FLockField; }
     bool AutoIncPresent() const { return FAutoIncPresent; }
     void SetIndexEvents(TDbfIndexMissingEvent missing, TDbfIndexInvalidEvent invalid) {
         FOnIndexMissing = std::move(missing);

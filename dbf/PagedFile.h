@@ -52,7 +52,6 @@ public:
     const std::string& FileName() const { return FFileName; }
     // Where the file is opened from: the system's files unless told otherwise.
     void SetFileSystem(platform::IFileSystem& files) { FFiles = &files; }
-    platform::IFileSystem& FileSystem() const { return *FFiles; }
     void SetFileName(std::string name) { FFileName = std::move(name); }
     TPagedFileMode Mode() const { return FMode; }
     void SetMode(TPagedFileMode mode) { FMode = mode; }

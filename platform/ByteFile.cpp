@@ -94,10 +94,6 @@ std::vector<std::uint8_t> MemoryFileSystem::Get(const std::string& path) const {
     return it == FFiles.end() ? std::vector<std::uint8_t>() : *it->second.bytes;
 }
 
-void MemoryFileSystem::Remove(const std::string& path) {
-    FFiles.erase(path);
-}
-
 PathStatus MemoryFileSystem::Status(const std::string& path) {
     PathStatus s;
     const auto it = FFiles.find(path);

@@ -86,7 +86,6 @@ public:
     // Adds or replaces a regular file; `regular` false makes it stand for a device or pipe.
     void Put(const std::string& path, std::vector<std::uint8_t> bytes, bool regular = true);
     std::vector<std::uint8_t> Get(const std::string& path) const;
-    void Remove(const std::string& path);
 
     PathStatus Status(const std::string& path) override;
     std::unique_ptr<IByteFile> Open(const std::string& path, FileAccess access, OsError& error, unsigned mode = 0666) override;

@@ -145,16 +145,6 @@ bool File::Identity(std::uint64_t& device, std::uint64_t& inode) {
     return true;
 }
 
-bool FileExists(const std::string& path) {
-    struct stat st {};
-    return ::stat(path.c_str(), &st) == 0 && !S_ISDIR(st.st_mode);
-}
-
-bool PathExists(const std::string& path) {
-    struct stat st {};
-    return ::stat(path.c_str(), &st) == 0;
-}
-
 namespace {
 PathStatus StatusOf(const struct stat& st, bool ok) {
     PathStatus s;

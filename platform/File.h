@@ -40,10 +40,6 @@ private:
     int FFd = -1;
 };
 
-// True when a file (not a directory) of that name exists.
-bool FileExists(const std::string& path);
-// True when the path names anything at all (a dangling link names nothing).
-bool PathExists(const std::string& path);
 PathStatus StatPath(const std::string& path);
 PathStatus LinkStatus(const std::string& path);
 // The path with every link, "." and ".." resolved by the system; empty when it does not exist.
