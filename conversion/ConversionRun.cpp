@@ -5,8 +5,7 @@
 #include <optional>
 
 #include "conversion/ConversionTexts.h"
-#include "conversion/CpConvert.h"
-#include "conversion/FieldTextReader.h"
+#include "conversion/RowWriter.h"
 #include "conversion/TargetFile.h"
 #include "conversion/TextCodePage.h"
 #include "conversion/TextFile.h"
@@ -16,8 +15,6 @@
 #include "dbf/Dbf.h"
 #include "dbf/DbfErrors.h"
 #include "dbf/FieldNames.h"
-#include "fields/OtherFields.h"
-#include "fields/StringField.h"
 #include "platform/CodePages.h"
 #include "platform/Exception.h"
 #include "platform/File.h"
@@ -60,13 +57,6 @@ const char* SchemaTypeName(int fieldType, std::string& scratch) {
             scratch = "unknown_" + std::to_string(fieldType);
             return scratch.c_str();
     }
-}
-
-// A write statement: the text, the statement-end flush, then the pending-error test.
-void WritePiece(TTextRec& out, std::u16string_view text) {
-    Write0UString(out, text);
-    _Flush(out);
-    IOTest();
 }
 
 std::u16string Number(std::int64_t v) {
@@ -119,41 +109,6 @@ void WriteSchema(TTextRec& out, dbf::TDbf& table, const std::vector<std::u16stri
     WriteLineStatement(out, u"      </xs:element>");
     WriteLineStatement(out, u"   </xs:schema>");
 }
-
-// Per-run buffers for the row loop, kept across records so that a value costs no allocation.
-struct RowWriter {
-    std::u16string value;
-    std::u16string piece;
-    FieldTextReader text;
-    std::vector<std::u16string> prefixes;  // ` NAME="`
-
-    RowWriter(dbf::TDbf& table, platform::TextDecoder* decoder, const std::vector<std::u16string>* names) : text(table, decoder) {
-        const auto& fields = table.Fields();
-        for (std::size_t i = 0; i < fields.size(); ++i)
-            prefixes.push_back(u" " + (names ? (*names)[i] : fields[i]->FieldName) + u"=\"");
-    }
-
-    void Write(TTextRec& out, dbf::TDbf& table, ConversionReport& report) {
-        WritePiece(out, u"   <row");
-        const auto& fields = table.Fields();
-        for (std::size_t i = 0; i < fields.size(); ++i) {
-            try {
-                text.Read(*fields[i], i, value);
-            } catch (...) {
-                // Which value could not be read: the record and the field as the document names it.
-                report.failedRecord = table.RecNo();
-                report.failedField = platform::Utf16ToUtf8(fields[i]->FieldName);
-                throw;
-            }
-            // One write statement: ` NAME="`, the escaped value and the closing quote.
-            piece = prefixes[i];
-            AppendXmlAttributeValue(piece, value);
-            piece += u'"';
-            WritePiece(out, piece);
-        }
-        WriteLineStatement(out, u" />");
-    }
-};
 
 // The decoder for the code page the user asked for; a table that declares none Korvane can
 // decode fails, naming the file that declares it.

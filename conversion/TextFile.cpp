@@ -32,16 +32,12 @@ void TextOut(TTextRec& t) {
         done += static_cast<std::size_t>(r.count);
     }
 }
+}  // namespace
 
-// The one buffer rule of every write path: `count` bytes were put into the free part of the
-// buffer; the moment the buffer is full it is written out. False when that failed.
-bool Commit(TTextRec& t, std::size_t count) {
-    t.BufPos += count;
-    if (t.BufPos < t.BufSize) return true;
+bool WriteFullBuffer(TTextRec& t) {
     TextOut(t);
     return InOutRes() == 0;
 }
-}  // namespace
 
 int& InOutRes() {
     thread_local int code = 0;
@@ -162,7 +158,7 @@ void WriteBytes(TTextRec& t, const char* bytes, std::size_t count) {
         std::memcpy(t.BufPtr + t.BufPos, bytes, part);
         bytes += part;
         count -= part;
-        if (!Commit(t, part)) return;  // the rest is dropped with the failed buffer
+        if (!CommitBuffer(t, part)) return;  // the rest is dropped with the failed buffer
     }
 }
 
@@ -193,7 +189,7 @@ void WriteUtf8(TTextRec& t, std::u16string_view text) {
             dest[k] = static_cast<char>(c);
         }
         i += k;
-        if (!Commit(t, k)) return;
+        if (!CommitBuffer(t, k)) return;
         if (i == n) break;
         if (text[i] < 0x80) continue;
         char bytes[4];

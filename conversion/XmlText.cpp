@@ -74,4 +74,12 @@ void AppendXmlAttributeValue(std::u16string& out, std::u16string_view value) {
     }
 }
 
+char* WriteXmlAttributeUtf8(std::u16string_view value, std::u16string& scratch, char* dest) {
+    scratch.clear();
+    AppendXmlAttributeValue(scratch, value);
+    // Escaping left no unpaired surrogate, so each code point is one UTF-8 sequence.
+    for (std::size_t i = 0; i < scratch.size(); ++i) dest += platform::EncodeUtf8(platform::NextCodePoint(scratch, i), dest);
+    return dest;
+}
+
 }  // namespace korvane

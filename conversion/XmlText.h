@@ -10,4 +10,12 @@ namespace korvane {
 // as character references, and every character XML 1.0 cannot carry as U+FFFD.
 void AppendXmlAttributeValue(std::u16string& out, std::u16string_view value);
 
+// The most bytes WriteXmlAttributeUtf8 writes for `units` UTF-16 units ("&quot;" for one).
+constexpr std::size_t XmlAttributeUtf8Room(std::size_t units) {
+    return 6 * units;
+}
+// Writes `value` escaped as above and encoded as UTF-8 at `dest`, which has
+// XmlAttributeUtf8Room(value.size()) bytes, and returns the end; `scratch` is a work buffer.
+char* WriteXmlAttributeUtf8(std::u16string_view value, std::u16string& scratch, char* dest);
+
 }  // namespace korvane

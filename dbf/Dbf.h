@@ -68,6 +68,9 @@ public:
     // True when the walk ended early because the file became shorter than a record it counted.
     bool TableShrank() const { return FTableShrank; }
 
+    // The current record's bytes (without the buffer's spare byte); empty when there is none.
+    std::span<const std::uint8_t> CurrentRecordBytes() const;
+
     bool GetFieldData(TField& field, void* buffer, bool nativeFormat) override;
     TBlobStream* CreateBlobStream(TField& field, TBlobStreamMode mode) override;
     int Translate(std::uint8_t* source, std::uint8_t* dest, bool toOem) override;
@@ -82,8 +85,6 @@ protected:
     TGetResult ReadCurrentRecord(TRecordBuffer& buffer, bool& acceptable);
 
 private:
-    // The current record's bytes (without the buffer's spare byte); empty when there is none.
-    std::span<const std::uint8_t> CurrentRecordBytes() const;
     void GetFieldDefsFromDbfFieldDefs();
     void RunLanguageWarning();
 

@@ -38,6 +38,9 @@ public:
     bool GetFieldData(int column, TFieldType kind, std::span<const std::uint8_t> source, void* dest, bool nativeFormat);
     bool GetFieldDataFromDef(const TDbfFieldDef& def, TFieldType kind, std::span<const std::uint8_t> source, void* dest,
                              bool nativeFormat);
+    // The typed value of field `column` of a record, as GetFieldData decodes it for a
+    // destination; nothing for a column the table does not have or an empty record.
+    DecodedField DecodeField(int column, TFieldType kind, std::span<const std::uint8_t> record) const;
 
     // Whether the record's _NULLFLAGS bit marks the field null (false without one).
     bool NullFlagSet(const TDbfFieldDef& def, std::span<const std::uint8_t> record) const {
@@ -73,6 +76,8 @@ public:
     // The open found the table unusable (a zero header or record length, a refused index).
     bool ForceClose() const { return FForceClose; }
     const TDbfFieldDef* NullField() const { return FNullField; }
+    // What decoding a value needs besides its field.
+    FieldDecodingContext DecodingContext() const { return {DbfVersion, DateTimeHandling, FNullField}; }
     bool AutoIncPresent() const { return FAutoIncPresent; }
     void SetIndexEvents(TDbfIndexMissingEvent missing, TDbfIndexInvalidEvent invalid) {
         FOnIndexMissing = std::move(missing);

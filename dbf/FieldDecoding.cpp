@@ -300,11 +300,16 @@ DecodedField DecodeFieldValue(const FieldDecodingContext& context, const TDbfFie
     return TextForm(field, kind, wantValue);
 }
 
+DecodedField TDbfFile::DecodeField(int column, TFieldType kind, std::span<const std::uint8_t> record) const {
+    if (record.empty() || column < 0 || column >= FFieldDefs.Count()) return {};
+    return DecodeFieldValue(DecodingContext(), FFieldDefs.Items(column), kind, record, true);
+}
+
 bool TDbfFile::GetFieldDataFromDef(const TDbfFieldDef& def, TFieldType kind, std::span<const std::uint8_t> source, void* dest,
                                    bool nativeFormat) {
     if (source.empty()) return false;
     if (FNullField && !dest && def.NullPosition >= 0) return !dbf::NullFlagSet(FNullField, def, source);
-    const DecodedField decoded = DecodeFieldValue({DbfVersion, DateTimeHandling, FNullField}, def, kind, source, dest != nullptr);
+    const DecodedField decoded = DecodeFieldValue(DecodingContext(), def, kind, source, dest != nullptr);
     if (dest) {
         std::visit(
             [&](const auto& v) {

@@ -188,6 +188,10 @@ bool WideToMultiByte(std::uint32_t codePage, std::u16string_view text, std::stri
     return IconvConvert(name, "UTF-16LE", utf16, out);
 }
 
+bool IsSingleByteCodePage(std::uint32_t codePage) {
+    return FindTable(codePage) != nullptr;
+}
+
 bool IsDBCSLeadByte(std::uint32_t codePage, std::uint8_t byte) {
     switch (codePage) {
         case 932:

@@ -29,6 +29,8 @@ bool MultiByteToWide(std::uint32_t codePage, std::span<const std::uint8_t> bytes
 bool WideToMultiByte(std::uint32_t codePage, std::u16string_view text, std::string& out);
 
 bool IsDBCSLeadByte(std::uint32_t codePage, std::uint8_t byte);
+// Whether every byte of the code page is one character of its own (a table page).
+bool IsSingleByteCodePage(std::uint32_t codePage);
 
 // The direct conversions between the system OEM and ANSI code pages, byte for byte.
 void OemToCharBuff(const std::uint8_t* source, std::uint8_t* dest, std::size_t length);

@@ -1,0 +1,49 @@
+#include "conversion/OutputCursor.h"
+
+namespace korvane {
+
+void OutputCursor::Restart() {
+    if (FOut.Mode == TextMode::Output) {
+        FStart = FNext = FOut.BufPtr + FOut.BufPos;
+        FEnd = FOut.BufPtr + FOut.BufSize;
+    } else {
+        // Nothing can go into the buffer: every piece takes the usual path and its error.
+        FStart = FNext = FEnd = nullptr;
+    }
+}
+
+void OutputCursor::Commit() {
+    const bool written = CommitBuffer(FOut, static_cast<std::size_t>(FNext - FStart));
+    Restart();
+    if (!written) IOTest();
+}
+
+void OutputCursor::CommitDone() noexcept {
+    FInScratch = false;
+    // The buffer is never full here (a full one is written out at once), so this writes nothing.
+    (void)CommitBuffer(FOut, static_cast<std::size_t>(FNext - FStart));
+    Restart();
+}
+
+char* OutputCursor::ReserveScratch(std::size_t count) {
+    Commit();
+    if (FScratch.size() < count) FScratch.resize(count);
+    FInScratch = true;
+    return FScratch.data();
+}
+
+void OutputCursor::WriteScratch(const char* end) {
+    FInScratch = false;
+    WriteBytes(FOut, FScratch.data(), static_cast<std::size_t>(end - FScratch.data()));
+    _Flush(FOut);
+    IOTest();
+    Restart();
+}
+
+void OutputCursor::Statement() {
+    Commit();
+    _Flush(FOut);
+    IOTest();
+}
+
+}  // namespace korvane

@@ -1,0 +1,76 @@
+// The rows of the document: one `row` element per record, one attribute per field.
+//
+// Each field is read once per record through the reader's typed decoding and its text is
+// rendered straight into the document's buffer as escaped UTF-8. Character and memo values of
+// a single-byte system code page go through the byte tables of SingleByteText; values the
+// typed decoding does not cover, and text read in a code page the user asked for, take the
+// field object's own text. Either way the document is the same, byte for byte.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "conversion/FieldTextReader.h"
+#include "conversion/SingleByteText.h"
+#include "conversion/TextFile.h"
+
+namespace korvane {
+
+namespace dbf {
+class TDbf;
+class TDbfFile;
+}  // namespace dbf
+class OutputCursor;
+struct ConversionReport;
+
+class RowWriter {
+public:
+    // `decoder` (may be null) is the code page the user asked for; `names`, when given, the
+    // decoded field names (else the field objects' names are used).
+    RowWriter(dbf::TDbf& table, platform::TextDecoder* decoder, const std::vector<std::u16string>* names);
+    ~RowWriter();
+
+    // Writes the current record's row as its write statements.
+    void Write(TTextRec& out, dbf::TDbf& table, ConversionReport& report);
+
+private:
+    // How a field's value is read and rendered.
+    enum class Form : std::uint8_t { Text, Memo, Integer, Smallint, Largeint, Float, Date, DateTime, Boolean, General };
+    struct Column {
+        Form form;
+        int column;            // the field's column in the table
+        std::string prefix;    // ` NAME="` as UTF-8
+        std::string trueText;  // a logical's texts, escaped UTF-8
+        std::string falseText;
+    };
+    // A value read from the record, ready to be rendered.
+    struct Value {
+        enum class Kind : std::uint8_t { Empty, Bytes, Integer, Utf16, Literal } kind = Kind::Empty;
+        std::span<const std::uint8_t> bytes;  // Bytes: character or memo bytes in the system code page
+        std::int64_t integer = 0;
+        std::string_view literal;  // already escaped UTF-8
+    };
+
+    Value Read(const Column& c, std::size_t i, dbf::TDbf& table, std::span<const std::uint8_t> record);
+    // The field object's own text, through the run's character text reader.
+    Value General(std::size_t i, dbf::TDbf& table);
+    void PutAttribute(OutputCursor& cursor, const Column& c, const Value& v);
+
+    FieldTextReader FText;
+    std::unique_ptr<SingleByteText> FSingleByte;
+    dbf::TDbfFile* FFile;
+    std::vector<Column> FColumns;
+    char16_t FDecimalSeparator;
+    // The row's end without the line break; the line break's bytes when the system code page
+    // keeps CR and LF as they are (else it is written as a line statement of its own).
+    bool FPlainLineEnd = false;
+    std::u16string FValue;    // a value's UTF-16 text
+    std::u16string FEscaped;  // its escaped form
+    std::string FBytes;       // a memo's bytes
+};
+
+}  // namespace korvane

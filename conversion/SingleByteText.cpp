@@ -1,0 +1,123 @@
+#include "conversion/SingleByteText.h"
+
+#include <cstring>
+#include <string>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+#include "conversion/CpConvert.h"
+#include "conversion/XmlText.h"
+#include "platform/CodePages.h"
+#include "platform/Unicode.h"
+
+namespace korvane {
+
+namespace {
+
+// Markup characters: the only printable ASCII bytes that are not written as they are.
+bool IsMarkup(std::uint8_t b) {
+    return b == '&' || b == '<' || b == '>' || b == '"';
+}
+
+// Whether any byte of the value is above ASCII, eight bytes at a time.
+bool HasHighByte(std::span<const std::uint8_t> bytes) {
+    std::size_t i = 0;
+    std::uint64_t any = 0;
+    for (; i + 8 <= bytes.size(); i += 8) {
+        std::uint64_t word;
+        std::memcpy(&word, bytes.data() + i, sizeof word);
+        any |= word;
+    }
+    for (; i < bytes.size(); ++i) any |= bytes[i];
+    return (any & 0x8080808080808080ull) != 0;
+}
+
+}  // namespace
+
+std::unique_ptr<SingleByteText> SingleByteText::For(std::uint32_t codePage) {
+    if (!platform::IsSingleByteCodePage(codePage)) return nullptr;
+    std::unique_ptr<SingleByteText> text(new SingleByteText);
+    // The same steps as the general path, taken once for each byte.
+    const auto entry = [](std::u16string_view character, Entry& e) {
+        std::u16string escaped;
+        AppendXmlAttributeValue(escaped, character);
+        std::string utf8;
+        platform::AppendUtf8(utf8, escaped);
+        if (utf8.size() > sizeof e.bytes) return false;
+        std::memcpy(e.bytes, utf8.data(), utf8.size());
+        e.length = static_cast<std::uint8_t>(utf8.size());
+        return true;
+    };
+    for (unsigned b = 0; b < 256; ++b) {
+        const std::uint8_t byte = static_cast<std::uint8_t>(b);
+        std::u16string character;
+        if (!platform::MultiByteToWide(codePage, {&byte, 1}, character) || character.size() != 1) return nullptr;
+        // ASCII must stay ASCII and nothing else may become ASCII: the test for a value
+        // without high characters is then a test of its bytes.
+        if (b < 0x80 ? character[0] != b : character[0] < 0x80) return nullptr;
+        std::string back;
+        if (!platform::WideToMultiByte(codePage, character, back) || back.size() != 1) return nullptr;
+        text->FBlocksRepair[b] = !cp_Is852(back);
+        cp852ToWinInPlace(back);
+        std::u16string repaired;
+        if (!platform::MultiByteToWide(codePage, {reinterpret_cast<const std::uint8_t*>(back.data()), 1}, repaired) ||
+            repaired.size() != 1)
+            return nullptr;
+        if (!entry(character, text->FAsStored[b]) || !entry(repaired, text->FRepaired[b])) return nullptr;
+        // Writing runs of plain ASCII as they are relies on both tables doing so.
+        const bool plain = b >= 0x20 && b < 0x80 && !IsMarkup(byte);
+        for (const Entry* e : {&text->FAsStored[b], &text->FRepaired[b]})
+            if (plain && (e->length != 1 || static_cast<std::uint8_t>(e->bytes[0]) != b)) return nullptr;
+    }
+    return text;
+}
+
+char* SingleByteText::Render(const std::array<Entry, 256>& table, std::span<const std::uint8_t> bytes, char* dest) {
+    const std::uint8_t* p = bytes.data();
+    const std::size_t n = bytes.size();
+    std::size_t i = 0;
+    while (i < n) {
+#if defined(__SSE2__)
+        if (i + 16 <= n) {
+            // Sixteen bytes are stored as they are; as many as are plain ASCII count.
+            const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
+            __m128i odd = _mm_cmplt_epi8(v, _mm_set1_epi8(0x20));  // controls and, as signed, high bytes
+            odd = _mm_or_si128(odd, _mm_or_si128(_mm_cmpeq_epi8(v, _mm_set1_epi8('&')), _mm_cmpeq_epi8(v, _mm_set1_epi8('<'))));
+            odd = _mm_or_si128(odd, _mm_or_si128(_mm_cmpeq_epi8(v, _mm_set1_epi8('>')), _mm_cmpeq_epi8(v, _mm_set1_epi8('"'))));
+            const unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(odd));
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(dest), v);
+            if (mask == 0) {
+                dest += 16;
+                i += 16;
+                continue;
+            }
+            const auto plain = static_cast<std::size_t>(__builtin_ctz(mask));
+            dest += plain;
+            i += plain;
+        }
+#endif
+        const Entry& e = table[p[i]];
+        std::memcpy(dest, &e, sizeof e);
+        dest += e.length;
+        ++i;
+    }
+    return dest;
+}
+
+char* SingleByteText::Write(std::span<const std::uint8_t> bytes, char* dest) const {
+    const std::array<Entry, 256>* table = &FAsStored;
+    if (HasHighByte(bytes)) {
+        // Repaired only when every high byte is a code page 852 letter.
+        bool repair = true;
+        for (const std::uint8_t b : bytes)
+            if (FBlocksRepair[b]) {
+                repair = false;
+                break;
+            }
+        if (repair) table = &FRepaired;
+    }
+    return Render(*table, bytes, dest);
+}
+
+}  // namespace korvane
