@@ -1,5 +1,6 @@
 #include "conversion/RowWriter.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cstring>
 #include <variant>
@@ -8,6 +9,8 @@
 #include "conversion/OutputCursor.h"
 #include "conversion/XmlText.h"
 #include "dbf/Dbf.h"
+#include "dbf/FieldValue.h"
+#include "dbf/NumberText.h"
 #include "fields/DateTime.h"
 #include "fields/NumberFormat.h"
 #include "fields/OtherFields.h"
@@ -30,6 +33,12 @@ std::string EscapedUtf8(std::u16string_view text) {
     return platform::Utf16ToUtf8(escaped);
 }
 
+// Text that an attribute carries as it is: printable ASCII other than markup.
+bool IsPlainAscii(std::string_view text) {
+    return std::all_of(text.begin(), text.end(),
+                       [](char ch) { return ch >= 0x20 && ch < 0x7F && ch != '&' && ch != '<' && ch != '>' && ch != '"'; });
+}
+
 char* Put(char* dest, std::string_view bytes) {
     std::memcpy(dest, bytes.data(), bytes.size());
     return dest + bytes.size();
@@ -42,7 +51,10 @@ void PutPiece(OutputCursor& cursor, std::string_view bytes) {
 }  // namespace
 
 RowWriter::RowWriter(dbf::TDbf& table, platform::TextDecoder* decoder, const std::vector<std::u16string>* names)
-    : FText(table, decoder), FFile(table.DbfFile()), FDecimalSeparator(platform::Settings().decimalSeparator) {
+    : FText(table, decoder),
+      FFile(table.DbfFile()),
+      FDecimalSeparator(platform::Settings().decimalSeparator),
+      FSeparator(EscapedUtf8(std::u16string(1, FDecimalSeparator))) {
     const std::uint32_t system = platform::GetACP();
     // Text read in a code page the user asked for is decoded by the general path.
     if (!decoder) FSingleByte = SingleByteText::For(system);
@@ -54,7 +66,10 @@ RowWriter::RowWriter(dbf::TDbf& table, platform::TextDecoder* decoder, const std
     const auto& fields = table.Fields();
     for (std::size_t i = 0; i < fields.size(); ++i) {
         TField& field = *fields[i];
-        Column c{Form::General, field.FieldNo - 1, {}, {}, {}};
+        Column c{Form::General, field.FieldNo - 1, nullptr, StoredText::None, {}, {}, {}};
+        const dbf::TDbfFieldDefs& defs = FFile->FieldDefs();
+        const std::uint8_t native = c.column >= 0 && c.column < defs.Count() ? defs.Items(c.column).NativeFieldType : 0;
+        if (native) c.def = &defs.Items(c.column);
         c.prefix = " " + platform::Utf16ToUtf8(names ? (*names)[i] : field.FieldName) + "=\"";
         switch (field.DataType) {
             case ftString:
@@ -93,6 +108,30 @@ RowWriter::RowWriter(dbf::TDbf& table, platform::TextDecoder* decoder, const std
             default:
                 break;
         }
+        // Character, numeric, date and logical fields hold text that the decoding reads as it
+        // stands; those of other types (a FoxPro integer, a varchar) keep the decoding's way.
+        const bool numeric = native == 'N' || native == 'F';
+        switch (c.form) {
+            case Form::Text:
+                if (native == 'C') c.stored = StoredText::Character;
+                break;
+            case Form::Integer:
+            case Form::Smallint:
+            case Form::Largeint:
+                if (numeric) c.stored = StoredText::Whole;
+                break;
+            case Form::Float:
+                if (numeric) c.stored = StoredText::Decimal;
+                break;
+            case Form::Date:
+                if (native == 'D') c.stored = StoredText::Date;
+                break;
+            case Form::Boolean:
+                if (native == 'L') c.stored = StoredText::Logical;
+                break;
+            default:
+                break;
+        }
         FColumns.push_back(std::move(c));
     }
 }
@@ -106,21 +145,82 @@ RowWriter::Value RowWriter::General(std::size_t i, dbf::TDbf& table) {
     return v;
 }
 
+bool RowWriter::ReadStoredText(const Column& c, std::span<const std::uint8_t> record, Value& v) {
+    if (c.stored == StoredText::None) return false;
+    if (record.empty()) return true;  // no record: no value
+    const std::span<const std::uint8_t> field = dbf::FieldBytes(*c.def, record);
+    const std::span<const std::uint8_t> text = dbf::TrimmedText(field, c.stored == StoredText::Character ? ftString : ftFloat);
+    if (text.empty()) return true;  // blank: no value
+    switch (c.stored) {
+        case StoredText::Character:
+            v.kind = Value::Kind::Bytes;
+            v.bytes = dbf::BeforeZeroByte(text);
+            return true;
+        case StoredText::Decimal: {
+            dbf::DecimalDigits digits;
+            if (!dbf::ParseDecimalDigits(text.data(), text.size(), digits)) return false;
+            v.kind = Value::Kind::Number;
+            v.length = GeneralDigitsText(FAscii, digits.negative, digits.digits, digits.count, digits.exponent);
+            return true;
+        }
+        case StoredText::Whole: {
+            std::int64_t n = 0;
+            if (!dbf::ParseIntegerDigits(text.data(), text.size(), n)) return false;
+            // Out of the kind's range is no value.
+            if (c.form == Form::Smallint && (n < INT16_MIN || n > INT16_MAX)) return true;
+            if (c.form == Form::Integer && (n < INT32_MIN || n > INT32_MAX)) return true;
+            v.kind = Value::Kind::Integer;
+            v.integer = n;
+            return true;
+        }
+        case StoredText::Date: {
+            int year = 0, month = 0, day = 0;
+            // Text that forms no valid date reads as 30 December 1899.
+            if (!dbf::DecodeDateText(text.data(), text.size(), year, month, day)) year = 1899, month = 12, day = 30;
+            const char* end = PutDateText(FAscii, year, month, day);
+            if (!end) return false;
+            v.kind = Value::Kind::Ascii;
+            v.length = static_cast<std::size_t>(end - FAscii);
+            return true;
+        }
+        case StoredText::Logical: {
+            const std::uint8_t first = text[0];
+            v.kind = Value::Kind::Literal;
+            v.literal = first == 'T' || first == 't' || first == 'Y' || first == 'y' ? c.trueText : c.falseText;
+            return true;
+        }
+        case StoredText::None:
+            break;
+    }
+    return false;
+}
+
 RowWriter::Value RowWriter::Read(const Column& c, std::size_t i, dbf::TDbf& table, std::span<const std::uint8_t> record) {
     Value v;
-    if (c.form == Form::General) return General(i, table);
-    if (c.form == Form::Memo) {
-        static_cast<TMemoField&>(*table.Fields()[i]).GetBytes(FBytes);
-        v.kind = Value::Kind::Bytes;
-        v.bytes = {reinterpret_cast<const std::uint8_t*>(FBytes.data()), FBytes.size()};
-        return v;
+    switch (c.form) {
+        case Form::General:
+            return General(i, table);
+        case Form::Memo:
+            static_cast<TMemoField&>(*table.Fields()[i]).GetBytes(FBytes);
+            v.kind = Value::Kind::Bytes;
+            v.bytes = {reinterpret_cast<const std::uint8_t*>(FBytes.data()), FBytes.size()};
+            return v;
+        default:
+            if (ReadStoredText(c, record, v)) return v;
+            break;
     }
-    TField& field = *table.Fields()[i];
-    const dbf::DecodedField decoded = FFile->DecodeField(c.column, field.DataType, record);
+    const dbf::DecodedField decoded = FFile->DecodeField(c.column, table.Fields()[i]->DataType, record);
     // A field without a value has empty text; a value of a form this writer does not expect
     // is left to the field object.
     if (!decoded.hasValue) return v;
     const dbf::FieldValue& value = decoded.value;
+    const auto whole = [&](auto type) {
+        const auto* n = std::get_if<decltype(type)>(&value);
+        if (!n) return false;
+        v.kind = Value::Kind::Integer;
+        v.integer = *n;
+        return true;
+    };
     switch (c.form) {
         case Form::Text:
             if (const auto* text = std::get_if<dbf::TextValue>(&value)) {
@@ -130,40 +230,32 @@ RowWriter::Value RowWriter::Read(const Column& c, std::size_t i, dbf::TDbf& tabl
             }
             break;
         case Form::Integer:
-            if (const auto* n = std::get_if<std::int32_t>(&value)) {
-                v.kind = Value::Kind::Integer;
-                v.integer = *n;
-                return v;
-            }
+            if (whole(std::int32_t{})) return v;
             break;
         case Form::Smallint:
-            if (const auto* n = std::get_if<std::int16_t>(&value)) {
-                v.kind = Value::Kind::Integer;
-                v.integer = *n;
-                return v;
-            }
+            if (whole(std::int16_t{})) return v;
             break;
         case Form::Largeint:
-            if (const auto* n = std::get_if<std::int64_t>(&value)) {
-                v.kind = Value::Kind::Integer;
-                v.integer = *n;
-                return v;
-            }
+            if (whole(std::int64_t{})) return v;
             break;
         case Form::Float:
             if (const auto* d = std::get_if<double>(&value)) {
-                FValue.clear();
-                AppendGeneralFloat(FValue, *d, 15, FDecimalSeparator);
-                v.kind = Value::Kind::Utf16;
+                v.kind = Value::Kind::Number;
+                v.length = GeneralFloatText(FAscii, *d, 15);
                 return v;
             }
             break;
         case Form::Date:
         case Form::DateTime:
             if (const auto* date = std::get_if<dbf::DateValue>(&value)) {
-                FValue.clear();
-                AppendDateTimeText(FValue, date->value, c.form == Form::DateTime);
-                v.kind = Value::Kind::Utf16;
+                if (const char* end = PutDateTimeText(FAscii, date->value, c.form == Form::DateTime)) {
+                    v.kind = Value::Kind::Ascii;
+                    v.length = static_cast<std::size_t>(end - FAscii);
+                } else {
+                    FValue.clear();
+                    AppendDateTimeText(FValue, date->value, c.form == Form::DateTime);
+                    v.kind = Value::Kind::Utf16;
+                }
                 return v;
             }
             break;
@@ -191,6 +283,12 @@ void RowWriter::PutAttribute(OutputCursor& cursor, const Column& c, const Value&
         case Value::Kind::Integer:
             room += kIntegerRoom;
             break;
+        case Value::Kind::Number:
+            room += v.length * std::max<std::size_t>(FSeparator.size(), 1);
+            break;
+        case Value::Kind::Ascii:
+            room += XmlAttributeUtf8Room(v.length);
+            break;
         case Value::Kind::Utf16:
             room += XmlAttributeUtf8Room(FValue.size());
             break;
@@ -207,6 +305,22 @@ void RowWriter::PutAttribute(OutputCursor& cursor, const Column& c, const Value&
             break;
         case Value::Kind::Integer:
             d = std::to_chars(d, d + kIntegerRoom, v.integer).ptr;
+            break;
+        case Value::Kind::Number:
+            for (std::size_t k = 0; k < v.length; ++k) {
+                if (FAscii[k] == kGeneralSeparator)
+                    d = Put(d, FSeparator);
+                else
+                    *d++ = FAscii[k];
+            }
+            break;
+        case Value::Kind::Ascii:
+            if (IsPlainAscii({FAscii, v.length})) {
+                d = Put(d, {FAscii, v.length});
+            } else {
+                FValue.assign(FAscii, FAscii + v.length);
+                d = WriteXmlAttributeUtf8(FValue, FEscaped, d);
+            }
             break;
         case Value::Kind::Utf16:
             d = WriteXmlAttributeUtf8(FValue, FEscaped, d);

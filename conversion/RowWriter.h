@@ -23,6 +23,7 @@ namespace korvane {
 namespace dbf {
 class TDbf;
 class TDbfFile;
+class TDbfFieldDef;
 }  // namespace dbf
 class OutputCursor;
 struct ConversionReport;
@@ -40,22 +41,39 @@ public:
 private:
     // How a field's value is read and rendered.
     enum class Form : std::uint8_t { Text, Memo, Integer, Smallint, Largeint, Float, Date, DateTime, Boolean, General };
+    // Values stored as text (character, numeric, date and logical fields), read straight from
+    // the record's bytes where the reader's decoding reads them alike.
+    enum class StoredText : std::uint8_t { None, Character, Decimal, Whole, Date, Logical };
     struct Column {
         Form form;
-        int column;            // the field's column in the table
-        std::string prefix;    // ` NAME="` as UTF-8
-        std::string trueText;  // a logical's texts, escaped UTF-8
+        int column;                    // the field's column in the table
+        const dbf::TDbfFieldDef* def;  // its definition
+        StoredText stored;             // how its text is read straight from the record
+        std::string prefix;            // ` NAME="` as UTF-8
+        std::string trueText;          // a logical's texts, escaped UTF-8
         std::string falseText;
     };
     // A value read from the record, ready to be rendered.
     struct Value {
-        enum class Kind : std::uint8_t { Empty, Bytes, Integer, Utf16, Literal } kind = Kind::Empty;
-        std::span<const std::uint8_t> bytes;  // Bytes: character or memo bytes in the system code page
+        enum class Kind : std::uint8_t {
+            Empty,
+            Bytes,    // character or memo bytes in the system code page
+            Integer,  // a whole number
+            Number,   // ASCII in FAscii, kGeneralSeparator standing for the decimal separator
+            Ascii,    // ASCII in FAscii, to be escaped
+            Utf16,    // FValue, to be escaped
+            Literal   // already escaped UTF-8
+        } kind = Kind::Empty;
+        std::span<const std::uint8_t> bytes;
         std::int64_t integer = 0;
-        std::string_view literal;  // already escaped UTF-8
+        std::size_t length = 0;  // of the text in FAscii
+        std::string_view literal;
     };
 
     Value Read(const Column& c, std::size_t i, dbf::TDbf& table, std::span<const std::uint8_t> record);
+    // A value stored as text, read straight from the record; false when its text needs the
+    // decoding's general rules (a number with an exponent or more than 15 digits, say).
+    bool ReadStoredText(const Column& c, std::span<const std::uint8_t> record, Value& v);
     // The field object's own text, through the run's character text reader.
     Value General(std::size_t i, dbf::TDbf& table);
     void PutAttribute(OutputCursor& cursor, const Column& c, const Value& v);
@@ -65,12 +83,14 @@ private:
     dbf::TDbfFile* FFile;
     std::vector<Column> FColumns;
     char16_t FDecimalSeparator;
+    std::string FSeparator;  // the decimal separator, escaped UTF-8
     // The row's end without the line break; the line break's bytes when the system code page
     // keeps CR and LF as they are (else it is written as a line statement of its own).
     bool FPlainLineEnd = false;
     std::u16string FValue;    // a value's UTF-16 text
     std::u16string FEscaped;  // its escaped form
     std::string FBytes;       // a memo's bytes
+    char FAscii[256];         // a number's or date's ASCII text
 };
 
 }  // namespace korvane

@@ -95,21 +95,14 @@ double DoubleFromBits(std::uint64_t bits) {
 
 // The text form: numbers, dates, logicals and character values written as text.
 DecodedField TextForm(std::span<const std::uint8_t> field, TFieldType kind, bool wantValue) {
-    // Trailing blanks and zero bytes never count; leading blanks only for text.
-    std::size_t length = field.size();
-    while (length > 0 && (field[length - 1] == ' ' || field[length - 1] == 0)) --length;
-    std::size_t start = 0;
-    if (kind != ftString)
-        while (start < length && field[start] == ' ') ++start;
-    const std::uint8_t* text = field.data() + start;
-    const std::size_t n = length - start;
+    const std::span<const std::uint8_t> trimmed = TrimmedText(field, kind);
+    const std::uint8_t* text = trimmed.data();
+    const std::size_t n = trimmed.size();
     if (n == 0) return {false, kind == ftString ? FieldValue(TextValue{}) : FieldValue()};
     if (!wantValue) return {true, {}};
     switch (kind) {
-        case ftString: {
-            const auto* zero = static_cast<const std::uint8_t*>(std::memchr(text, 0, n));
-            return {true, TextValue{{text, zero ? static_cast<std::size_t>(zero - text) : n}}};
-        }
+        case ftString:
+            return {true, TextValue{BeforeZeroByte(trimmed)}};
         case ftSmallint: {
             std::int64_t v = 0;
             if (!ParseInt64(text, n, v) || v < -32768 || v > 32767) return {};
@@ -166,6 +159,35 @@ std::size_t VarLength(const TDbfFieldDef& def, std::span<const std::uint8_t> rec
 }
 
 }  // namespace
+
+std::span<const std::uint8_t> TrimmedText(std::span<const std::uint8_t> field, TFieldType kind) {
+    // Trailing blanks and zero bytes never count; leading blanks only for text. Padding is
+    // dropped eight bytes at a time while they are all blanks or zero bytes (bit 5 at most).
+    std::size_t length = field.size();
+    while (length >= 8) {
+        std::uint64_t word;
+        std::memcpy(&word, field.data() + length - 8, sizeof word);
+        if ((word & ~0x2020202020202020ull) != 0) break;
+        length -= 8;
+    }
+    while (length > 0 && (field[length - 1] == ' ' || field[length - 1] == 0)) --length;
+    std::size_t start = 0;
+    if (kind != ftString)
+        while (start < length && field[start] == ' ') ++start;
+    return field.subspan(start, length - start);
+}
+
+std::span<const std::uint8_t> BeforeZeroByte(std::span<const std::uint8_t> text) {
+    // Eight bytes at a time while none is zero.
+    std::size_t i = 0;
+    for (; i + 8 <= text.size(); i += 8) {
+        std::uint64_t word;
+        std::memcpy(&word, text.data() + i, sizeof word);
+        if (((word - 0x0101010101010101ull) & ~word & 0x8080808080808080ull) != 0) break;
+    }
+    while (i < text.size() && text[i] != 0) ++i;
+    return text.first(i);
+}
 
 bool DecodeDateText(const std::uint8_t* text, std::size_t length, int& year, int& month, int& day) {
     if (length == 8 && std::all_of(text, text + 8, [](std::uint8_t c) { return c >= '0' && c <= '9'; })) {

@@ -54,6 +54,11 @@ DecodedField DecodeFieldValue(const FieldDecodingContext& context, const TDbfFie
 // The bytes a field's value is decoded from, cut to the record: its stored width for numbers
 // and dBase III/V integers, else its Size.
 std::span<const std::uint8_t> FieldBytes(const TDbfFieldDef& def, std::span<const std::uint8_t> record);
+// The text a value stored as text is read from: the field's bytes without trailing blanks and
+// zero bytes and, for kinds other than ftString, without leading blanks.
+std::span<const std::uint8_t> TrimmedText(std::span<const std::uint8_t> field, TFieldType kind);
+// Text up to its first zero byte: a character value ends there.
+std::span<const std::uint8_t> BeforeZeroByte(std::span<const std::uint8_t> text);
 // Whether the record's _NULLFLAGS bit marks the field null (false without one).
 bool NullFlagSet(const TDbfFieldDef* nullField, const TDbfFieldDef& def, std::span<const std::uint8_t> record);
 

@@ -44,19 +44,19 @@ bool IsDecimalText(const char* s) {
     while (s[i] == ' ') ++i;
     return s[i] == '\0';
 }
-// Text with at most 15 significant digits and a small power of ten converts exactly with one
-// multiplication or division of two exact doubles, which rounds correctly; other text goes
-// to strtod.
-bool FastDecimal(const char* s, double& value) {
-    static constexpr double kPowers[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
-                                         1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
-    std::size_t i = 0;
-    while (s[i] == ' ') ++i;
+// The significant digits of decimal text and its power of ten: the number is
+// mantissa x 10^scale. False for text with more than 15 significant digits.
+struct DecimalParts {
     bool negative = false;
-    if (s[i] == '+' || s[i] == '-') negative = s[i++] == '-';
     std::uint64_t mantissa = 0;
     int digits = 0;
     int scale = 0;
+};
+
+bool ScanDecimal(const char* s, DecimalParts& parts) {
+    std::size_t i = 0;
+    while (s[i] == ' ') ++i;
+    if (s[i] == '+' || s[i] == '-') parts.negative = s[i++] == '-';
     bool fraction = false;
     for (;; ++i) {
         const char c = s[i];
@@ -65,13 +65,13 @@ bool FastDecimal(const char* s, double& value) {
             continue;
         }
         if (c < '0' || c > '9') break;
-        if (mantissa == 0 && c == '0') {
-            if (fraction) --scale;
+        if (parts.mantissa == 0 && c == '0') {
+            if (fraction) --parts.scale;
             continue;
         }
-        if (++digits > 15) return false;
-        mantissa = mantissa * 10 + static_cast<std::uint64_t>(c - '0');
-        if (fraction) --scale;
+        if (++parts.digits > 15) return false;
+        parts.mantissa = parts.mantissa * 10 + static_cast<std::uint64_t>(c - '0');
+        if (fraction) --parts.scale;
     }
     if (s[i] == 'E' || s[i] == 'e') {
         ++i;
@@ -82,32 +82,96 @@ bool FastDecimal(const char* s, double& value) {
             exponent = exponent * 10 + (s[i++] - '0');
             if (exponent > 400) return false;
         }
-        scale += negativeExponent ? -exponent : exponent;
+        parts.scale += negativeExponent ? -exponent : exponent;
     }
-    double v = static_cast<double>(mantissa);
-    if (mantissa != 0) {
-        if (scale > 22 || scale < -22) return false;
-        v = scale >= 0 ? v * kPowers[scale] : v / kPowers[-scale];
-    }
-    value = negative ? -v : v;
-    return true;
+    // A power of ten beyond 10^22 is no exact double: such text takes the long way.
+    return parts.mantissa == 0 || (parts.scale <= 22 && parts.scale >= -22);
+}
+
+// Text with at most 15 significant digits and a small power of ten converts exactly with one
+// multiplication or division of two exact doubles, which rounds correctly; other text goes
+// to strtod.
+double FastDecimal(const DecimalParts& parts) {
+    static constexpr double kPowers[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
+                                         1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+    double v = static_cast<double>(parts.mantissa);
+    if (parts.mantissa != 0) v = parts.scale >= 0 ? v * kPowers[parts.scale] : v / kPowers[-parts.scale];
+    return parts.negative ? -v : v;
+}
+
+// Copies numeric text into `buffer` (a zero byte inside the text ends it) and checks its
+// grammar. Numeric fields are at most 255 bytes wide, and the whole width may hold the number.
+bool DecimalTextInBuffer(const std::uint8_t* text, std::size_t length, char (&buffer)[kDecimalBufferSize]) {
+    if (length >= kDecimalBufferSize) return false;
+    std::memcpy(buffer, text, length);
+    buffer[length] = '\0';
+    return IsDecimalText(buffer);
 }
 
 }  // namespace
 
 bool ParseDecimal(const std::uint8_t* text, std::size_t length, double& value) {
-    // Numeric fields are at most 255 bytes wide, and the whole width may hold the number.
-    if (length >= kDecimalBufferSize) return false;
     char buffer[kDecimalBufferSize];
-    std::memcpy(buffer, text, length);  // a zero byte inside the text ends it
-    buffer[length] = '\0';
-    if (!IsDecimalText(buffer)) return false;
-    if (FastDecimal(buffer, value)) return true;
+    if (!DecimalTextInBuffer(text, length, buffer)) return false;
+    if (DecimalParts parts; ScanDecimal(buffer, parts)) {
+        value = FastDecimal(parts);
+        return true;
+    }
     errno = 0;
     char* end = nullptr;
     const double v = strtod_l(buffer, &end, CLocale());
     if (!std::isfinite(v)) return false;
     value = v;
+    return true;
+}
+
+bool ParseDecimalDigits(const std::uint8_t* text, std::size_t length, DecimalDigits& digits) {
+    digits.negative = false;
+    digits.count = 0;
+    // The usual shape, [sign]digits[.digits], is read in one pass; other text (blanks, an
+    // exponent, a zero byte, too many digits) takes the general grammar below.
+    if (length > 0 && length < kDecimalBufferSize) {
+        std::size_t i = 0;
+        if (text[0] == '+' || text[0] == '-') digits.negative = text[i++] == '-';
+        bool fraction = false, simple = true, any = false;
+        int scale = 0, significant = 0;
+        for (; i < length && simple; ++i) {
+            const std::uint8_t c = text[i];
+            if (c == '.' && !fraction) {
+                fraction = true;
+            } else if (IsDigit(c)) {
+                any = true;
+                if (fraction) --scale;
+                if (significant == 0 && c == '0') continue;
+                if (significant == 15)
+                    simple = false;
+                else
+                    digits.digits[significant++] = static_cast<char>(c);
+            } else {
+                simple = false;
+            }
+        }
+        if (simple && any && (significant == 0 || scale >= -22)) {
+            digits.exponent = significant + scale;
+            while (significant > 0 && digits.digits[significant - 1] == '0') --significant;
+            digits.count = significant;
+            return true;
+        }
+        digits.negative = false;
+    }
+    char buffer[kDecimalBufferSize];
+    DecimalParts parts;
+    if (!DecimalTextInBuffer(text, length, buffer) || !ScanDecimal(buffer, parts)) return false;
+    digits.negative = parts.negative;
+    digits.exponent = parts.digits + parts.scale;
+    if (parts.mantissa == 0) return true;
+    // The mantissa's digits, without its trailing zeros.
+    char reversed[16];
+    int n = 0;
+    for (std::uint64_t m = parts.mantissa; m != 0; m /= 10) reversed[n++] = static_cast<char>('0' + m % 10);
+    int skip = 0;
+    while (reversed[skip] == '0') ++skip;
+    for (int k = n - 1; k >= skip; --k) digits.digits[digits.count++] = reversed[k];
     return true;
 }
 

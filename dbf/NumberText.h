@@ -9,6 +9,19 @@ namespace korvane::dbf {
 // Decimal text of up to 255 characters: blanks, a sign, digits with an optional fraction,
 // an optional exponent. False when it is not a number or overflows.
 [[nodiscard]] bool ParseDecimal(const std::uint8_t* text, std::size_t length, double& value);
+
+// A number as its significant digits: (-)0.d1d2...dn x 10^exponent, no trailing zeros; no
+// digits is zero.
+struct DecimalDigits {
+    bool negative = false;
+    char digits[16] = {};
+    int count = 0;
+    int exponent = 0;
+};
+// The digits of decimal text whose ParseDecimal value they are exactly: text with at most 15
+// significant digits and a power of ten within 10^-22 to 10^22, which every double
+// distinguishes. False for other text, whether or not it is a number.
+[[nodiscard]] bool ParseDecimalDigits(const std::uint8_t* text, std::size_t length, DecimalDigits& digits);
 // Integer text only: blanks, an optional sign, digits that fit 64 bits; false otherwise.
 [[nodiscard]] bool ParseIntegerDigits(const std::uint8_t* text, std::size_t length, std::int64_t& value);
 // Integer text; on failure the decimal form is tried and rounded (halves to even).

@@ -76,7 +76,7 @@ void SplitDateTime(TDateTime value, std::int64_t& dayNumber, std::int64_t& msOfD
 
 namespace {
 // Writes a number into `out`, padded to `width` with `pad` (none when pad is 0); returns the end.
-char16_t* PutNumber(char16_t* out, int value, int width, char pad) {
+char* PutNumber(char* out, int value, int width, char pad) {
     char digits[16];
     int n = 0;
     unsigned v = static_cast<unsigned>(value < 0 ? -value : value);
@@ -84,31 +84,31 @@ char16_t* PutNumber(char16_t* out, int value, int width, char pad) {
         digits[n++] = static_cast<char>('0' + v % 10);
         v /= 10;
     } while (v != 0);
-    if (value < 0) *out++ = u'-';
-    for (int i = n; i < width && pad != 0; ++i) *out++ = static_cast<char16_t>(pad);
-    while (n > 0) *out++ = static_cast<char16_t>(digits[--n]);
+    if (value < 0) *out++ = '-';
+    for (int i = n; i < width && pad != 0; ++i) *out++ = pad;
+    while (n > 0) *out++ = digits[--n];
     return out;
 }
 
 // The numeric conversions of the usual date and time patterns, done here because strftime
-// costs more than the rest of a value's text; anything else goes to strftime.
-bool AppendNumericPattern(std::u16string& text, const std::string& format, const std::tm& tm) {
-    char16_t buffer[128];
-    char16_t* out = buffer;
-    char16_t* const limit = buffer + sizeof buffer / sizeof buffer[0] - 16;
+// costs more than the rest of a value's text; null for anything else (strftime's part).
+// `out` has room for 128 bytes; the text is ASCII.
+char* PutNumericPattern(char* out, const std::string& format, const std::tm& tm) {
+    // A pattern whose text grows past 112 characters is left to strftime.
+    char* const limit = out + 112;
     for (std::size_t i = 0; i < format.size(); ++i) {
-        if (out > limit) return false;
+        if (out > limit) return nullptr;
         const char c = format[i];
         if (c != '%') {
-            if (static_cast<unsigned char>(c) >= 0x80) return false;
-            *out++ = static_cast<char16_t>(c);
+            if (static_cast<unsigned char>(c) >= 0x80) return nullptr;
+            *out++ = c;
             continue;
         }
-        if (++i >= format.size()) return false;
+        if (++i >= format.size()) return nullptr;
         char pad = '0';
         if (format[i] == '-' || format[i] == '_') {
             pad = format[i] == '-' ? 0 : ' ';
-            if (++i >= format.size()) return false;
+            if (++i >= format.size()) return nullptr;
         }
         switch (format[i]) {
             case 'd':
@@ -133,34 +133,37 @@ bool AppendNumericPattern(std::u16string& text, const std::string& format, const
                 out = PutNumber(out, tm.tm_sec, 2, pad);
                 break;
             case '%':
-                *out++ = u'%';
+                *out++ = '%';
                 break;
             default:
-                return false;
+                return nullptr;
         }
     }
-    text.append(buffer, static_cast<std::size_t>(out - buffer));
-    return true;
+    return out;
 }
 
 void AppendFormatted(std::u16string& text, const std::string& format, std::tm& tm) {
-    if (format.empty() || AppendNumericPattern(text, format, tm)) return;
+    if (format.empty()) return;
+    char ascii[kDateTimeTextMax];
+    if (const char* end = PutNumericPattern(ascii, format, tm)) {
+        text.append(static_cast<const char*>(ascii), end);
+        return;
+    }
     if (tm.tm_yday < 0)
         tm.tm_yday = DayNumberFromDate(tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday) - DayNumberFromDate(tm.tm_year + 1900, 1, 1);
     char buffer[256];
     const std::size_t n = std::strftime(buffer, sizeof buffer, format.c_str(), &tm);
     platform::AppendUtf16(text, std::string_view(buffer, n));
 }
-}  // namespace
 
-void AppendDateTimeText(std::u16string& text, TDateTime value, bool withTime) {
-    if (!std::isfinite(value) || std::fabs(value) > 1e9) return;
+// The broken-down time of a TDateTime; false when it is no date (not finite, or too far).
+bool BrokenDown(TDateTime value, std::tm& tm, std::int64_t& ms) {
+    if (!std::isfinite(value) || std::fabs(value) > 1e9) return false;
     std::int64_t dayNumber = 0;
-    std::int64_t ms = 0;
     SplitDateTime(value, dayNumber, ms);
     int year = 0, month = 0, day = 0;
     DateFromDayNumber(dayNumber, year, month, day);
-    std::tm tm{};
+    tm = {};
     tm.tm_year = year - 1900;
     tm.tm_mon = month - 1;
     tm.tm_mday = day;
@@ -169,12 +172,43 @@ void AppendDateTimeText(std::u16string& text, TDateTime value, bool withTime) {
     tm.tm_hour = static_cast<int>(ms / 3600000);
     tm.tm_min = static_cast<int>(ms / 60000 % 60);
     tm.tm_sec = static_cast<int>(ms / 1000 % 60);
+    return true;
+}
+}  // namespace
+
+void AppendDateTimeText(std::u16string& text, TDateTime value, bool withTime) {
+    std::tm tm{};
+    std::int64_t ms = 0;
+    if (!BrokenDown(value, tm, ms)) return;
     const auto& settings = platform::Settings();
     AppendFormatted(text, settings.shortDateFormat, tm);
     if (withTime && ms != 0) {
         text += u' ';
         AppendFormatted(text, settings.longTimeFormat, tm);
     }
+}
+
+char* PutDateText(char* out, int year, int month, int day) {
+    std::tm tm{};
+    tm.tm_year = year - 1900;
+    tm.tm_mon = month - 1;
+    tm.tm_mday = day;
+    tm.tm_yday = -1;
+    const std::string& format = platform::Settings().shortDateFormat;
+    return format.empty() ? out : PutNumericPattern(out, format, tm);
+}
+
+char* PutDateTimeText(char* out, TDateTime value, bool withTime) {
+    std::tm tm{};
+    std::int64_t ms = 0;
+    if (!BrokenDown(value, tm, ms)) return out;
+    const auto& settings = platform::Settings();
+    if (settings.shortDateFormat.empty()) return nullptr;  // the time alone: the general way
+    char* end = PutNumericPattern(out, settings.shortDateFormat, tm);
+    if (!end || !withTime || ms == 0) return end;
+    if (settings.longTimeFormat.empty()) return nullptr;
+    *end++ = ' ';
+    return PutNumericPattern(end, settings.longTimeFormat, tm);
 }
 
 }  // namespace korvane

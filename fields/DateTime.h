@@ -24,5 +24,12 @@ void SplitDateTime(TDateTime value, std::int64_t& dayNumber, std::int64_t& msOfD
 // Appends a date (and, when the time is not midnight and `withTime` is set, a space and
 // the time) in the regional formats.
 void AppendDateTimeText(std::u16string& text, TDateTime value, bool withTime);
+// The same text written as ASCII at `out`, which has room for kDateTimeTextMax bytes; returns
+// its end, or null when the regional formats need more than numbers and ASCII (the text is
+// then AppendDateTimeText's).
+constexpr std::size_t kDateTimeTextMax = 256;
+char* PutDateTimeText(char* out, TDateTime value, bool withTime);
+// The same for a valid date given as its parts.
+char* PutDateText(char* out, int year, int month, int day);
 
 }  // namespace korvane

@@ -5,7 +5,9 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <limits>
+#include <string_view>
 
 namespace korvane {
 
@@ -21,33 +23,32 @@ void AppendUnsigned(std::u16string& text, std::uint64_t v) {
 }
 // Writes 0.d1d2...dn x 10^exponent (digits without trailing zeros) in the general format:
 // scientific when the exponent is above `precision` or below -3, fixed otherwise.
-void AppendDigits(std::u16string& text, const char* digits, int n, int exponent, int precision, bool negative,
-                  char16_t decimalSeparator) {
-    if (negative) text += u'-';
+char* PutDigits(char* out, const char* digits, int n, int exponent, int precision, bool negative) {
+    if (negative) *out++ = '-';
     if (exponent > precision || exponent < -3) {
-        text += static_cast<char16_t>(digits[0]);
+        *out++ = digits[0];
         if (n > 1) {
-            text += decimalSeparator;
-            for (int i = 1; i < n; ++i) text += static_cast<char16_t>(digits[i]);
+            *out++ = kGeneralSeparator;
+            for (int i = 1; i < n; ++i) *out++ = digits[i];
         }
-        text += u'E';
+        *out++ = 'E';
         const int e = exponent - 1;
-        if (e < 0) text += u'-';
-        AppendUnsigned(text, static_cast<std::uint64_t>(std::abs(e)));
-        return;
+        if (e < 0) *out++ = '-';
+        return std::to_chars(out, out + 8, std::abs(e)).ptr;
     }
     if (exponent <= 0) {
-        text += u'0';
-        text += decimalSeparator;
-        for (int i = 0; i < -exponent; ++i) text += u'0';
-        for (int i = 0; i < n; ++i) text += static_cast<char16_t>(digits[i]);
-        return;
+        *out++ = '0';
+        *out++ = kGeneralSeparator;
+        for (int i = 0; i < -exponent; ++i) *out++ = '0';
+        for (int i = 0; i < n; ++i) *out++ = digits[i];
+        return out;
     }
-    for (int i = 0; i < exponent; ++i) text += i < n ? static_cast<char16_t>(digits[i]) : u'0';
+    for (int i = 0; i < exponent; ++i) *out++ = i < n ? digits[i] : '0';
     if (n > exponent) {
-        text += decimalSeparator;
-        for (int i = exponent; i < n; ++i) text += static_cast<char16_t>(digits[i]);
+        *out++ = kGeneralSeparator;
+        for (int i = exponent; i < n; ++i) *out++ = digits[i];
     }
+    return out;
 }
 
 // The digits and exponent of integer / 10^scale (integer not zero).
@@ -74,19 +75,15 @@ void AppendDecimal(std::u16string& text, std::int64_t value) {
     }
 }
 
-void AppendGeneralFloat(std::u16string& text, double value, int precision, char16_t decimalSeparator) {
-    if (std::isnan(value)) {
-        text += u"NAN";
-        return;
-    }
-    if (std::isinf(value)) {
-        text += value < 0 ? u"-INF" : u"INF";
-        return;
-    }
-    if (value == 0) {
-        text += u'0';
-        return;
-    }
+std::size_t GeneralFloatText(char* text, double value, int precision) {
+    char* const start = text;
+    const auto put = [&](std::string_view s) {
+        std::memcpy(text, s.data(), s.size());
+        return s.size();
+    };
+    if (std::isnan(value)) return put("NAN");
+    if (std::isinf(value)) return put(value < 0 ? "-INF" : "INF");
+    if (value == 0) return put("0");
     // A value that a power of ten up to 10^7 makes a whole number below 10^15 has at most 15
     // digits; as a double is finer than 15 digits, those digits are its rounding to 15 (or
     // 19) digits. Values read from numeric fields are nearly always of this kind.
@@ -100,8 +97,7 @@ void AppendGeneralFloat(std::u16string& text, double value, int precision, char1
                 char digits[24];
                 int exponent = 0;
                 const int n = ScaledDigits(static_cast<std::uint64_t>(scaled), k, digits, exponent);
-                AppendDigits(text, digits, n, exponent, precision, value < 0, decimalSeparator);
-                return;
+                return static_cast<std::size_t>(PutDigits(text, digits, n, exponent, precision, value < 0) - start);
             }
         }
     }
@@ -123,7 +119,22 @@ void AppendGeneralFloat(std::u16string& text, double value, int precision, char1
         if (*p >= '0' && *p <= '9') digits[n++] = *p;
     const int exponent = std::atoi(p + 1) + 1;  // value = 0.d1d2... x 10^exponent
     while (n > 1 && digits[n - 1] == '0') --n;
-    AppendDigits(text, digits, n, exponent, precision, value < 0, decimalSeparator);
+    return static_cast<std::size_t>(PutDigits(text, digits, n, exponent, precision, value < 0) - start);
+}
+
+std::size_t GeneralDigitsText(char* text, bool negative, const char* digits, int n, int exponent) {
+    if (n == 0) {
+        text[0] = '0';
+        return 1;
+    }
+    return static_cast<std::size_t>(PutDigits(text, digits, n, exponent, 15, negative) - text);
+}
+
+void AppendGeneralFloat(std::u16string& text, double value, int precision, char16_t decimalSeparator) {
+    char ascii[kGeneralTextMax];
+    const std::size_t n = GeneralFloatText(ascii, value, precision);
+    for (std::size_t i = 0; i < n; ++i)
+        text += ascii[i] == kGeneralSeparator ? decimalSeparator : static_cast<char16_t>(ascii[i]);
 }
 
 void AppendCurrency(std::u16string& text, std::int64_t value, char16_t decimalSeparator) {
