@@ -26,6 +26,7 @@ namespace {
 constexpr std::string_view kRowStart = "   <row";
 constexpr std::string_view kRowEnd = " />";
 constexpr std::size_t kIntegerRoom = 24;  // a sign and 19 digits
+constexpr std::size_t kPrefixBlock = 48;
 
 std::string EscapedUtf8(std::u16string_view text) {
     std::u16string escaped;
@@ -54,7 +55,8 @@ RowWriter::RowWriter(dbf::TDbf& table, platform::TextDecoder* decoder, const std
     : FText(table, decoder),
       FFile(table.DbfFile()),
       FDecimalSeparator(platform::Settings().decimalSeparator),
-      FSeparator(EscapedUtf8(std::u16string(1, FDecimalSeparator))) {
+      FSeparator(EscapedUtf8(std::u16string(1, FDecimalSeparator))),
+      FSeparatorByte(FSeparator.size() == 1 ? FSeparator[0] : kGeneralSeparator) {
     const std::uint32_t system = platform::GetACP();
     // Text read in a code page the user asked for is decoded by the general path.
     if (!decoder) FSingleByte = SingleByteText::For(system);
@@ -66,11 +68,12 @@ RowWriter::RowWriter(dbf::TDbf& table, platform::TextDecoder* decoder, const std
     const auto& fields = table.Fields();
     for (std::size_t i = 0; i < fields.size(); ++i) {
         TField& field = *fields[i];
-        Column c{Form::General, field.FieldNo - 1, nullptr, StoredText::None, {}, {}, {}};
+        Column c{Form::General, field.FieldNo - 1, nullptr, StoredText::None, {}, {}, {}, {}};
         const dbf::TDbfFieldDefs& defs = FFile->FieldDefs();
         const std::uint8_t native = c.column >= 0 && c.column < defs.Count() ? defs.Items(c.column).NativeFieldType : 0;
         if (native) c.def = &defs.Items(c.column);
         c.prefix = " " + platform::Utf16ToUtf8(names ? (*names)[i] : field.FieldName) + "=\"";
+        if (c.prefix.size() <= kPrefixBlock) std::memcpy(c.prefixBlock.data(), c.prefix.data(), c.prefix.size());
         switch (field.DataType) {
             case ftString:
                 if (FSingleByte && dynamic_cast<TStringField*>(&field)) c.form = Form::Text;
@@ -145,54 +148,113 @@ RowWriter::Value RowWriter::General(std::size_t i, dbf::TDbf& table) {
     return v;
 }
 
-bool RowWriter::ReadStoredText(const Column& c, std::span<const std::uint8_t> record, Value& v) {
-    if (c.stored == StoredText::None) return false;
-    if (record.empty()) return true;  // no record: no value
-    const std::span<const std::uint8_t> field = dbf::FieldBytes(*c.def, record);
-    const std::span<const std::uint8_t> text = dbf::TrimmedText(field, c.stored == StoredText::Character ? ftString : ftFloat);
-    if (text.empty()) return true;  // blank: no value
-    switch (c.stored) {
-        case StoredText::Character:
-            v.kind = Value::Kind::Bytes;
-            v.bytes = dbf::BeforeZeroByte(text);
-            return true;
-        case StoredText::Decimal: {
-            dbf::DecimalDigits digits;
-            if (!dbf::ParseDecimalDigits(text.data(), text.size(), digits)) return false;
-            v.kind = Value::Kind::Number;
-            v.length = GeneralDigitsText(FAscii, digits.negative, digits.digits, digits.count, digits.exponent);
-            return true;
-        }
-        case StoredText::Whole: {
-            std::int64_t n = 0;
-            if (!dbf::ParseIntegerDigits(text.data(), text.size(), n)) return false;
-            // Out of the kind's range is no value.
-            if (c.form == Form::Smallint && (n < INT16_MIN || n > INT16_MAX)) return true;
-            if (c.form == Form::Integer && (n < INT32_MIN || n > INT32_MAX)) return true;
-            v.kind = Value::Kind::Integer;
-            v.integer = n;
-            return true;
-        }
-        case StoredText::Date: {
-            int year = 0, month = 0, day = 0;
-            // Text that forms no valid date reads as 30 December 1899.
-            if (!dbf::DecodeDateText(text.data(), text.size(), year, month, day)) year = 1899, month = 12, day = 30;
-            const char* end = PutDateText(FAscii, year, month, day);
-            if (!end) return false;
-            v.kind = Value::Kind::Ascii;
-            v.length = static_cast<std::size_t>(end - FAscii);
-            return true;
-        }
-        case StoredText::Logical: {
-            const std::uint8_t first = text[0];
-            v.kind = Value::Kind::Literal;
-            v.literal = first == 'T' || first == 't' || first == 'Y' || first == 'y' ? c.trueText : c.falseText;
-            return true;
-        }
-        case StoredText::None:
-            break;
+char* RowWriter::PutPrefix(OutputCursor& cursor, const Column& c, std::size_t valueRoom) {
+    // The prefix is copied as a whole padded block when it is short, which costs no call.
+    char* d = cursor.Reserve(kPrefixBlock + valueRoom + 1);
+    if (c.prefix.size() <= kPrefixBlock) {
+        std::memcpy(d, c.prefixBlock.data(), kPrefixBlock);
+        return d + c.prefix.size();
     }
-    return false;
+    return Put(d, c.prefix);
+}
+
+char* RowWriter::PutNumber(char* d, std::size_t length) const {
+    // A one-byte separator is in the text already; a longer one replaces its stand-in.
+    if (FSeparator.size() == 1) {
+        std::memcpy(d, FAscii, kGeneralTextMax);
+        return d + length;
+    }
+    for (std::size_t k = 0; k < length; ++k) {
+        if (FAscii[k] == kGeneralSeparator)
+            d = Put(d, FSeparator);
+        else
+            *d++ = FAscii[k];
+    }
+    return d;
+}
+
+bool RowWriter::PutStored(OutputCursor& cursor, const Column& c, std::span<const std::uint8_t> record) {
+    std::span<const std::uint8_t> text;
+    if (!record.empty())
+        text = dbf::TrimmedText(dbf::FieldBytes(*c.def, record), c.stored == StoredText::Character ? ftString : ftFloat);
+    // Numbers and dates become ASCII before anything is written: text that needs the
+    // decoding's general rules leaves the attribute to it.
+    std::size_t length = 0;
+    if (!text.empty()) {
+        switch (c.stored) {
+            case StoredText::Decimal: {
+                dbf::DecimalDigits digits;
+                if (!dbf::ParseDecimalDigits(text.data(), text.size(), digits)) return false;
+                length = GeneralDigitsText(FAscii, digits.negative, digits.digits, digits.count, digits.exponent, FSeparatorByte);
+                break;
+            }
+            case StoredText::Whole: {
+                std::int64_t n = 0;
+                if (!dbf::ParseIntegerDigits(text.data(), text.size(), n)) return false;
+                // Out of the kind's range is no value.
+                if ((c.form == Form::Smallint && (n < INT16_MIN || n > INT16_MAX)) ||
+                    (c.form == Form::Integer && (n < INT32_MIN || n > INT32_MAX)))
+                    text = {};
+                else
+                    length = static_cast<std::size_t>(std::to_chars(FAscii, FAscii + kIntegerRoom, n).ptr - FAscii);
+                break;
+            }
+            case StoredText::Date: {
+                int year = 0, month = 0, day = 0;
+                // Text that forms no valid date reads as 30 December 1899.
+                if (!dbf::DecodeDateText(text.data(), text.size(), year, month, day)) year = 1899, month = 12, day = 30;
+                const char* end = PutDateText(FAscii, year, month, day);
+                if (!end) return false;
+                length = static_cast<std::size_t>(end - FAscii);
+                break;
+            }
+            default:
+                break;
+        }
+    }
+    char* d;
+    if (text.empty()) {
+        d = PutPrefix(cursor, c, 0);  // no value
+    } else {
+        switch (c.stored) {
+            case StoredText::Character: {
+                const std::span<const std::uint8_t> bytes = dbf::BeforeZeroByte(text);
+                d = PutPrefix(cursor, c, SingleByteText::Room(bytes.size()));
+                d = FSingleByte->WritePadded(bytes, d);
+                break;
+            }
+            case StoredText::Decimal:
+                d = PutPrefix(cursor, c, kGeneralTextMax * std::max<std::size_t>(FSeparator.size(), 1));
+                d = PutNumber(d, length);
+                break;
+            case StoredText::Whole:
+                d = PutPrefix(cursor, c, kIntegerRoom);
+                std::memcpy(d, FAscii, kIntegerRoom);
+                d += length;
+                break;
+            case StoredText::Date:
+                d = PutPrefix(cursor, c, XmlAttributeUtf8Room(length));
+                if (IsPlainAscii({FAscii, length})) {
+                    d = Put(d, {FAscii, length});
+                } else {
+                    FValue.assign(FAscii, FAscii + length);
+                    d = WriteXmlAttributeUtf8(FValue, FEscaped, d);
+                }
+                break;
+            case StoredText::Logical: {
+                const std::uint8_t first = text[0];
+                const std::string& literal =
+                    first == 'T' || first == 't' || first == 'Y' || first == 'y' ? c.trueText : c.falseText;
+                d = Put(PutPrefix(cursor, c, literal.size()), literal);
+                break;
+            }
+            default:
+                return false;
+        }
+    }
+    *d++ = '"';
+    cursor.Done(d);
+    return true;
 }
 
 RowWriter::Value RowWriter::Read(const Column& c, std::size_t i, dbf::TDbf& table, std::span<const std::uint8_t> record) {
@@ -206,7 +268,6 @@ RowWriter::Value RowWriter::Read(const Column& c, std::size_t i, dbf::TDbf& tabl
             v.bytes = {reinterpret_cast<const std::uint8_t*>(FBytes.data()), FBytes.size()};
             return v;
         default:
-            if (ReadStoredText(c, record, v)) return v;
             break;
     }
     const dbf::DecodedField decoded = FFile->DecodeField(c.column, table.Fields()[i]->DataType, record);
@@ -241,7 +302,7 @@ RowWriter::Value RowWriter::Read(const Column& c, std::size_t i, dbf::TDbf& tabl
         case Form::Float:
             if (const auto* d = std::get_if<double>(&value)) {
                 v.kind = Value::Kind::Number;
-                v.length = GeneralFloatText(FAscii, *d, 15);
+                v.length = GeneralFloatText(FAscii, *d, 15, FSeparatorByte);
                 return v;
             }
             break;
@@ -284,7 +345,7 @@ void RowWriter::PutAttribute(OutputCursor& cursor, const Column& c, const Value&
             room += kIntegerRoom;
             break;
         case Value::Kind::Number:
-            room += v.length * std::max<std::size_t>(FSeparator.size(), 1);
+            room += kGeneralTextMax * std::max<std::size_t>(FSeparator.size(), 1);
             break;
         case Value::Kind::Ascii:
             room += XmlAttributeUtf8Room(v.length);
@@ -307,12 +368,7 @@ void RowWriter::PutAttribute(OutputCursor& cursor, const Column& c, const Value&
             d = std::to_chars(d, d + kIntegerRoom, v.integer).ptr;
             break;
         case Value::Kind::Number:
-            for (std::size_t k = 0; k < v.length; ++k) {
-                if (FAscii[k] == kGeneralSeparator)
-                    d = Put(d, FSeparator);
-                else
-                    *d++ = FAscii[k];
-            }
+            d = PutNumber(d, v.length);
             break;
         case Value::Kind::Ascii:
             if (IsPlainAscii({FAscii, v.length})) {
@@ -335,9 +391,14 @@ void RowWriter::PutAttribute(OutputCursor& cursor, const Column& c, const Value&
 
 void RowWriter::Write(TTextRec& out, dbf::TDbf& table, ConversionReport& report) {
     OutputCursor cursor(out);
-    const std::span<const std::uint8_t> record = table.CurrentRecordBytes();
+    // The record in a padded copy, so that values are read sixteen bytes at a time.
+    const std::span<const std::uint8_t> current = table.CurrentRecordBytes();
+    if (FRecord.size() < current.size() + SingleByteText::kReadPast) FRecord.resize(current.size() + SingleByteText::kReadPast);
+    if (!current.empty()) std::memcpy(FRecord.data(), current.data(), current.size());
+    const std::span<const std::uint8_t> record(FRecord.data(), current.size());
     PutPiece(cursor, kRowStart);
     for (std::size_t i = 0; i < FColumns.size(); ++i) {
+        if (FColumns[i].stored != StoredText::None && PutStored(cursor, FColumns[i], record)) continue;
         Value v;
         try {
             v = Read(FColumns[i], i, table, record);

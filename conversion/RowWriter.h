@@ -7,6 +7,7 @@
 // field object's own text. Either way the document is the same, byte for byte.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <memory>
 #include <span>
@@ -46,11 +47,12 @@ private:
     enum class StoredText : std::uint8_t { None, Character, Decimal, Whole, Date, Logical };
     struct Column {
         Form form;
-        int column;                    // the field's column in the table
-        const dbf::TDbfFieldDef* def;  // its definition
-        StoredText stored;             // how its text is read straight from the record
-        std::string prefix;            // ` NAME="` as UTF-8
-        std::string trueText;          // a logical's texts, escaped UTF-8
+        int column;                          // the field's column in the table
+        const dbf::TDbfFieldDef* def;        // its definition
+        StoredText stored;                   // how its text is read straight from the record
+        std::string prefix;                  // ` NAME="` as UTF-8
+        std::array<char, 48> prefixBlock{};  // the same, padded, when it fits
+        std::string trueText;                // a logical's texts, escaped UTF-8
         std::string falseText;
     };
     // A value read from the record, ready to be rendered.
@@ -71,9 +73,15 @@ private:
     };
 
     Value Read(const Column& c, std::size_t i, dbf::TDbf& table, std::span<const std::uint8_t> record);
-    // A value stored as text, read straight from the record; false when its text needs the
-    // decoding's general rules (a number with an exponent or more than 15 digits, say).
-    bool ReadStoredText(const Column& c, std::span<const std::uint8_t> record, Value& v);
+    // The attribute of a value stored as text, read straight from the record; false, with
+    // nothing written, when its text needs the decoding's general rules (a number with an
+    // exponent or more than 15 digits, say).
+    bool PutStored(OutputCursor& cursor, const Column& c, std::span<const std::uint8_t> record);
+    // Reserves room for the prefix and `valueRoom` bytes of value, writes the prefix and
+    // returns where the value goes.
+    static char* PutPrefix(OutputCursor& cursor, const Column& c, std::size_t valueRoom);
+    // Writes the number's text in FAscii, `length` bytes, with the decimal separator.
+    char* PutNumber(char* d, std::size_t length) const;
     // The field object's own text, through the run's character text reader.
     Value General(std::size_t i, dbf::TDbf& table);
     void PutAttribute(OutputCursor& cursor, const Column& c, const Value& v);
@@ -84,13 +92,17 @@ private:
     std::vector<Column> FColumns;
     char16_t FDecimalSeparator;
     std::string FSeparator;  // the decimal separator, escaped UTF-8
+    // The separator when it is one byte (numbers are then formatted with it), else the
+    // stand-in that PutNumber replaces.
+    char FSeparatorByte;
     // The row's end without the line break; the line break's bytes when the system code page
     // keeps CR and LF as they are (else it is written as a line statement of its own).
     bool FPlainLineEnd = false;
-    std::u16string FValue;    // a value's UTF-16 text
-    std::u16string FEscaped;  // its escaped form
-    std::string FBytes;       // a memo's bytes
-    char FAscii[256];         // a number's or date's ASCII text
+    std::u16string FValue;              // a value's UTF-16 text
+    std::u16string FEscaped;            // its escaped form
+    std::string FBytes;                 // a memo's bytes
+    char FAscii[256];                   // a number's or date's ASCII text
+    std::vector<std::uint8_t> FRecord;  // the current record, padded
 };
 
 }  // namespace korvane

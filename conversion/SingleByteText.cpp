@@ -1,5 +1,6 @@
 #include "conversion/SingleByteText.h"
 
+#include <bit>
 #include <cstring>
 #include <string>
 #if defined(__SSE2__)
@@ -73,28 +74,38 @@ std::unique_ptr<SingleByteText> SingleByteText::For(std::uint32_t codePage) {
     return text;
 }
 
+#if defined(__SSE2__)
+namespace {
+// Bit k is set when byte k of the sixteen is not written as it is: a control, a high byte
+// (negative as a signed byte) or markup.
+unsigned OddBytes(__m128i v) {
+    __m128i odd = _mm_cmplt_epi8(v, _mm_set1_epi8(0x20));
+    odd = _mm_or_si128(odd, _mm_or_si128(_mm_cmpeq_epi8(v, _mm_set1_epi8('&')), _mm_cmpeq_epi8(v, _mm_set1_epi8('<'))));
+    odd = _mm_or_si128(odd, _mm_or_si128(_mm_cmpeq_epi8(v, _mm_set1_epi8('>')), _mm_cmpeq_epi8(v, _mm_set1_epi8('"'))));
+    return static_cast<unsigned>(_mm_movemask_epi8(odd));
+}
+}  // namespace
+#endif
+
+template <bool Padded>
 char* SingleByteText::Render(const std::array<Entry, 256>& table, std::span<const std::uint8_t> bytes, char* dest) {
     const std::uint8_t* p = bytes.data();
     const std::size_t n = bytes.size();
     std::size_t i = 0;
     while (i < n) {
 #if defined(__SSE2__)
-        if (i + 16 <= n) {
-            // Sixteen bytes are stored as they are; as many as are plain ASCII count.
+        const std::size_t left = n - i;
+        if (Padded || left >= 16) {
+            // Sixteen bytes are stored as they are; as many as are plain ASCII (and belong to
+            // the value) count.
             const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
-            __m128i odd = _mm_cmplt_epi8(v, _mm_set1_epi8(0x20));  // controls and, as signed, high bytes
-            odd = _mm_or_si128(odd, _mm_or_si128(_mm_cmpeq_epi8(v, _mm_set1_epi8('&')), _mm_cmpeq_epi8(v, _mm_set1_epi8('<'))));
-            odd = _mm_or_si128(odd, _mm_or_si128(_mm_cmpeq_epi8(v, _mm_set1_epi8('>')), _mm_cmpeq_epi8(v, _mm_set1_epi8('"'))));
-            const unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(odd));
+            unsigned odd = OddBytes(v);
+            if (left < 16) odd |= ~0u << left;
             _mm_storeu_si128(reinterpret_cast<__m128i*>(dest), v);
-            if (mask == 0) {
-                dest += 16;
-                i += 16;
-                continue;
-            }
-            const auto plain = static_cast<std::size_t>(__builtin_ctz(mask));
+            const auto plain = static_cast<std::size_t>(std::countr_zero(odd | 0x10000u));
             dest += plain;
             i += plain;
+            if (i >= n || plain == 16) continue;
         }
 #endif
         const Entry& e = table[p[i]];
@@ -105,7 +116,8 @@ char* SingleByteText::Render(const std::array<Entry, 256>& table, std::span<cons
     return dest;
 }
 
-char* SingleByteText::Write(std::span<const std::uint8_t> bytes, char* dest) const {
+template <bool Padded>
+char* SingleByteText::WriteValue(std::span<const std::uint8_t> bytes, char* dest) const {
     const std::array<Entry, 256>* table = &FAsStored;
     if (HasHighByte(bytes)) {
         // Repaired only when every high byte is a code page 852 letter.
@@ -117,7 +129,15 @@ char* SingleByteText::Write(std::span<const std::uint8_t> bytes, char* dest) con
             }
         if (repair) table = &FRepaired;
     }
-    return Render(*table, bytes, dest);
+    return Render<Padded>(*table, bytes, dest);
+}
+
+char* SingleByteText::Write(std::span<const std::uint8_t> bytes, char* dest) const {
+    return WriteValue<false>(bytes, dest);
+}
+
+char* SingleByteText::WritePadded(std::span<const std::uint8_t> bytes, char* dest) const {
+    return WriteValue<true>(bytes, dest);
 }
 
 }  // namespace korvane

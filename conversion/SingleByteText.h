@@ -28,6 +28,10 @@ public:
     // returns its end. A value with characters above ASCII whose every high byte is a code
     // page 852 letter is written repaired as Windows-1250.
     char* Write(std::span<const std::uint8_t> bytes, char* dest) const;
+    // The same for bytes followed by at least kReadPast more readable bytes (a record copied
+    // into a padded buffer): short values are then read sixteen bytes at a time too.
+    static constexpr std::size_t kReadPast = 16;
+    char* WritePadded(std::span<const std::uint8_t> bytes, char* dest) const;
 
 private:
     SingleByteText() = default;
@@ -40,6 +44,9 @@ private:
     static constexpr std::size_t kMaxOut = 6;
     static constexpr std::size_t kSlack = 16;
 
+    template <bool Padded>
+    char* WriteValue(std::span<const std::uint8_t> bytes, char* dest) const;
+    template <bool Padded>
     static char* Render(const std::array<Entry, 256>& table, std::span<const std::uint8_t> bytes, char* dest);
 
     std::array<Entry, 256> FAsStored{};

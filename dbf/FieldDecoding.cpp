@@ -1,6 +1,7 @@
 // Decoding one field of a record into a typed value.
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cmath>
 #include <cstring>
 #include <type_traits>
@@ -162,18 +163,36 @@ std::size_t VarLength(const TDbfFieldDef& def, std::span<const std::uint8_t> rec
 
 std::span<const std::uint8_t> TrimmedText(std::span<const std::uint8_t> field, TFieldType kind) {
     // Trailing blanks and zero bytes never count; leading blanks only for text. Padding is
-    // dropped eight bytes at a time while they are all blanks or zero bytes (bit 5 at most).
+    // looked at eight bytes at a time: in a little-endian word the last byte that is neither
+    // blank nor zero (more than bit 5 set) is its highest such byte.
+    constexpr std::uint64_t kBlanks = 0x2020202020202020ull;
+    constexpr bool kWords = std::endian::native == std::endian::little;
     std::size_t length = field.size();
-    while (length >= 8) {
+    while (kWords && length >= 8) {
         std::uint64_t word;
         std::memcpy(&word, field.data() + length - 8, sizeof word);
-        if ((word & ~0x2020202020202020ull) != 0) break;
+        const std::uint64_t text = word & ~kBlanks;
+        if (text != 0) {
+            length -= static_cast<std::size_t>(std::countl_zero(text)) / 8;
+            break;
+        }
         length -= 8;
     }
     while (length > 0 && (field[length - 1] == ' ' || field[length - 1] == 0)) --length;
     std::size_t start = 0;
-    if (kind != ftString)
+    if (kind != ftString) {
+        while (kWords && length - start >= 8) {
+            std::uint64_t word;
+            std::memcpy(&word, field.data() + start, sizeof word);
+            const std::uint64_t text = word ^ kBlanks;
+            if (text != 0) {
+                start += static_cast<std::size_t>(std::countr_zero(text)) / 8;
+                break;
+            }
+            start += 8;
+        }
         while (start < length && field[start] == ' ') ++start;
+    }
     return field.subspan(start, length - start);
 }
 

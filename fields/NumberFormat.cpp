@@ -23,12 +23,12 @@ void AppendUnsigned(std::u16string& text, std::uint64_t v) {
 }
 // Writes 0.d1d2...dn x 10^exponent (digits without trailing zeros) in the general format:
 // scientific when the exponent is above `precision` or below -3, fixed otherwise.
-char* PutDigits(char* out, const char* digits, int n, int exponent, int precision, bool negative) {
+char* PutDigits(char* out, const char* digits, int n, int exponent, int precision, bool negative, char separator) {
     if (negative) *out++ = '-';
     if (exponent > precision || exponent < -3) {
         *out++ = digits[0];
         if (n > 1) {
-            *out++ = kGeneralSeparator;
+            *out++ = separator;
             for (int i = 1; i < n; ++i) *out++ = digits[i];
         }
         *out++ = 'E';
@@ -38,14 +38,14 @@ char* PutDigits(char* out, const char* digits, int n, int exponent, int precisio
     }
     if (exponent <= 0) {
         *out++ = '0';
-        *out++ = kGeneralSeparator;
+        *out++ = separator;
         for (int i = 0; i < -exponent; ++i) *out++ = '0';
         for (int i = 0; i < n; ++i) *out++ = digits[i];
         return out;
     }
     for (int i = 0; i < exponent; ++i) *out++ = i < n ? digits[i] : '0';
     if (n > exponent) {
-        *out++ = kGeneralSeparator;
+        *out++ = separator;
         for (int i = exponent; i < n; ++i) *out++ = digits[i];
     }
     return out;
@@ -75,7 +75,7 @@ void AppendDecimal(std::u16string& text, std::int64_t value) {
     }
 }
 
-std::size_t GeneralFloatText(char* text, double value, int precision) {
+std::size_t GeneralFloatText(char* text, double value, int precision, char separator) {
     char* const start = text;
     const auto put = [&](std::string_view s) {
         std::memcpy(text, s.data(), s.size());
@@ -97,7 +97,7 @@ std::size_t GeneralFloatText(char* text, double value, int precision) {
                 char digits[24];
                 int exponent = 0;
                 const int n = ScaledDigits(static_cast<std::uint64_t>(scaled), k, digits, exponent);
-                return static_cast<std::size_t>(PutDigits(text, digits, n, exponent, precision, value < 0) - start);
+                return static_cast<std::size_t>(PutDigits(text, digits, n, exponent, precision, value < 0, separator) - start);
             }
         }
     }
@@ -119,15 +119,15 @@ std::size_t GeneralFloatText(char* text, double value, int precision) {
         if (*p >= '0' && *p <= '9') digits[n++] = *p;
     const int exponent = std::atoi(p + 1) + 1;  // value = 0.d1d2... x 10^exponent
     while (n > 1 && digits[n - 1] == '0') --n;
-    return static_cast<std::size_t>(PutDigits(text, digits, n, exponent, precision, value < 0) - start);
+    return static_cast<std::size_t>(PutDigits(text, digits, n, exponent, precision, value < 0, separator) - start);
 }
 
-std::size_t GeneralDigitsText(char* text, bool negative, const char* digits, int n, int exponent) {
+std::size_t GeneralDigitsText(char* text, bool negative, const char* digits, int n, int exponent, char separator) {
     if (n == 0) {
         text[0] = '0';
         return 1;
     }
-    return static_cast<std::size_t>(PutDigits(text, digits, n, exponent, 15, negative) - text);
+    return static_cast<std::size_t>(PutDigits(text, digits, n, exponent, 15, negative, separator) - text);
 }
 
 void AppendGeneralFloat(std::u16string& text, double value, int precision, char16_t decimalSeparator) {
