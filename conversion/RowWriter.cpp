@@ -68,10 +68,14 @@ RowWriter::RowWriter(dbf::TDbf& table, platform::TextDecoder* decoder, const std
     const auto& fields = table.Fields();
     for (std::size_t i = 0; i < fields.size(); ++i) {
         TField& field = *fields[i];
-        Column c{Form::General, field.FieldNo - 1, nullptr, StoredText::None, {}, {}, {}, {}};
+        Column c;
+        c.column = field.FieldNo - 1;
         const dbf::TDbfFieldDefs& defs = FFile->FieldDefs();
         const std::uint8_t native = c.column >= 0 && c.column < defs.Count() ? defs.Items(c.column).NativeFieldType : 0;
-        if (native) c.def = &defs.Items(c.column);
+        if (native) {
+            c.def = &defs.Items(c.column);
+            c.bytes = dbf::FieldBytesOf(*c.def);
+        }
         c.prefix = " " + platform::Utf16ToUtf8(names ? (*names)[i] : field.FieldName) + "=\"";
         if (c.prefix.size() <= kPrefixBlock) std::memcpy(c.prefixBlock.data(), c.prefix.data(), c.prefix.size());
         switch (field.DataType) {
@@ -175,8 +179,7 @@ char* RowWriter::PutNumber(char* d, std::size_t length) const {
 
 bool RowWriter::PutStored(OutputCursor& cursor, const Column& c, std::span<const std::uint8_t> record) {
     std::span<const std::uint8_t> text;
-    if (!record.empty())
-        text = dbf::TrimmedText(dbf::FieldBytes(*c.def, record), c.stored == StoredText::Character ? ftString : ftFloat);
+    if (!record.empty()) text = dbf::TrimmedText(c.bytes.In(record), c.stored == StoredText::Character ? ftString : ftFloat);
     // Numbers and dates become ASCII before anything is written: text that needs the
     // decoding's general rules leaves the attribute to it.
     std::size_t length = 0;

@@ -18,13 +18,13 @@
 #include "conversion/FieldTextReader.h"
 #include "conversion/SingleByteText.h"
 #include "conversion/TextFile.h"
+#include "dbf/FieldValue.h"
 
 namespace korvane {
 
 namespace dbf {
 class TDbf;
 class TDbfFile;
-class TDbfFieldDef;
 }  // namespace dbf
 class OutputCursor;
 struct ConversionReport;
@@ -46,13 +46,14 @@ private:
     // the record's bytes where the reader's decoding reads them alike.
     enum class StoredText : std::uint8_t { None, Character, Decimal, Whole, Date, Logical };
     struct Column {
-        Form form;
-        int column;                          // the field's column in the table
-        const dbf::TDbfFieldDef* def;        // its definition
-        StoredText stored;                   // how its text is read straight from the record
-        std::string prefix;                  // ` NAME="` as UTF-8
-        std::array<char, 48> prefixBlock{};  // the same, padded, when it fits
-        std::string trueText;                // a logical's texts, escaped UTF-8
+        Form form = Form::General;
+        int column = 0;                          // the field's column in the table
+        const dbf::TDbfFieldDef* def = nullptr;  // its definition
+        dbf::FieldByteRange bytes;               // where its value is in a record
+        StoredText stored = StoredText::None;    // how its text is read straight from the record
+        std::string prefix;                      // ` NAME="` as UTF-8
+        std::array<char, 48> prefixBlock{};      // the same, padded, when it fits
+        std::string trueText;                    // a logical's texts, escaped UTF-8
         std::string falseText;
     };
     // A value read from the record, ready to be rendered.

@@ -93,41 +93,58 @@ char* SingleByteText::Render(const std::array<Entry, 256>& table, std::span<cons
     const std::size_t n = bytes.size();
     std::size_t i = 0;
     while (i < n) {
-#if defined(__SSE2__)
         const std::size_t left = n - i;
+        const std::size_t chunk = left < 16 ? left : 16;
+#if defined(__SSE2__)
         if (Padded || left >= 16) {
-            // Sixteen bytes are stored as they are; as many as are plain ASCII (and belong to
-            // the value) count.
+            // Sixteen bytes at a time: a chunk of plain ASCII is stored as it is.
             const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
-            unsigned odd = OddBytes(v);
-            if (left < 16) odd |= ~0u << left;
-            _mm_storeu_si128(reinterpret_cast<__m128i*>(dest), v);
-            const auto plain = static_cast<std::size_t>(std::countr_zero(odd | 0x10000u));
-            dest += plain;
-            i += plain;
-            if (i >= n || plain == 16) continue;
+            if ((OddBytes(v) & ((1u << chunk) - 1)) == 0) {
+                _mm_storeu_si128(reinterpret_cast<__m128i*>(dest), v);
+                dest += chunk;
+                i += chunk;
+                continue;
+            }
         }
 #endif
-        const Entry& e = table[p[i]];
-        std::memcpy(dest, &e, sizeof e);
-        dest += e.length;
-        ++i;
+        // Any other chunk byte by byte through the table, without a branch per byte.
+        for (const std::size_t end = i + chunk; i < end; ++i) {
+            const Entry& e = table[p[i]];
+            std::memcpy(dest, &e, sizeof e);
+            dest += e.length;
+        }
     }
     return dest;
 }
 
 template <bool Padded>
 char* SingleByteText::WriteValue(std::span<const std::uint8_t> bytes, char* dest) const {
-    const std::array<Entry, 256>* table = &FAsStored;
-    if (HasHighByte(bytes)) {
-        // Repaired only when every high byte is a code page 852 letter.
-        bool repair = true;
+    const std::array<Entry, 256>* table = &FRepaired;
+    // Repaired when it has high bytes and every one of them is a code page 852 letter.
+    bool high = false;
+#if defined(__SSE2__)
+    if constexpr (Padded) {
+        for (std::size_t i = 0; i < bytes.size(); i += 16) {
+            const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes.data() + i));
+            const std::size_t left = bytes.size() - i;
+            unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(v)) & (left < 16 ? (1u << left) - 1 : 0xFFFFu);
+            high = high || mask != 0;
+            for (; mask != 0; mask &= mask - 1)
+                if (FBlocksRepair[bytes[i + static_cast<std::size_t>(std::countr_zero(mask))]])
+                    return Render<Padded>(FAsStored, bytes, dest);
+        }
+        return Render<Padded>(high ? FRepaired : FAsStored, bytes, dest);
+    }
+#endif
+    high = HasHighByte(bytes);
+    if (high) {
         for (const std::uint8_t b : bytes)
             if (FBlocksRepair[b]) {
-                repair = false;
+                table = &FAsStored;
                 break;
             }
-        if (repair) table = &FRepaired;
+    } else {
+        table = &FAsStored;
     }
     return Render<Padded>(*table, bytes, dest);
 }

@@ -230,11 +230,9 @@ bool DecodeDateText(const std::uint8_t* text, std::size_t length, int& year, int
     return IsValidDate(year, month, day);
 }
 
-std::span<const std::uint8_t> FieldBytes(const TDbfFieldDef& def, std::span<const std::uint8_t> source) {
-    // The field's bytes, cut to the record: a field reaching past the record's end reads
-    // only what the record holds. Numbers are read from their whole stored width (the schema
-    // says at most 20), and so are the integers of dBase III and V tables.
-    const auto offset = static_cast<std::size_t>(std::max(def.Offset, 0));
+FieldByteRange FieldBytesOf(const TDbfFieldDef& def) {
+    // Numbers are read from their whole stored width (the schema says at most 20), and so
+    // are the integers of dBase III and V tables.
     std::int32_t width = def.Size;
     switch (def.NativeFieldType) {
         case 'N':
@@ -247,9 +245,11 @@ std::span<const std::uint8_t> FieldBytes(const TDbfFieldDef& def, std::span<cons
         default:
             break;
     }
-    const std::size_t size = static_cast<std::size_t>(std::max(width, 0));
-    return offset >= source.size() ? std::span<const std::uint8_t>()
-                                   : source.subspan(offset, std::min(size, source.size() - offset));
+    return {static_cast<std::size_t>(std::max(def.Offset, 0)), static_cast<std::size_t>(std::max(width, 0))};
+}
+
+std::span<const std::uint8_t> FieldBytes(const TDbfFieldDef& def, std::span<const std::uint8_t> source) {
+    return FieldBytesOf(def).In(source);
 }
 
 bool NullFlagSet(const TDbfFieldDef* nullField, const TDbfFieldDef& def, std::span<const std::uint8_t> source) {

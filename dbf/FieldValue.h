@@ -51,8 +51,20 @@ struct DecodedField {
 DecodedField DecodeFieldValue(const FieldDecodingContext& context, const TDbfFieldDef& def, TFieldType kind,
                               std::span<const std::uint8_t> record, bool wantValue);
 
-// The bytes a field's value is decoded from, cut to the record: its stored width for numbers
-// and dBase III/V integers, else its Size.
+// Where a field's value is in a record: its stored width for numbers and dBase III/V
+// integers, else its Size.
+struct FieldByteRange {
+    std::size_t offset = 0;
+    std::size_t width = 0;
+    // The field's bytes cut to the record: a field reaching past the record's end reads only
+    // what the record holds.
+    std::span<const std::uint8_t> In(std::span<const std::uint8_t> record) const {
+        if (offset >= record.size()) return {};
+        return record.subspan(offset, width < record.size() - offset ? width : record.size() - offset);
+    }
+};
+FieldByteRange FieldBytesOf(const TDbfFieldDef& def);
+// The bytes a field's value is decoded from.
 std::span<const std::uint8_t> FieldBytes(const TDbfFieldDef& def, std::span<const std::uint8_t> record);
 // The text a value stored as text is read from: the field's bytes without trailing blanks and
 // zero bytes and, for kinds other than ftString, without leading blanks.
