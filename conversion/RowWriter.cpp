@@ -178,8 +178,12 @@ char* RowWriter::PutNumber(char* d, std::size_t length) const {
 }
 
 bool RowWriter::PutStored(OutputCursor& cursor, const Column& c, std::span<const std::uint8_t> record) {
+    // For a character field, its bytes up to the first zero byte (a blank or cut value writes
+    // the same empty text as no value).
     std::span<const std::uint8_t> text;
-    if (!record.empty()) text = dbf::TrimmedText(c.bytes.In(record), c.stored == StoredText::Character ? ftString : ftFloat);
+    if (!record.empty())
+        text = c.stored == StoredText::Character ? dbf::CharacterTextPadded(c.bytes.In(record))
+                                                 : dbf::TrimmedTextPadded(c.bytes.In(record), ftFloat);
     // Numbers and dates become ASCII before anything is written: text that needs the
     // decoding's general rules leaves the attribute to it.
     std::size_t length = 0;
@@ -220,12 +224,10 @@ bool RowWriter::PutStored(OutputCursor& cursor, const Column& c, std::span<const
         d = PutPrefix(cursor, c, 0);  // no value
     } else {
         switch (c.stored) {
-            case StoredText::Character: {
-                const std::span<const std::uint8_t> bytes = dbf::BeforeZeroByte(text);
-                d = PutPrefix(cursor, c, SingleByteText::Room(bytes.size()));
-                d = FSingleByte->WritePadded(bytes, d);
+            case StoredText::Character:
+                d = PutPrefix(cursor, c, SingleByteText::Room(text.size()));
+                d = FSingleByte->WritePadded(text, d);
                 break;
-            }
             case StoredText::Decimal:
                 d = PutPrefix(cursor, c, kGeneralTextMax * std::max<std::size_t>(FSeparator.size(), 1));
                 d = PutNumber(d, length);

@@ -6,6 +6,9 @@
 #include <cstring>
 #include <type_traits>
 #include <variant>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "dbf/DbfErrors.h"
 #include "dbf/DbfFile.h"
@@ -194,6 +197,57 @@ std::span<const std::uint8_t> TrimmedText(std::span<const std::uint8_t> field, T
         while (start < length && field[start] == ' ') ++start;
     }
     return field.subspan(start, length - start);
+}
+
+#if defined(__SSE2__)
+namespace {
+// Where the text of a field lies, from its bytes sixteen at a time: one past its last byte
+// that is neither blank nor zero, its first byte that is not blank and its first zero byte
+// (each the field's size when there is none).
+struct TextBounds {
+    std::size_t last = 0;
+    std::size_t firstNonBlank;
+    std::size_t firstZero;
+};
+
+TextBounds BoundsPadded(std::span<const std::uint8_t> field) {
+    const std::size_t n = field.size();
+    TextBounds b{0, n, n};
+    const __m128i blank = _mm_set1_epi8(' ');
+    for (std::size_t i = 0; i < n; i += 16) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(field.data() + i));
+        const unsigned valid = n - i >= 16 ? 0xFFFFu : (1u << (n - i)) - 1;
+        const auto blanks = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, blank)));
+        const auto zeros = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, _mm_setzero_si128())));
+        const unsigned text = ~(blanks | zeros) & valid;
+        const unsigned nonBlank = ~blanks & valid;
+        const unsigned zero = zeros & valid;
+        if (text != 0) b.last = i + 32 - static_cast<std::size_t>(std::countl_zero(text));
+        if (b.firstNonBlank == n && nonBlank != 0) b.firstNonBlank = i + static_cast<std::size_t>(std::countr_zero(nonBlank));
+        if (b.firstZero == n && zero != 0) b.firstZero = i + static_cast<std::size_t>(std::countr_zero(zero));
+    }
+    return b;
+}
+}  // namespace
+#endif
+
+std::span<const std::uint8_t> TrimmedTextPadded(std::span<const std::uint8_t> field, TFieldType kind) {
+#if defined(__SSE2__)
+    const TextBounds b = BoundsPadded(field);
+    const std::size_t start = kind == ftString ? 0 : std::min(b.firstNonBlank, b.last);
+    return field.subspan(start, b.last - start);
+#else
+    return TrimmedText(field, kind);
+#endif
+}
+
+std::span<const std::uint8_t> CharacterTextPadded(std::span<const std::uint8_t> field) {
+#if defined(__SSE2__)
+    const TextBounds b = BoundsPadded(field);
+    return field.first(std::min(b.last, b.firstZero));
+#else
+    return BeforeZeroByte(TrimmedText(field, ftString));
+#endif
 }
 
 std::span<const std::uint8_t> BeforeZeroByte(std::span<const std::uint8_t> text) {

@@ -71,6 +71,11 @@ std::span<const std::uint8_t> FieldBytes(const TDbfFieldDef& def, std::span<cons
 std::span<const std::uint8_t> TrimmedText(std::span<const std::uint8_t> field, TFieldType kind);
 // Text up to its first zero byte: a character value ends there.
 std::span<const std::uint8_t> BeforeZeroByte(std::span<const std::uint8_t> text);
+// The same two for a field whose bytes are followed by at least 16 more readable bytes (a
+// record copied into a padded buffer), read sixteen bytes at a time: TrimmedText, and a
+// character value's bytes (BeforeZeroByte of its TrimmedText as ftString).
+std::span<const std::uint8_t> TrimmedTextPadded(std::span<const std::uint8_t> field, TFieldType kind);
+std::span<const std::uint8_t> CharacterTextPadded(std::span<const std::uint8_t> field);
 // Whether the record's _NULLFLAGS bit marks the field null (false without one).
 bool NullFlagSet(const TDbfFieldDef* nullField, const TDbfFieldDef& def, std::span<const std::uint8_t> record);
 
