@@ -1,7 +1,7 @@
 // Benchmark: builds large tables from a seed, converts them with dbf2xml in both modes and
 // measures speed and peak memory against two floors of plain reading and writing.
 //
-//   korvane_bench [--dbf2xml PATH] [--dir DIR] [--runs N] [--small-only]
+//   korvane_bench [--dbf2xml PATH] [--dir DIR] [--runs N] [--small-only] [--table NAME]
 //   korvane_bench floor-records TABLE BYTES   (one positioned read per record)
 //   korvane_bench floor-blocks TABLE BYTES    (64 KiB reads)
 #include <fcntl.h>
@@ -344,6 +344,7 @@ int main(int argc, char** argv) {
     std::string dir = "bench-data";
     int runs = 3;
     bool smallOnly = false;
+    std::string only;  // measure only the tables whose name holds this
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];
         if (a == "--dbf2xml" && i + 1 < argc)
@@ -354,8 +355,10 @@ int main(int argc, char** argv) {
             runs = std::stoi(argv[++i]);
         else if (a == "--small-only")
             smallOnly = true;
+        else if (a == "--table" && i + 1 < argc)
+            only = argv[++i];
         else {
-            std::fprintf(stderr, "usage: %s [--dbf2xml PATH] [--dir DIR] [--runs N] [--small-only]\n", argv[0]);
+            std::fprintf(stderr, "usage: %s [--dbf2xml PATH] [--dir DIR] [--runs N] [--small-only] [--table NAME]\n", argv[0]);
             return 2;
         }
     }
@@ -380,6 +383,7 @@ int main(int argc, char** argv) {
     std::printf("| table | mode | table MB/s | records/s | document MB | peak RSS MB | time s | floor s | ratio |\n");
     std::printf("|---|---|---|---|---|---|---|---|---|\n");
     for (const Table& t : tables) {
+        if (t.name.find(only) == std::string::npos) continue;
         const std::uint64_t tableBytes = FileSize(t.path);
         const int fd = open(t.path.c_str(), O_RDONLY);
         std::uint8_t header[32] = {};

@@ -214,11 +214,31 @@ TextBounds BoundsPadded(std::span<const std::uint8_t> field) {
     const std::size_t n = field.size();
     TextBounds b{0, n, n};
     const __m128i blank = _mm_set1_epi8(' ');
-    for (std::size_t i = 0; i < n; i += 16) {
+    const auto masks = [&](std::size_t i, unsigned& blanks, unsigned& zeros) {
         const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(field.data() + i));
+        blanks = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, blank)));
+        zeros = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, _mm_setzero_si128())));
+    };
+    if (n <= 64) {
+        // Most fields: their masks fit one word each, looked at once.
+        std::uint64_t blanks = 0, zeros = 0;
+        for (std::size_t i = 0; i < n; i += 16) {
+            unsigned bl, ze;
+            masks(i, bl, ze);
+            blanks |= static_cast<std::uint64_t>(bl) << i;
+            zeros |= static_cast<std::uint64_t>(ze) << i;
+        }
+        const std::uint64_t valid = n == 64 ? ~0ull : (1ull << n) - 1;
+        const std::uint64_t text = ~(blanks | zeros) & valid, nonBlank = ~blanks & valid, zero = zeros & valid;
+        if (text != 0) b.last = 64 - static_cast<std::size_t>(std::countl_zero(text));
+        if (nonBlank != 0) b.firstNonBlank = static_cast<std::size_t>(std::countr_zero(nonBlank));
+        if (zero != 0) b.firstZero = static_cast<std::size_t>(std::countr_zero(zero));
+        return b;
+    }
+    for (std::size_t i = 0; i < n; i += 16) {
+        unsigned blanks, zeros;
+        masks(i, blanks, zeros);
         const unsigned valid = n - i >= 16 ? 0xFFFFu : (1u << (n - i)) - 1;
-        const auto blanks = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, blank)));
-        const auto zeros = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, _mm_setzero_si128())));
         const unsigned text = ~(blanks | zeros) & valid;
         const unsigned nonBlank = ~blanks & valid;
         const unsigned zero = zeros & valid;

@@ -186,6 +186,16 @@ bool ParseIntegerDigits(const std::uint8_t* text, std::size_t length, std::int64
         ++i;
     }
     if (i == length) return false;  // a sign alone is no number
+    if (length - i <= 18) {
+        // Up to 18 digits cannot overflow: no checks per digit.
+        std::int64_t v = 0;
+        for (; i < length; ++i) {
+            if (!IsDigit(text[i])) return false;
+            v = v * 10 + (text[i] - '0');
+        }
+        value = pendingMinus ? -v : v;
+        return true;
+    }
     std::int64_t acc = 0;
     for (; i < length; ++i) {
         if (!IsDigit(text[i])) return false;
