@@ -36,13 +36,15 @@ void OutputCursor::WriteScratch(const char* end) {
     FInScratch = false;
     WriteBytes(FOut, FScratch.data(), static_cast<std::size_t>(end - FScratch.data()));
     _Flush(FOut);
-    IOTest();
     Restart();
+    IOTest();
 }
 
 void OutputCursor::Statement() {
     Commit();
+    // A device's statement empties the buffer: the free end moves back to its start.
     _Flush(FOut);
+    Restart();
     IOTest();
 }
 

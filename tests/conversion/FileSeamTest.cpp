@@ -2,9 +2,12 @@
 // programs, transfers the system makes only in part, and the moment the output buffer goes out.
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <functional>
+#include <random>
 
 #include "conversion/ConversionRun.h"
+#include "conversion/OutputCursor.h"
 #include "conversion/TextFile.h"
 #include "dbf/Dbf.h"
 #include "dbf/DbfErrors.h"
@@ -141,6 +144,14 @@ TEST(FileSeam, TheBufferGoesOutTheMomentItIsFull) {
          [](TTextRec& t, int n) {
              for (int i = 0; i < n; ++i) Write0Char(t, 'x');
          }},
+        {"a piece written in place", 65001,
+         [](TTextRec& t, int n) {
+             OutputCursor cursor(t);
+             char* d = cursor.Reserve(static_cast<std::size_t>(n));
+             std::memset(d, 'p', static_cast<std::size_t>(n));
+             cursor.Done(d + n);
+             cursor.Commit();
+         }},
     };
     for (const Path& p : paths) {
         for (int n : {15, 16, 17}) {
@@ -177,6 +188,72 @@ TEST(FileSeam, AWriteThatFailsIsTheDiskFull) {
     } catch (const EInOutError& e) {
         EXPECT_EQ(e.ErrorCode, 101);
         EXPECT_EQ(e.Message(), "Disk full");
+    }
+}
+
+// Pieces written in place give the file the bytes and the writes of the same pieces written
+// one by one as statements: into a regular file, and into a device that sees every statement.
+TEST(FileSeam, PiecesInPlaceAreWrittenAsStatementsOneByOne) {
+    std::mt19937 rng(3);
+    for (bool device : {false, true}) {
+        for (int round = 0; round < 50; ++round) {
+            std::vector<std::string> pieces;
+            for (int k = 0; k < 30; ++k) pieces.push_back(std::string(rng() % 41, static_cast<char>('a' + k % 26)));
+            Output plain(65001), inPlace(65001);
+            plain.t.FlushOnStatement = inPlace.t.FlushOnStatement = device;
+            for (const std::string& piece : pieces) {
+                WriteBytes(plain.t, piece.data(), piece.size());
+                _Flush(plain.t);
+                IOTest();
+            }
+            OutputCursor cursor(inPlace.t);
+            for (std::size_t k = 0; k < pieces.size(); ++k) {
+                char* d = cursor.Reserve(pieces[k].size());
+                std::memcpy(d, pieces[k].data(), pieces[k].size());
+                cursor.Done(d + pieces[k].size());
+                if (rng() % 5 == 0) cursor.Commit();  // a row's end
+            }
+            cursor.Commit();
+            EXPECT_EQ(inPlace.Writes(), plain.Writes()) << "round " << round << (device ? ", device" : "");
+            EXPECT_EQ(inPlace.Close(), plain.Close()) << "round " << round << (device ? ", device" : "");
+        }
+    }
+}
+
+// A piece whose value failed leaves nothing; the pieces done before it stay.
+TEST(FileSeam, AnUnfinishedPieceLeavesNothing) {
+    Output out(65001);
+    OutputCursor cursor(out.t);
+    char* d = cursor.Reserve(5);
+    std::memcpy(d, "done ", 5);
+    cursor.Done(d + 5);
+    d = cursor.Reserve(8);
+    std::memcpy(d, "half", 4);
+    cursor.CommitDone();
+    EXPECT_EQ(out.Close(), "done ");
+}
+
+// A write that fails is raised by the piece that filled the buffer, as a statement would.
+TEST(FileSeam, AFailedWriteIsRaisedByThePieceThatFilledTheBuffer) {
+    for (std::size_t size : {std::size_t{5}, std::size_t{16}, std::size_t{23}}) {
+        Output out(65001, {0, 28, 0, 0});
+        OutputCursor cursor(out.t);
+        std::size_t written = 0;
+        int failedAt = -1;
+        for (int k = 0; k < 10 && failedAt < 0; ++k) {
+            try {
+                char* d = cursor.Reserve(size);
+                std::memset(d, 'x', size);
+                cursor.Done(d + size);
+                written += size;
+            } catch (const EInOutError& e) {
+                EXPECT_EQ(e.ErrorCode, 101);
+                failedAt = k;
+            }
+        }
+        // The piece that reached 16 bytes, or the one too large for what was left.
+        EXPECT_EQ(failedAt, static_cast<int>((16 + size - 1) / size) - 1) << size;
+        EXPECT_LT(written, std::size_t{16}) << size;
     }
 }
 
