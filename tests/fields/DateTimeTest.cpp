@@ -45,17 +45,30 @@ TEST(DateTime, TextFollowsTheRegionalPatterns) {
         std::u16string expected;
     };
     const TDateTime value = DateTimeFromParts(DayNumberFromDate(2024, 3, 5), 8 * 3600000 + 7 * 60000 + 9000);
-    for (const Case& c :
-         {Case{"%m/%d/%Y", "%H:%M:%S", u"03/05/2024 08:07:09"}, Case{"%-d.%-m.%Y", "%-H:%M:%S", u"5.3.2024 8:07:09"},
-          Case{"%e.%m.%Y", "%H:%M", u" 5.03.2024 08:07"}, Case{"%Y-%m-%d", "%I:%M:%S %p", u"2024-03-05 08:07:09 AM"},
-          Case{"%d %b %Y", "%T", u"05 Mar 2024 08:07:09"}}) {
-        platform::PlatformSettings s = test::DefaultTestSettings();
-        s.shortDateFormat = c.date;
-        s.longTimeFormat = c.time;
-        test::ScopedSettings scoped(s);
-        std::u16string text;
-        AppendDateTimeText(text, value, true);
-        EXPECT_EQ(text, c.expected) << c.date << " " << c.time;
+    // Three rounds, so that each pattern comes back after others took its compiled place.
+    for (int round = 0; round < 3; ++round) {
+        for (const Case& c :
+             {Case{"%m/%d/%Y", "%H:%M:%S", u"03/05/2024 08:07:09"}, Case{"%-d.%-m.%Y", "%-H:%M:%S", u"5.3.2024 8:07:09"},
+              Case{"%e.%m.%Y", "%H:%M", u" 5.03.2024 08:07"}, Case{"%Y-%m-%d", "%I:%M:%S %p", u"2024-03-05 08:07:09 AM"},
+              Case{"%d %b %Y", "%T", u"05 Mar 2024 08:07:09"}, Case{"%_d/%_m/%Y", "%_H", u" 5/ 3/2024  8"}}) {
+            platform::PlatformSettings s = test::DefaultTestSettings();
+            s.shortDateFormat = c.date;
+            s.longTimeFormat = c.time;
+            test::ScopedSettings scoped(s);
+            std::u16string text;
+            AppendDateTimeText(text, value, true);
+            EXPECT_EQ(text, c.expected) << c.date << " " << c.time;
+            // The ASCII forms give the same text, or leave it to strftime.
+            char ascii[kDateTimeTextMax];
+            if (const char* end = PutDateTimeText(ascii, value, true)) {
+                EXPECT_EQ(std::u16string(static_cast<const char*>(ascii), end), c.expected) << c.date << " " << c.time;
+            }
+            std::u16string date;
+            AppendDateTimeText(date, value, false);
+            if (const char* end = PutDateText(ascii, 2024, 3, 5)) {
+                EXPECT_EQ(std::u16string(static_cast<const char*>(ascii), end), date) << c.date;
+            }
+        }
     }
     std::u16string midnight;
     AppendDateTimeText(midnight, 0, true);
