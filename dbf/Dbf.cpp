@@ -52,6 +52,8 @@ void TDbf::InternalOpen() {
         // Without shared access nobody else changes the file, so records may be read ahead;
         // with it, only when asked (a reader that need not follow every change as it happens).
         FDbfFile->SetBufferAhead(!FDbfFile->IsSharedAccess() || ReadAhead);
+        // Memos are mostly stored in the order of their records: the memo file alike.
+        if (TMemoFile* memo = FDbfFile->MemoFile()) memo->SetBufferAhead(!FDbfFile->IsSharedAccess() || ReadAhead);
         if (FDbfFile->ForceClose()) throw EAbort();
         switch (FDbfFile->DbfVersion) {
             case xBaseIII:

@@ -16,6 +16,8 @@ using platform::ReadU32LE;
 namespace {
 // Memos longer than a block are read in pieces of about this size, whatever the block length.
 constexpr std::size_t kMemoReadPiece = 64 * 1024;
+// The first read of a memo.
+constexpr std::size_t kMemoFirstRead = 4096;
 // The data of a memo in the length form goes straight into the memo, up to this much a read.
 constexpr std::size_t kMemoDirectRead = 1024 * 1024;
 }  // namespace
@@ -48,7 +50,7 @@ void TMemoFile::Close() {
 
 std::size_t TMemoFile::FetchRun(std::int64_t offset, std::size_t count) {
     if (FBuffer.size() < count + 2) FBuffer.resize(count + 2);
-    const int got = FStream ? ReadBlock(FBuffer.data(), static_cast<int>(count), offset) : 0;
+    const int got = FStream ? ReadBuffered(FBuffer.data(), static_cast<int>(count), offset) : 0;
     const std::size_t n = got > 0 ? static_cast<std::size_t>(got) : 0;
     std::fill(FBuffer.begin() + static_cast<std::ptrdiff_t>(n), FBuffer.begin() + static_cast<std::ptrdiff_t>(count + 2),
               std::uint8_t{0});
@@ -64,7 +66,9 @@ void TMemoFile::ReadMemo(std::int32_t blockNo, std::vector<std::uint8_t>& dest) 
     const auto blockLength = static_cast<std::size_t>(FBlockLength);
     const bool wholeBlocks = blockLength >= kMemoBlockHeaderSize;
     const std::int64_t start = static_cast<std::int64_t>(blockNo) * FBlockLength;
-    const std::size_t first = wholeBlocks ? blockLength : kDefaultMemoBlockLength;
+    // The first read takes whole blocks up to 4 KiB, which hold most memos entirely.
+    const std::size_t first =
+        wholeBlocks ? std::max<std::size_t>(1, kMemoFirstRead / blockLength) * blockLength : kDefaultMemoBlockLength;
     const std::size_t got = FetchRun(start, first);
     if (got == 0) return;  // the memo lies beyond the end of the file
     const std::int64_t length = GetMemoSize(std::span<const std::uint8_t>(FBuffer).first(kMemoBlockHeaderSize));
@@ -79,15 +83,19 @@ void TMemoFile::ReadMemo(std::int32_t blockNo, std::vector<std::uint8_t>& dest) 
 void TMemoFile::ReadLengthForm(std::int64_t dataStart, std::int64_t length, std::size_t firstGot,
                                std::vector<std::uint8_t>& dest) {
     if (length <= 0) return;
-    // A damaged length must neither exhaust memory nor invent bytes: keep what the file holds.
-    length = std::min(length, std::max<std::int64_t>(CurrentSize() - dataStart, 0));
+    // A damaged length must neither exhaust memory nor invent bytes: keep what the file holds
+    // (a memo that the first read or the read-ahead buffer holds whole is there).
+    const std::int64_t known =
+        std::max<std::int64_t>(BufferedFrom(dataStart),
+                               firstGot > kMemoBlockHeaderSize ? static_cast<std::int64_t>(firstGot - kMemoBlockHeaderSize) : 0);
+    if (length > known) length = std::min(length, std::max<std::int64_t>(CurrentSize() - dataStart, 0));
     if (length <= 0) return;
     dest.assign(static_cast<std::size_t>(length), 0);
     std::size_t done = std::min(dest.size(), firstGot > kMemoBlockHeaderSize ? firstGot - kMemoBlockHeaderSize : 0);
     std::memcpy(dest.data(), FBuffer.data() + kMemoBlockHeaderSize, done);
     while (done < dest.size()) {
         const std::size_t piece = std::min(dest.size() - done, kMemoDirectRead);
-        const int got = ReadBlock(dest.data() + done, static_cast<int>(piece), dataStart + static_cast<std::int64_t>(done));
+        const int got = ReadBuffered(dest.data() + done, static_cast<int>(piece), dataStart + static_cast<std::int64_t>(done));
         if (got <= 0) break;  // the file became shorter meanwhile: the rest reads as zeros
         done += static_cast<std::size_t>(got);
     }

@@ -63,7 +63,7 @@ public:
     std::int64_t CachedSize() const { return FCachedSize; }
     void SetCachedSize(std::int64_t size) { FCachedSize = size; }
     bool AutoCreate = false;
-    // Record reads go through a read-ahead buffer of at least this many bytes when set.
+    // Record reads (and a memo file's reads) go through a read-ahead buffer of 64 KiB when set.
     void SetBufferAhead(bool on);
 
     // The record count as the cursor's presence test last saw it.
@@ -78,6 +78,11 @@ protected:
     bool FWriteError = false;
     // Reads at an offset through the read-ahead buffer when it is on.
     int ReadBuffered(std::uint8_t* buffer, int count, std::int64_t offset);
+    // How many bytes from `offset` on the read-ahead buffer holds (0 when it is off).
+    std::int64_t BufferedFrom(std::int64_t offset) const {
+        const std::int64_t end = FAheadOffset + FAheadLength;
+        return FBufferAhead && offset >= FAheadOffset && offset < end ? end - offset : 0;
+    }
     void WriteHeaderNow();
     // How many bytes of the header a write-back writes.
     virtual std::size_t HeaderWriteSize() const { return FHeader.size(); }
