@@ -104,8 +104,8 @@ std::string Pick(const std::vector<std::string>& values, std::mt19937& rng) {
 // controls, or one of the listed shapes.
 std::string RandomCharacters(std::mt19937& rng, int width) {
     if (rng() % 2) return Pick(kCharacters, rng);
-    static const std::string alphabet =
-        std::string("abcXYZ 09&<>\"\t\r\n\x01\x80\x81\x85\x9C\xA7\xAC\xC8\xE7\xFD\xFF", 32) + '\0';
+    static const char kAlphabet[] = "abcXYZ 09&<>\"\t\r\n\x01\x80\x81\x85\x9C\xA7\xAC\xC8\xE7\xFD\xFF";
+    static const std::string alphabet = std::string(kAlphabet, sizeof kAlphabet - 1) + '\0';
     std::string s(static_cast<std::size_t>(rng() % static_cast<unsigned>(width + 1)), ' ');
     for (char& c : s) c = alphabet[rng() % alphabet.size()];
     return s;
