@@ -58,6 +58,9 @@ RowWriter::RowWriter(dbf::TDbf& table, platform::TextDecoder* decoder, const std
       FSeparator(EscapedUtf8(std::u16string(1, FDecimalSeparator))),
       FSeparatorByte(FSeparator.size() == 1 ? FSeparator[0] : kGeneralSeparator) {
     const std::uint32_t system = platform::GetACP();
+    // The regional date pattern, compiled once: its text needs no escaping when it is plain.
+    const std::string& dateFormat = platform::Settings().shortDateFormat;
+    FDatePlain = !dateFormat.empty() && FDatePattern.Compile(dateFormat) && FDatePattern.Plain();
     // Text read in a code page the user asked for is decoded by the general path.
     if (!decoder) FSingleByte = SingleByteText::For(system);
     // CR and LF are written as the system code page's characters of those bytes.
@@ -210,7 +213,16 @@ bool RowWriter::PutStored(OutputCursor& cursor, const Column& c, std::span<const
                 int year = 0, month = 0, day = 0;
                 // Text that forms no valid date reads as 30 December 1899.
                 if (!dbf::DecodeDateText(text.data(), text.size(), year, month, day)) year = 1899, month = 12, day = 30;
-                const char* end = PutDateText(FAscii, year, month, day);
+                const char* end;
+                if (FDatePlain) {
+                    std::tm tm{};
+                    tm.tm_year = year - 1900;
+                    tm.tm_mon = month - 1;
+                    tm.tm_mday = day;
+                    end = FDatePattern.Put(FAscii, tm);
+                } else {
+                    end = PutDateText(FAscii, year, month, day);
+                }
                 if (!end) return false;
                 length = static_cast<std::size_t>(end - FAscii);
                 break;
@@ -239,7 +251,7 @@ bool RowWriter::PutStored(OutputCursor& cursor, const Column& c, std::span<const
                 break;
             case StoredText::Date:
                 d = PutPrefix(cursor, c, XmlAttributeUtf8Room(length));
-                if (IsPlainAscii({FAscii, length})) {
+                if (FDatePlain || IsPlainAscii({FAscii, length})) {
                     d = Put(d, {FAscii, length});
                 } else {
                     FValue.assign(FAscii, FAscii + length);

@@ -19,6 +19,7 @@
 #include "conversion/SingleByteText.h"
 #include "conversion/TextFile.h"
 #include "dbf/FieldValue.h"
+#include "fields/DateTime.h"
 
 namespace korvane {
 
@@ -99,10 +100,13 @@ private:
     // The row's end without the line break; the line break's bytes when the system code page
     // keeps CR and LF as they are (else it is written as a line statement of its own).
     bool FPlainLineEnd = false;
-    std::u16string FValue;              // a value's UTF-16 text
-    std::u16string FEscaped;            // its escaped form
-    std::string FBytes;                 // a memo's bytes
-    char FAscii[256];                   // a number's or date's ASCII text
+    std::u16string FValue;    // a value's UTF-16 text
+    std::u16string FEscaped;  // its escaped form
+    std::string FBytes;       // a memo's bytes
+    char FAscii[256];         // a number's or date's ASCII text
+    // The date pattern, and whether dates are written with it (its text is then plain).
+    NumericPattern FDatePattern;
+    bool FDatePlain = false;
     std::vector<std::uint8_t> FRecord;  // the current record, padded
 };
 

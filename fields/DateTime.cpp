@@ -97,114 +97,103 @@ char* PutNumber(char* out, int value, int width, char pad) {
     return out;
 }
 
-// The numeric conversions of the usual date and time patterns, done here because strftime
-// costs more than the rest of a value's text. A pattern is compiled once into its steps and
-// kept for the patterns that follow; anything else is strftime's part.
-class NumericPattern {
-public:
-    // False when the pattern needs more than numbers and ASCII.
-    bool Compile(const std::string& format) {
-        FFormat = format;
-        FCount = 0;
-        FValid = false;
-        for (std::size_t i = 0; i < format.size(); ++i) {
-            if (FCount == kMaxSteps) return false;
-            Step& step = FSteps[FCount++];
-            const char c = format[i];
-            if (c != '%') {
-                if (static_cast<unsigned char>(c) >= 0x80) return false;
-                step = {Part::Literal, c, 0};
-                continue;
-            }
+}  // namespace
+
+bool NumericPattern::Compile(const std::string& format) {
+    FFormat = format;
+    FCount = 0;
+    FValid = false;
+    for (std::size_t i = 0; i < format.size(); ++i) {
+        if (FCount == kMaxSteps) return false;
+        Step& step = FSteps[FCount++];
+        const char c = format[i];
+        if (c != '%') {
+            if (static_cast<unsigned char>(c) >= 0x80) return false;
+            step = {Part::Literal, c, 0};
+            continue;
+        }
+        if (++i >= format.size()) return false;
+        char pad = '0';
+        if (format[i] == '-' || format[i] == '_') {
+            pad = format[i] == '-' ? 0 : ' ';
             if (++i >= format.size()) return false;
-            char pad = '0';
-            if (format[i] == '-' || format[i] == '_') {
-                pad = format[i] == '-' ? 0 : ' ';
-                if (++i >= format.size()) return false;
-            }
-            switch (format[i]) {
-                case 'd':
-                    step = {Part::Day, pad, 2};
-                    break;
-                case 'e':
-                    step = {Part::Day, pad == '0' ? ' ' : pad, 2};
-                    break;
-                case 'm':
-                    step = {Part::Month, pad, 2};
-                    break;
-                case 'Y':
-                    step = {Part::Year, pad, 1};
-                    break;
-                case 'H':
-                    step = {Part::Hour, pad, 2};
-                    break;
-                case 'M':
-                    step = {Part::Minute, pad, 2};
-                    break;
-                case 'S':
-                    step = {Part::Second, pad, 2};
-                    break;
-                case '%':
-                    step = {Part::Literal, '%', 0};
-                    break;
-                default:
-                    return false;
-            }
         }
-        FValid = true;
-        return true;
-    }
-    const std::string& Format() const { return FFormat; }
-    bool Valid() const { return FValid; }
-
-    // Writes the text at `out`, which has room for 128 bytes, and returns its end; null for
-    // text that grows past 112 characters (strftime's part too).
-    char* Put(char* out, const std::tm& tm) const {
-        char* const limit = out + 112;
-        for (std::size_t k = 0; k < FCount; ++k) {
-            if (out > limit) return nullptr;
-            const Step& step = FSteps[k];
-            switch (step.part) {
-                case Part::Literal:
-                    *out++ = step.character;
-                    break;
-                case Part::Day:
-                    out = PutNumber(out, tm.tm_mday, step.width, step.character);
-                    break;
-                case Part::Month:
-                    out = PutNumber(out, tm.tm_mon + 1, step.width, step.character);
-                    break;
-                case Part::Year:
-                    out = PutNumber(out, tm.tm_year + 1900, step.width, step.character);
-                    break;
-                case Part::Hour:
-                    out = PutNumber(out, tm.tm_hour, step.width, step.character);
-                    break;
-                case Part::Minute:
-                    out = PutNumber(out, tm.tm_min, step.width, step.character);
-                    break;
-                case Part::Second:
-                    out = PutNumber(out, tm.tm_sec, step.width, step.character);
-                    break;
-            }
+        switch (format[i]) {
+            case 'd':
+                step = {Part::Day, pad, 2};
+                break;
+            case 'e':
+                step = {Part::Day, pad == '0' ? ' ' : pad, 2};
+                break;
+            case 'm':
+                step = {Part::Month, pad, 2};
+                break;
+            case 'Y':
+                step = {Part::Year, pad, 1};
+                break;
+            case 'H':
+                step = {Part::Hour, pad, 2};
+                break;
+            case 'M':
+                step = {Part::Minute, pad, 2};
+                break;
+            case 'S':
+                step = {Part::Second, pad, 2};
+                break;
+            case '%':
+                step = {Part::Literal, '%', 0};
+                break;
+            default:
+                return false;
         }
-        return out;
     }
+    FValid = true;
+    return true;
+}
 
-private:
-    enum class Part : std::uint8_t { Literal, Day, Month, Year, Hour, Minute, Second };
-    struct Step {
-        Part part;
-        char character;  // the literal, or the pad of a number (0: none)
-        int width;
-    };
-    static constexpr std::size_t kMaxSteps = 128;
-    std::string FFormat;
-    std::array<Step, kMaxSteps> FSteps{};
-    std::size_t FCount = 0;
-    bool FValid = false;
-};
+char* NumericPattern::Put(char* out, const std::tm& tm) const {
+    char* const limit = out + 112;
+    for (std::size_t k = 0; k < FCount; ++k) {
+        if (out > limit) return nullptr;
+        const Step& step = FSteps[k];
+        switch (step.part) {
+            case Part::Literal:
+                *out++ = step.character;
+                break;
+            case Part::Day:
+                out = PutNumber(out, tm.tm_mday, step.width, step.character);
+                break;
+            case Part::Month:
+                out = PutNumber(out, tm.tm_mon + 1, step.width, step.character);
+                break;
+            case Part::Year:
+                out = PutNumber(out, tm.tm_year + 1900, step.width, step.character);
+                break;
+            case Part::Hour:
+                out = PutNumber(out, tm.tm_hour, step.width, step.character);
+                break;
+            case Part::Minute:
+                out = PutNumber(out, tm.tm_min, step.width, step.character);
+                break;
+            case Part::Second:
+                out = PutNumber(out, tm.tm_sec, step.width, step.character);
+                break;
+        }
+    }
+    return out;
+}
 
+bool NumericPattern::Plain() const {
+    if (!FValid) return false;
+    for (std::size_t k = 0; k < FCount; ++k) {
+        const Step& step = FSteps[k];
+        const char c = step.character;
+        if (step.part == Part::Literal && (c < 0x20 || c == 0x7F || c == '&' || c == '<' || c == '>' || c == '"')) return false;
+    }
+    return true;
+}
+
+namespace {
 // Writes `format`'s text of `tm` at `out` (room for 128 bytes); null for strftime's part.
 // The date and time patterns each keep their compiled form while they stay the same.
 char* PutNumericPattern(char* out, const std::string& format, const std::tm& tm) {

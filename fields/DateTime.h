@@ -1,7 +1,9 @@
 // TDateTime: days since 30 December 1899 as the integer part, the time of day as the fraction.
 #pragma once
 
+#include <array>
 #include <cstdint>
+#include <ctime>
 #include <string>
 
 namespace korvane {
@@ -20,6 +22,34 @@ void DateFromDayNumber(std::int64_t dayNumber, int& year, int& month, int& day);
 TDateTime DateTimeFromParts(std::int64_t dayNumber, std::int64_t msOfDay);
 // The day number and the millisecond of the day of a TDateTime, rounded to the millisecond.
 void SplitDateTime(TDateTime value, std::int64_t& dayNumber, std::int64_t& msOfDay);
+
+// A regional date or time pattern of numbers and ASCII only (%d %e %m %Y %H %M %S %%, with
+// the - and _ flags), compiled once into its steps; other patterns are strftime's part.
+class NumericPattern {
+public:
+    // False (and not Valid) when the pattern needs more than numbers and ASCII.
+    bool Compile(const std::string& format);
+    const std::string& Format() const { return FFormat; }
+    bool Valid() const { return FValid; }
+    // Whether its text never holds a character an XML attribute escapes.
+    bool Plain() const;
+    // Writes the text of `tm` at `out`, which has room for 128 bytes, and returns its end;
+    // null for text that grows past 112 characters (strftime's part too).
+    char* Put(char* out, const std::tm& tm) const;
+
+private:
+    enum class Part : std::uint8_t { Literal, Day, Month, Year, Hour, Minute, Second };
+    struct Step {
+        Part part;
+        char character;  // the literal, or the pad of a number (0: none)
+        int width;
+    };
+    static constexpr std::size_t kMaxSteps = 128;
+    std::string FFormat;
+    std::array<Step, kMaxSteps> FSteps{};
+    std::size_t FCount = 0;
+    bool FValid = false;
+};
 
 // Appends a date (and, when the time is not midnight and `withTime` is set, a space and
 // the time) in the regional formats.
