@@ -156,8 +156,9 @@ RowWriter::Value RowWriter::General(std::size_t i, dbf::TDbf& table) {
 }
 
 char* RowWriter::PutPrefix(OutputCursor& cursor, const Column& c, std::size_t valueRoom) {
-    // The prefix is copied as a whole padded block when it is short, which costs no call.
-    char* d = cursor.Reserve(kPrefixBlock + valueRoom + 1);
+    // The prefix is copied as a whole padded block when it is short, which costs no call; a
+    // long one (a level 7 name of letters that take three bytes each) as it is.
+    char* d = cursor.Reserve(std::max(c.prefix.size(), kPrefixBlock) + valueRoom + 1);
     if (c.prefix.size() <= kPrefixBlock) {
         std::memcpy(d, c.prefixBlock.data(), kPrefixBlock);
         return d + c.prefix.size();

@@ -192,6 +192,22 @@ TEST_P(RowWriterTest, MemosMatchTheFieldObjectsText) {
     for (std::size_t r = 0; r < got.size(); ++r) ASSERT_EQ(got[r], expected[r]) << "row " << r;
 }
 
+// Level 7 names are up to 31 characters; of two-byte letters they make attribute names longer
+// than the usual ones, which must not shorten the room their values get.
+TEST(RowWriterNames, LongNamesOfWideLettersKeepTheirValuesWhole) {
+    TempDir dir;
+    std::mt19937 rng(9);
+    TableBuilder table(0x04);
+    table.Field(std::string(31, '\xC8'), 'C', 120).Field(std::string(30, '\xE8') + "N", 'N', 12, 2).Field("D", 'D', 8);
+    for (int r = 0; r < 3000; ++r) table.Record({RandomCharacters(rng, 120), Pick(kNumbers, rng), Pick(kDates, rng)});
+    const std::string path = dir.Write("l.dbf", table.Bytes());
+    const std::vector<std::string> expected = ReferenceRows(path);
+    ASSERT_GT(expected.at(0).size(), 140u);
+    const std::vector<std::string> got = DocumentRows(Convert(path, dir.Path("l.xml")));
+    ASSERT_EQ(got.size(), expected.size());
+    for (std::size_t r = 0; r < got.size(); ++r) ASSERT_EQ(got[r], expected[r]) << "row " << r;
+}
+
 INSTANTIATE_TEST_SUITE_P(Settings, RowWriterTest,
                          ::testing::Values(SettingsCase{"Czech1250", 1250, u'.', "%m/%d/%Y", true},
                                            SettingsCase{"CommaDayFirst", 1250, u',', "%d.%m.%Y", false},
