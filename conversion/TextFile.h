@@ -72,11 +72,6 @@ void WriteLineStatement(TTextRec& t, std::u16string_view text);
 // Puts bytes into the buffer, writing it out whenever it is full.
 void WriteBytes(TTextRec& t, const char* bytes, std::size_t count);
 
-// Writing straight into the buffer: room for `count` bytes at its free end, or null when it
-// has less or the file is not open for output (WriteBytes then serves).
-inline char* BufferRoom(TTextRec& t, std::size_t count) {
-    return t.Mode == TextMode::Output && t.BufSize - t.BufPos >= count ? t.BufPtr + t.BufPos : nullptr;
-}
 // Writes out a full buffer; false when that failed (the pending code says why).
 bool WriteFullBuffer(TTextRec& t);
 // The one buffer rule of every write path: `count` bytes were put into the free part of the

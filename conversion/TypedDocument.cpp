@@ -229,9 +229,7 @@ bool TypedRowWriter::Value(dbf::TDbf& table, std::span<const std::uint8_t> recor
 }
 
 void TypedRowWriter::Write(TTextRec& out, dbf::TDbf& table, ConversionReport& report) {
-    // The current record's bytes, without the buffer's spare byte.
-    std::span<const std::uint8_t> record = table.CurrentRecord();
-    record = record.first(std::min(record.size(), static_cast<std::size_t>(std::max(table.DbfFile()->RecordSize(), 0))));
+    const std::span<const std::uint8_t> record = table.CurrentRecordBytes();
     FPiece = u"   <row";
     for (std::size_t i = 0; i < FPrefixes.size(); ++i) {
         bool present = false;
