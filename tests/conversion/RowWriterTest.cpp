@@ -147,6 +147,11 @@ struct SettingsCase {
     bool crlf;
 };
 
+// Test names and messages show the case's name rather than its bytes.
+void PrintTo(const SettingsCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
 class RowWriterTest : public ::testing::TestWithParam<SettingsCase> {};
 
 TEST_P(RowWriterTest, RowsMatchTheFieldObjectsText) {
