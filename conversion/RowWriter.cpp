@@ -34,10 +34,11 @@ std::string EscapedUtf8(std::u16string_view text) {
     return platform::Utf16ToUtf8(escaped);
 }
 
-// Text that an attribute carries as it is: printable ASCII other than markup.
+// ASCII text that an attribute carries as it is.
 bool IsPlainAscii(std::string_view text) {
-    return std::all_of(text.begin(), text.end(),
-                       [](char ch) { return ch >= 0x20 && ch < 0x7F && ch != '&' && ch != '<' && ch != '>' && ch != '"'; });
+    return std::all_of(text.begin(), text.end(), [](char ch) {
+        return static_cast<unsigned char>(ch) < 0x80 && IsPlainXmlCharacter(static_cast<char16_t>(ch));
+    });
 }
 
 char* Put(char* dest, std::string_view bytes) {
@@ -54,13 +55,13 @@ void PutPiece(OutputCursor& cursor, std::string_view bytes) {
 RowWriter::RowWriter(dbf::TDbf& table, platform::TextDecoder* decoder, const std::vector<std::u16string>* names)
     : FText(table, decoder),
       FFile(table.DbfFile()),
-      FDecimalSeparator(platform::Settings().decimalSeparator),
-      FSeparator(EscapedUtf8(std::u16string(1, FDecimalSeparator))),
+      FSeparator(EscapedUtf8(std::u16string(1, platform::Settings().decimalSeparator))),
       FSeparatorByte(FSeparator.size() == 1 ? FSeparator[0] : kGeneralSeparator) {
     const std::uint32_t system = platform::GetACP();
-    // The regional date pattern, compiled once: its text needs no escaping when it is plain.
+    // The regional date pattern, compiled once. A pattern of plain characters only writes
+    // plain text (digits, its pads and its literals), which needs no escaping.
     const std::string& dateFormat = platform::Settings().shortDateFormat;
-    FDatePlain = !dateFormat.empty() && FDatePattern.Compile(dateFormat) && FDatePattern.Plain();
+    FDatePlain = !dateFormat.empty() && IsPlainAscii(dateFormat) && FDatePattern.Compile(dateFormat);
     // Text read in a code page the user asked for is decoded by the general path.
     if (!decoder) FSingleByte = SingleByteText::For(system);
     // CR and LF are written as the system code page's characters of those bytes.
@@ -81,63 +82,47 @@ RowWriter::RowWriter(dbf::TDbf& table, platform::TextDecoder* decoder, const std
         }
         c.prefix = " " + platform::Utf16ToUtf8(names ? (*names)[i] : field.FieldName) + "=\"";
         if (c.prefix.size() <= kPrefixBlock) std::memcpy(c.prefixBlock.data(), c.prefix.data(), c.prefix.size());
+        // Character, numeric, date and logical fields hold text that the decoding reads as it
+        // stands, so their values are read straight from the record; those of other types (a
+        // FoxPro integer, a varchar, a time stamp) keep the decoding's way.
+        const bool numeric = native == 'N' || native == 'F';
+        const auto form = [&](Form f, bool stored, StoredText how) {
+            c.form = f;
+            if (stored) c.stored = how;
+        };
         switch (field.DataType) {
             case ftString:
-                if (FSingleByte && dynamic_cast<TStringField*>(&field)) c.form = Form::Text;
+                if (FSingleByte && dynamic_cast<TStringField*>(&field)) form(Form::Text, native == 'C', StoredText::Character);
                 break;
             case ftMemo:
-                if (FSingleByte && dynamic_cast<TMemoField*>(&field)) c.form = Form::Memo;
+                if (FSingleByte && dynamic_cast<TMemoField*>(&field)) form(Form::Memo, false, StoredText::None);
                 break;
             case ftInteger:
             case ftAutoInc:
-                c.form = Form::Integer;
+                form(Form::Integer, numeric, StoredText::Whole);
                 break;
             case ftSmallint:
-                c.form = Form::Smallint;
+                form(Form::Smallint, numeric, StoredText::Whole);
                 break;
             case ftLargeint:
-                c.form = Form::Largeint;
+                form(Form::Largeint, numeric, StoredText::Whole);
                 break;
             case ftFloat:
             case ftCurrency:
-                c.form = Form::Float;
+                form(Form::Float, numeric, StoredText::Decimal);
                 break;
             case ftDate:
-                c.form = Form::Date;
+                form(Form::Date, native == 'D', StoredText::Date);
                 break;
             case ftDateTime:
-                c.form = Form::DateTime;
+                form(Form::DateTime, false, StoredText::None);
                 break;
             case ftBoolean:
                 if (auto* logical = dynamic_cast<TBooleanField*>(&field)) {
-                    c.form = Form::Boolean;
+                    form(Form::Boolean, native == 'L', StoredText::Logical);
                     c.trueText = EscapedUtf8(logical->DisplayTrue);
                     c.falseText = EscapedUtf8(logical->DisplayFalse);
                 }
-                break;
-            default:
-                break;
-        }
-        // Character, numeric, date and logical fields hold text that the decoding reads as it
-        // stands; those of other types (a FoxPro integer, a varchar) keep the decoding's way.
-        const bool numeric = native == 'N' || native == 'F';
-        switch (c.form) {
-            case Form::Text:
-                if (native == 'C') c.stored = StoredText::Character;
-                break;
-            case Form::Integer:
-            case Form::Smallint:
-            case Form::Largeint:
-                if (numeric) c.stored = StoredText::Whole;
-                break;
-            case Form::Float:
-                if (numeric) c.stored = StoredText::Decimal;
-                break;
-            case Form::Date:
-                if (native == 'D') c.stored = StoredText::Date;
-                break;
-            case Form::Boolean:
-                if (native == 'L') c.stored = StoredText::Logical;
                 break;
             default:
                 break;
@@ -261,8 +246,7 @@ bool RowWriter::PutStored(OutputCursor& cursor, const Column& c, std::span<const
                 break;
             case StoredText::Logical: {
                 const std::uint8_t first = text[0];
-                const std::string& literal =
-                    first == 'T' || first == 't' || first == 'Y' || first == 'y' ? c.trueText : c.falseText;
+                const std::string& literal = dbf::IsTrueLetter(first) ? c.trueText : c.falseText;
                 d = Put(PutPrefix(cursor, c, literal.size()), literal);
                 break;
             }

@@ -92,7 +92,6 @@ private:
     std::unique_ptr<SingleByteText> FSingleByte;
     dbf::TDbfFile* FFile;
     std::vector<Column> FColumns;
-    char16_t FDecimalSeparator;
     std::string FSeparator;  // the decimal separator, escaped UTF-8
     // The separator when it is one byte (numbers are then formatted with it), else the
     // stand-in that PutNumber replaces.

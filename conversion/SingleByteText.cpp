@@ -16,11 +16,6 @@ namespace korvane {
 
 namespace {
 
-// Markup characters: the only printable ASCII bytes that are not written as they are.
-bool IsMarkup(std::uint8_t b) {
-    return b == '&' || b == '<' || b == '>' || b == '"';
-}
-
 // Whether any byte of the value is above ASCII, eight bytes at a time.
 bool HasHighByte(std::span<const std::uint8_t> bytes) {
     std::size_t i = 0;
@@ -67,7 +62,7 @@ std::unique_ptr<SingleByteText> SingleByteText::For(std::uint32_t codePage) {
             return nullptr;
         if (!entry(character, text->FAsStored[b]) || !entry(repaired, text->FRepaired[b])) return nullptr;
         // Writing runs of plain ASCII as they are relies on both tables doing so.
-        const bool plain = b >= 0x20 && b < 0x80 && !IsMarkup(byte);
+        const bool plain = b < 0x80 && IsPlainXmlCharacter(static_cast<char16_t>(b));
         for (const Entry* e : {&text->FAsStored[b], &text->FRepaired[b]})
             if (plain && (e->length != 1 || static_cast<std::uint8_t>(e->bytes[0]) != b)) return nullptr;
     }

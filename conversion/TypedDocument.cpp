@@ -192,8 +192,9 @@ bool TypedRowWriter::Value(dbf::TDbf& table, std::span<const std::uint8_t> recor
         case Xsd::Boolean: {
             const std::string_view text = TrimmedText(dbf::FieldBytes(def, record));
             if (text.empty()) return false;
-            if (std::strchr("TtYy", text[0])) return ascii("true");
-            if (std::strchr("FfNn", text[0])) return ascii("false");
+            const auto first = static_cast<std::uint8_t>(text[0]);
+            if (dbf::IsTrueLetter(first)) return ascii("true");
+            if (first == 'F' || first == 'f' || first == 'N' || first == 'n') return ascii("false");
             return false;
         }
         case Xsd::Date: {

@@ -8,14 +8,6 @@
 
 namespace korvane {
 
-namespace {
-// Characters that are written as they are: everything but markup, controls, surrogates
-// and the two non-characters U+FFFE and U+FFFF.
-inline bool IsPlain(char16_t c) {
-    return c >= 0x20 && c != u'&' && c != u'<' && c != u'>' && c != u'"' && (c < 0xD800 || (c > 0xDFFF && c < 0xFFFE));
-}
-}  // namespace
-
 void AppendXmlAttributeValue(std::u16string& out, std::u16string_view value) {
     const std::size_t n = value.size();
     std::size_t i = 0;
@@ -34,7 +26,7 @@ void AppendXmlAttributeValue(std::u16string& out, std::u16string_view value) {
             run += 8;
         }
 #endif
-        while (run < n && IsPlain(value[run])) ++run;
+        while (run < n && IsPlainXmlCharacter(value[run])) ++run;
         out.append(value.data() + i, run - i);
         if (run == n) break;
         i = run;

@@ -6,6 +6,12 @@
 
 namespace korvane {
 
+// Characters an attribute value carries as they are: everything but markup (& < > "),
+// controls, surrogates and the two non-characters U+FFFE and U+FFFF.
+constexpr bool IsPlainXmlCharacter(char16_t c) {
+    return c >= 0x20 && c != u'&' && c != u'<' && c != u'>' && c != u'"' && (c < 0xD800 || (c > 0xDFFF && c < 0xFFFE));
+}
+
 // Appends `value` escaped for a double-quoted attribute: & < > " as entities, TAB, LF and CR
 // as character references, and every character XML 1.0 cannot carry as U+FFFD.
 void AppendXmlAttributeValue(std::u16string& out, std::u16string_view value);

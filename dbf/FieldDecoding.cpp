@@ -127,8 +127,7 @@ DecodedField TextForm(std::span<const std::uint8_t> field, TFieldType kind, bool
             return {true, v};
         }
         case ftBoolean:
-            return {true,
-                    static_cast<std::uint16_t>(text[0] == 'T' || text[0] == 't' || text[0] == 'Y' || text[0] == 'y' ? 1 : 0)};
+            return {true, static_cast<std::uint16_t>(IsTrueLetter(text[0]) ? 1 : 0)};
         case ftFloat:
         case ftCurrency: {
             double v = 0;

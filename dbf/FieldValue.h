@@ -69,6 +69,10 @@ std::span<const std::uint8_t> FieldBytes(const TDbfFieldDef& def, std::span<cons
 // The text a value stored as text is read from: the field's bytes without trailing blanks and
 // zero bytes and, for kinds other than ftString, without leading blanks.
 std::span<const std::uint8_t> TrimmedText(std::span<const std::uint8_t> field, TFieldType kind);
+// A logical's stored letter: T, t, Y or y is true; every other letter reads as false.
+constexpr bool IsTrueLetter(std::uint8_t c) {
+    return c == 'T' || c == 't' || c == 'Y' || c == 'y';
+}
 // Text up to its first zero byte: a character value ends there.
 std::span<const std::uint8_t> BeforeZeroByte(std::span<const std::uint8_t> text);
 // The same two for a field whose bytes are followed by at least 16 more readable bytes (a

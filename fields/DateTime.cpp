@@ -183,16 +183,6 @@ char* NumericPattern::Put(char* out, const std::tm& tm) const {
     return out;
 }
 
-bool NumericPattern::Plain() const {
-    if (!FValid) return false;
-    for (std::size_t k = 0; k < FCount; ++k) {
-        const Step& step = FSteps[k];
-        const char c = step.character;
-        if (step.part == Part::Literal && (c < 0x20 || c == 0x7F || c == '&' || c == '<' || c == '>' || c == '"')) return false;
-    }
-    return true;
-}
-
 namespace {
 // Writes `format`'s text of `tm` at `out` (room for 128 bytes); null for strftime's part.
 // The date and time patterns each keep their compiled form while they stay the same.

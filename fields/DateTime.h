@@ -31,8 +31,6 @@ public:
     bool Compile(const std::string& format);
     const std::string& Format() const { return FFormat; }
     bool Valid() const { return FValid; }
-    // Whether its text never holds a character an XML attribute escapes.
-    bool Plain() const;
     // Writes the text of `tm` at `out`, which has room for 128 bytes, and returns its end;
     // null for text that grows past 112 characters (strftime's part too).
     char* Put(char* out, const std::tm& tm) const;
