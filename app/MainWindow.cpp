@@ -200,9 +200,14 @@ void TForm1::b_XMLClick() {
 void TForm1::b_RunClick() {
     WindowView view(*this, FMessages);
     bool converted = false;
+    ConversionReport report;
     try {
         converted = RunConversion(view, FOwner, QFile::encodeName(l_DBF->text()).toStdString(),
-                                  QFile::encodeName(l_XML->text()).toStdString());
+                                  QFile::encodeName(l_XML->text()).toStdString(), {}, &report);
+        // Values left empty are told once the window shows the run finished.
+        if (converted) {
+            if (const std::string message = UnreadableValuesMessage(report); !message.empty()) view.ShowMessage(message);
+        }
     } catch (...) {
         // The error is shown as any handler's is; then the table the run left open is
         // released and the user may go on with another table.

@@ -156,6 +156,41 @@ bool MayNotBeWritten(const std::string& path) {
     return file.Open(path, platform::FileAccess::ReadOnly, error) && !file.Open(path, platform::FileAccess::ReadWrite, error);
 }
 
+// Fields that need more bytes than the header's record length, read at the fields' length.
+std::string RecordLengthNote(const ConversionReport& r) {
+    return "note: the header's record length is " + std::to_string(r.headerRecordLength) + " bytes, but the fields take " +
+           std::to_string(r.fieldsRecordLength) + " and the file's size confirms them; records were read at " +
+           std::to_string(r.fieldsRecordLength) + " bytes";
+}
+
+// The same where the file's size does not confirm the fields.
+std::string RecordLengthWarning(const ConversionReport& r) {
+    return "the fields take " + std::to_string(r.fieldsRecordLength) + " bytes, more than the header's record length of " +
+           std::to_string(r.headerRecordLength) + "; values past a record's end are cut";
+}
+
+// Values of one kind that were not what their field says, the first of them named.
+std::string ValueWarning(ValueProblem problem, const ValueIssue& issue) {
+    const bool one = issue.count == 1;
+    std::string what;
+    switch (problem) {
+        case ValueProblem::Unreadable:
+            what = one ? "value could not be read and was left empty" : "values could not be read and were left empty";
+            break;
+        case ValueProblem::Date:
+            what = one ? "date is not a valid date" : "dates are not valid dates";
+            break;
+        case ValueProblem::Number:
+            what = one ? "number is not a valid number" : "numbers are not valid numbers";
+            break;
+        case ValueProblem::Logical:
+            what = one ? "logical value is none of T, F, Y, N and ?" : "logical values are none of T, F, Y, N and ?";
+            break;
+    }
+    return std::to_string(issue.count) + " " + what + " (first: record " + std::to_string(issue.record) + ", field " +
+           issue.field + ": " + issue.detail + ")";
+}
+
 // Converts one table and prints what the user needs to know about it; true when converted.
 bool ConvertOne(const Arguments& a, const std::string& table, const std::string& full, const std::string& xml, TableOwner& owner,
                 std::ostream& err, bool progress, Totals& totals) {
@@ -165,16 +200,30 @@ bool ConvertOne(const Arguments& a, const std::string& table, const std::string&
         err << "dbf2xml: " << (path.empty() ? "" : path + ": ") << EscapeControls(message) << "\n";
     };
     ConversionOptions options = a.options;
-    // Warnings are told at once; --strict fails the table instead.
-    bool memoWarned = false;
+    // What is found at the open is told at once, what the walk found after the table; with
+    // --strict a warning fails the table instead, before its document is ended.
+    bool opened = false;
     options.check = [&](const ConversionReport& r) {
-        const std::string memo = platform::ExtractFileName(r.memoFileName);
-        if (r.memoMissing && !memoWarned) {
-            memoWarned = true;
-            if (a.strict) throw EStrict("memo file " + memo + " not found; not converted (--strict)");
-            say(shownTable, "warning: memo file " + memo + " not found; memo values are empty");
+        if (!opened) {
+            opened = true;
+            if (r.memoMissing) {
+                const std::string memo = platform::ExtractFileName(r.memoFileName);
+                if (a.strict) throw EStrict("memo file " + memo + " not found; not converted (--strict)");
+                say(shownTable, "warning: memo file " + memo + " not found; memo values are empty");
+            }
+            if (r.fieldsLengthUsed) {
+                if (!a.quiet) say(shownTable, RecordLengthNote(r));
+            } else if (r.fieldsRecordLength > r.headerRecordLength) {
+                if (a.strict) throw EStrict(RecordLengthWarning(r) + "; not converted (--strict)");
+                say(shownTable, "warning: " + RecordLengthWarning(r));
+            }
+            return;
         }
-        if (r.tableShrank && a.strict) throw EStrict("the table became shorter during the conversion; not converted (--strict)");
+        if (!a.strict) return;
+        if (r.tableShrank) throw EStrict("the table became shorter during the conversion; not converted (--strict)");
+        for (std::size_t k = 0; k < kValueProblems; ++k)
+            if (r.values[k].count > 0)
+                throw EStrict(ValueWarning(static_cast<ValueProblem>(k), r.values[k]) + "; not converted (--strict)");
     };
     CliView view(err, progress, EscapeControls(table));
     ConversionReport report;
@@ -216,6 +265,12 @@ bool ConvertOne(const Arguments& a, const std::string& table, const std::string&
     if (report.tableShrank)
         say(shownTable, "warning: the table became shorter during the conversion; " +
                             Plural(report.rows, "row was", "rows were") + " written");
+    for (std::size_t k = 0; k < kValueProblems; ++k)
+        if (report.values[k].count > 0) say(shownTable, ValueWarning(static_cast<ValueProblem>(k), report.values[k]));
+    if (report.slotsBehindEnd > 0 && !a.quiet)
+        say(shownTable, "note: " + Plural(report.slotsBehindEnd, "record slot", "record slots") +
+                            " behind the table's end (after record " + std::to_string(report.tableEnd) + ") " +
+                            (report.slotsBehindEnd == 1 ? "was" : "were") + " not read");
     std::uint64_t bytes = 0;
     if (const platform::PathStatus s = platform::StatPath(full); s.exists) bytes = s.size;
     const long long deleted = std::max(0, report.records - report.rows);
@@ -286,9 +341,12 @@ std::string UsageText() {
            "  --typed       write a typed document: an inline XML Schema that validates it, and\n"
            "                values in XML Schema's forms (1234.5, 2024-02-29, true, base64) rather\n"
            "                than the regional ones; fields without a value are left out\n"
-           "  --strict      a warning (a missing memo file, a table that became shorter during\n"
-           "                the conversion) fails the table: no document is written\n"
-           "  -q, --quiet   no progress line and no summary (warnings and errors still show)\n"
+           "  --strict      a warning fails the table: no document is written (a missing memo\n"
+           "                file, fields that do not fit the record, a table that became shorter\n"
+           "                during the conversion, time stamps that could not be read, dates,\n"
+           "                numbers and logicals that are not what their field says)\n"
+           "  -q, --quiet   no progress line, no summary and no notes (warnings and errors\n"
+           "                still show)\n"
            "  -h, --help    show this text\n"
            "  --version     show the version\n"
            "  --            every argument after it is a table, also one that starts with '-'\n"

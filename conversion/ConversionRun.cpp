@@ -176,6 +176,13 @@ void RefuseTargetThatIsSource(const std::string& target, bool standardOutput, db
 
 }  // namespace
 
+std::string UnreadableValuesMessage(const ConversionReport& report) {
+    const ValueIssue& issue = report.Values(ValueProblem::Unreadable);
+    if (issue.count == 0) return {};
+    return dbf::FormatMessage(texts::kUnreadableValues,
+                              {std::to_string(issue.count), std::to_string(issue.record), issue.field, issue.detail});
+}
+
 bool RunConversion(IConversionView& view, TableOwner& owner, const std::string& tablePath, const std::string& targetPath,
                    const ConversionOptions& options, ConversionReport* reportOut) {
     ConversionReport own;
@@ -210,6 +217,10 @@ bool RunConversion(IConversionView& view, TableOwner& owner, const std::string& 
     }
     report.memoFileName = table.MemoFileName();
     report.memoMissing = table.MemoFileMissing();
+    const dbf::TDbfFile::RecordLengths& lengths = table.DbfFile()->RecordLength();
+    report.headerRecordLength = lengths.header;
+    report.fieldsRecordLength = lengths.fields;
+    report.fieldsLengthUsed = lengths.fieldsUsed;
     if (options.check) options.check(report);
     // Text in a code page the user asked for: values, memos and names decoded from it.
     std::unique_ptr<platform::TextDecoder> decoder;
@@ -269,9 +280,13 @@ bool RunConversion(IConversionView& view, TableOwner& owner, const std::string& 
                 writer->Write(out, table, report);
             table.Next();
         }
-        WriteLineStatement(out, u"</table>");
-        report.records = table.RecordCount();
+        report.records = table.RecordsRead();
         report.tableShrank = table.TableShrank();
+        report.tableEnd = table.RecordCount();
+        report.slotsBehindEnd = table.DbfFile()->SlotsBehindEnd();
+        // Decided before the document is ended: a stream that fails has no closing tag.
+        if (options.check) options.check(report);
+        WriteLineStatement(out, u"</table>");
     } catch (const Exception& e) {
         CloseAfterFailure(out);
         NoteFailedFile(e, report);
@@ -282,7 +297,6 @@ bool RunConversion(IConversionView& view, TableOwner& owner, const std::string& 
     }
     Close(out);
     IOTest();
-    if (options.check) options.check(report);
     target.Commit();
     IOTest();
 

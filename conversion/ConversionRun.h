@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "conversion/ConversionReport.h"
 #include "conversion/ConversionView.h"
 #include "conversion/TextCodePage.h"
 #include "platform/ByteFile.h"
@@ -32,23 +33,6 @@ private:
     std::vector<std::unique_ptr<dbf::TDbf>> FTables;
 };
 
-// What a run found that the document itself does not tell.
-struct ConversionReport {
-    int rows = 0;     // rows written
-    int records = 0;  // records walked, deleted ones included
-    // Another program made the table shorter during the run: the walk ended with the last
-    // record the file still held in full.
-    bool tableShrank = false;
-    // The table has memo fields but its memo file does not exist: every memo reads empty.
-    bool memoMissing = false;
-    std::string memoFileName;  // the memo file looked for, or found
-    // When reading a value failed: the record's physical number and the field's name.
-    int failedRecord = 0;
-    std::string failedField;
-    // The file a failed read or write of the reader was about, when it was not the table.
-    std::string failedFile;
-};
-
 struct ConversionOptions {
     bool readOnly = false;        // open the table read-only: no header write-back
     bool exclusive = false;       // lock the table for the run and read records ahead
@@ -62,7 +46,8 @@ struct ConversionOptions {
     // Write the typed document: a valid inline schema, values in XML Schema's forms.
     bool typed = false;
     // Called with what the run has found once the table is open and again after the last
-    // row, before the document takes the target's place; an exception it raises fails the run.
+    // row, before the document is ended and takes the target's place; an exception it raises
+    // fails the run.
     std::function<void(const ConversionReport&)> check;
 };
 
@@ -71,5 +56,9 @@ struct ConversionOptions {
 // every other failure leaves as an exception, with the view in its running state.
 bool RunConversion(IConversionView& view, TableOwner& owner, const std::string& tablePath, const std::string& targetPath,
                    const ConversionOptions& options = {}, ConversionReport* report = nullptr);
+
+// The window's message after a run that left values empty because they could not be read
+// (time stamps that form none); empty when there were none.
+std::string UnreadableValuesMessage(const ConversionReport& report);
 
 }  // namespace korvane

@@ -20,6 +20,8 @@ inline constexpr const char* kXmlOpening = "XML se otevírá ....";
 inline constexpr const char* kWritingStructure = "XML Zápis struktury ....";
 inline constexpr const char* kDone = "Hotovo ....";
 inline constexpr const char* kChooseNext = "Vyberte další soubor ....";
+inline constexpr const char* kUnreadableValues =
+    "Některé hodnoty nešlo přečíst (%d); v dokumentu jsou prázdné. První: záznam %d, pole %s: %s";
 inline constexpr const char* kOpenDbfPrefix = "Open DBF: ";
 inline constexpr const char* kStandardOutputClosed = "standard output is closed";
 inline constexpr const char* kTargetIsSource = "The XML file cannot replace the table or its memo or index file.";

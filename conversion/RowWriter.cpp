@@ -5,7 +5,7 @@
 #include <cstring>
 #include <variant>
 
-#include "conversion/ConversionRun.h"
+#include "conversion/ConversionReport.h"
 #include "conversion/OutputCursor.h"
 #include "conversion/XmlText.h"
 #include "dbf/Dbf.h"
@@ -50,10 +50,19 @@ void PutPiece(OutputCursor& cursor, std::string_view bytes) {
     cursor.Done(Put(cursor.Reserve(bytes.size()), bytes));
 }
 
+// The attribute names as UTF-8: the decoded names when given, else the field objects' names.
+std::vector<std::string> AttributeNames(dbf::TDbf& table, const std::vector<std::u16string>* names) {
+    std::vector<std::string> result;
+    const auto& fields = table.Fields();
+    for (std::size_t i = 0; i < fields.size(); ++i) result.push_back(platform::Utf16ToUtf8(names ? (*names)[i] : fields[i]->FieldName));
+    return result;
+}
+
 }  // namespace
 
 RowWriter::RowWriter(dbf::TDbf& table, platform::TextDecoder* decoder, const std::vector<std::u16string>* names)
     : FText(table, decoder),
+      FAudit(table, AttributeNames(table, names)),
       FFile(table.DbfFile()),
       FSeparator(EscapedUtf8(std::u16string(1, platform::Settings().decimalSeparator))),
       FSeparatorByte(FSeparator.size() == 1 ? FSeparator[0] : kGeneralSeparator) {
@@ -166,7 +175,7 @@ char* RowWriter::PutNumber(char* d, std::size_t length) const {
     return d;
 }
 
-bool RowWriter::PutStored(OutputCursor& cursor, const Column& c, std::span<const std::uint8_t> record) {
+bool RowWriter::PutStored(OutputCursor& cursor, const Column& c, std::size_t i, std::span<const std::uint8_t> record) {
     // For a character field, its bytes up to the first zero byte (a blank or cut value writes
     // the same empty text as no value).
     std::span<const std::uint8_t> text;
@@ -198,7 +207,10 @@ bool RowWriter::PutStored(OutputCursor& cursor, const Column& c, std::span<const
             case StoredText::Date: {
                 int year = 0, month = 0, day = 0;
                 // Text that forms no valid date reads as 30 December 1899.
-                if (!dbf::DecodeDateText(text.data(), text.size(), year, month, day)) year = 1899, month = 12, day = 30;
+                if (!dbf::DecodeDateText(text.data(), text.size(), year, month, day)) {
+                    FAudit.Date(i, text);
+                    year = 1899, month = 12, day = 30;
+                }
                 const char* end;
                 if (FDatePlain) {
                     std::tm tm{};
@@ -246,6 +258,7 @@ bool RowWriter::PutStored(OutputCursor& cursor, const Column& c, std::span<const
                 break;
             case StoredText::Logical: {
                 const std::uint8_t first = text[0];
+                FAudit.Logical(i, first);
                 const std::string& literal = dbf::IsTrueLetter(first) ? c.trueText : c.falseText;
                 d = Put(PutPrefix(cursor, c, literal.size()), literal);
                 break;
@@ -275,7 +288,13 @@ RowWriter::Value RowWriter::Read(const Column& c, std::size_t i, dbf::TDbf& tabl
     const dbf::DecodedField decoded = FFile->DecodeField(c.column, table.Fields()[i]->DataType, record);
     // A field without a value has empty text; a value of a form this writer does not expect
     // is left to the field object.
-    if (!decoded.hasValue) return v;
+    if (!decoded.hasValue) {
+        if (const auto* stamp = std::get_if<dbf::InvalidTimeStamp>(&decoded.value))
+            FAudit.TimeStamp(i, *stamp);
+        else if (c.stored == StoredText::Decimal || c.stored == StoredText::Whole)
+            FAudit.NumberWithoutValue(i, c.bytes.In(record));
+        return v;
+    }
     const dbf::FieldValue& value = decoded.value;
     const auto whole = [&](auto type) {
         const auto* n = std::get_if<decltype(type)>(&value);
@@ -398,9 +417,10 @@ void RowWriter::Write(TTextRec& out, dbf::TDbf& table, ConversionReport& report)
     if (FRecord.size() < current.size() + SingleByteText::kReadPast) FRecord.resize(current.size() + SingleByteText::kReadPast);
     if (!current.empty()) std::memcpy(FRecord.data(), current.data(), current.size());
     const std::span<const std::uint8_t> record(FRecord.data(), current.size());
+    FAudit.ReportTo(report);
     PutPiece(cursor, kRowStart);
     for (std::size_t i = 0; i < FColumns.size(); ++i) {
-        if (FColumns[i].stored != StoredText::None && PutStored(cursor, FColumns[i], record)) continue;
+        if (FColumns[i].stored != StoredText::None && PutStored(cursor, FColumns[i], i, record)) continue;
         Value v;
         try {
             v = Read(FColumns[i], i, table, record);

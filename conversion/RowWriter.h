@@ -17,6 +17,7 @@
 
 #include "conversion/FieldTextReader.h"
 #include "conversion/SingleByteText.h"
+#include "conversion/ValueAudit.h"
 #include "conversion/TextFile.h"
 #include "dbf/FieldValue.h"
 #include "fields/DateTime.h"
@@ -78,7 +79,7 @@ private:
     // The attribute of a value stored as text, read straight from the record; false, with
     // nothing written, when its text needs the decoding's general rules (a number with an
     // exponent or more than 15 digits, say).
-    bool PutStored(OutputCursor& cursor, const Column& c, std::span<const std::uint8_t> record);
+    bool PutStored(OutputCursor& cursor, const Column& c, std::size_t i, std::span<const std::uint8_t> record);
     // Reserves room for the prefix and `valueRoom` bytes of value, writes the prefix and
     // returns where the value goes.
     static char* PutPrefix(OutputCursor& cursor, const Column& c, std::size_t valueRoom);
@@ -89,6 +90,7 @@ private:
     void PutAttribute(OutputCursor& cursor, const Column& c, const Value& v);
 
     FieldTextReader FText;
+    ValueAudit FAudit;
     std::unique_ptr<SingleByteText> FSingleByte;
     dbf::TDbfFile* FFile;
     std::vector<Column> FColumns;

@@ -4,7 +4,7 @@
 #include <array>
 #include <cstring>
 
-#include "conversion/ConversionRun.h"
+#include "conversion/ConversionReport.h"
 #include "conversion/XmlText.h"
 #include "conversion/XsdValues.h"
 #include "dbf/Dbf.h"
@@ -135,8 +135,16 @@ void WriteTypedSchema(TTextRec& out, dbf::TDbf& table, const std::vector<std::u1
     WriteLineStatement(out, u"   </xs:schema>");
 }
 
+namespace {
+std::vector<std::string> Utf8Names(const std::vector<std::u16string>& names) {
+    std::vector<std::string> result;
+    for (const std::u16string& name : names) result.push_back(platform::Utf16ToUtf8(name));
+    return result;
+}
+}  // namespace
+
 TypedRowWriter::TypedRowWriter(dbf::TDbf& table, platform::TextDecoder* decoder, const std::vector<std::u16string>& names)
-    : FText(table, decoder) {
+    : FText(table, decoder), FAudit(table, Utf8Names(names)) {
     for (const std::u16string& name : names) FPrefixes.push_back(u" " + name + u"=\"");
 }
 
@@ -151,6 +159,11 @@ bool TypedRowWriter::Value(dbf::TDbf& table, std::span<const std::uint8_t> recor
         FValue.assign(text.begin(), text.end());
         return true;
     };
+    // A number stored as text that has no value is looked at once more.
+    auto noNumber = [&] {
+        FAudit.NumberWithoutValue(i, dbf::FieldBytes(def, record));
+        return false;
+    };
     switch (XsdOf(def)) {
         case Xsd::String:
         case Xsd::Memo:
@@ -159,7 +172,7 @@ bool TypedRowWriter::Value(dbf::TDbf& table, std::span<const std::uint8_t> recor
         case Xsd::Decimal: {
             // Written from the text itself, exactly; the reader's parse decides what is a number.
             double parsed = 0;
-            if (!file.GetFieldData(column, ftFloat, record, &parsed, true)) return false;
+            if (!file.GetFieldData(column, ftFloat, record, &parsed, true)) return noNumber();
             const std::optional<std::string> exact = ExactDecimal(TrimmedText(dbf::FieldBytes(def, record)));
             return exact && ascii(*exact);
         }
@@ -172,15 +185,16 @@ bool TypedRowWriter::Value(dbf::TDbf& table, std::span<const std::uint8_t> recor
         case Xsd::Long: {
             // The reader's integer value for the field's kind, its rounding of a fraction included.
             std::int64_t value = 0;
+            const bool text = def.NativeFieldType == 'N' || def.NativeFieldType == 'F';
             if (def.FieldType == ftLargeint) {
-                if (!file.GetFieldData(column, ftLargeint, record, &value, true)) return false;
+                if (!file.GetFieldData(column, ftLargeint, record, &value, true)) return text && noNumber();
             } else if (def.FieldType == ftSmallint) {
                 std::int16_t small = 0;
-                if (!file.GetFieldData(column, ftSmallint, record, &small, true)) return false;
+                if (!file.GetFieldData(column, ftSmallint, record, &small, true)) return text && noNumber();
                 value = small;
             } else {
                 std::int32_t v = 0;
-                if (!file.GetFieldData(column, def.FieldType, record, &v, true)) return false;
+                if (!file.GetFieldData(column, def.FieldType, record, &v, true)) return text && noNumber();
                 value = v;
             }
             return ascii(std::to_string(value));
@@ -195,19 +209,25 @@ bool TypedRowWriter::Value(dbf::TDbf& table, std::span<const std::uint8_t> recor
             const auto first = static_cast<std::uint8_t>(text[0]);
             if (dbf::IsTrueLetter(first)) return ascii("true");
             if (first == 'F' || first == 'f' || first == 'N' || first == 'n') return ascii("false");
+            FAudit.Logical(i, first);
             return false;
         }
         case Xsd::Date: {
             const std::string_view text = TrimmedText(dbf::FieldBytes(def, record));
             int year = 0, month = 0, day = 0;
-            if (text.empty() ||
-                !dbf::DecodeDateText(reinterpret_cast<const std::uint8_t*>(text.data()), text.size(), year, month, day))
+            if (text.empty()) return false;
+            const std::span<const std::uint8_t> bytes(reinterpret_cast<const std::uint8_t*>(text.data()), text.size());
+            if (!dbf::DecodeDateText(bytes.data(), bytes.size(), year, month, day)) {
+                FAudit.Date(i, bytes);
                 return false;
+            }
             return ascii(XsdDate(year, month, day));
         }
         case Xsd::DateTime: {
-            TDateTime value = 0;
-            return file.GetFieldData(column, ftDateTime, record, &value, false) && ascii(XsdDateTime(value));
+            const dbf::DecodedField decoded = file.DecodeField(column, ftDateTime, record);
+            if (const auto* stamp = std::get_if<dbf::InvalidTimeStamp>(&decoded.value)) FAudit.TimeStamp(i, *stamp);
+            const auto* date = std::get_if<dbf::DateValue>(&decoded.value);
+            return decoded.hasValue && date && ascii(XsdDateTime(date->value));
         }
         case Xsd::Binary: {
             if (auto* blob = dynamic_cast<TBlobField*>(&field)) {
@@ -231,6 +251,7 @@ bool TypedRowWriter::Value(dbf::TDbf& table, std::span<const std::uint8_t> recor
 
 void TypedRowWriter::Write(TTextRec& out, dbf::TDbf& table, ConversionReport& report) {
     const std::span<const std::uint8_t> record = table.CurrentRecordBytes();
+    FAudit.ReportTo(report);
     FPiece = u"   <row";
     for (std::size_t i = 0; i < FPrefixes.size(); ++i) {
         bool present = false;

@@ -8,6 +8,7 @@
 
 #include "conversion/FieldTextReader.h"
 #include "conversion/TextFile.h"
+#include "conversion/ValueAudit.h"
 
 namespace korvane {
 
@@ -30,6 +31,7 @@ private:
     bool Value(dbf::TDbf& table, std::span<const std::uint8_t> record, std::size_t i);
 
     FieldTextReader FText;
+    ValueAudit FAudit;
     std::vector<std::u16string> FPrefixes;  // ` NAME="`
     std::u16string FValue;
     std::u16string FPiece;

@@ -1,5 +1,6 @@
 #include "dbf/Dbf.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "dbf/DbfFormat.h"
@@ -41,6 +42,7 @@ void TDbf::SetFilePath(const std::string& value) {
 
 void TDbf::InternalOpen() {
     FTableShrank = false;
+    FRecordsRead = 0;
     try {
         FDbfFile.reset();
         const TPagedFileMode mode = ReadOnly ? pfReadOnly : Exclusive ? pfExclusiveOpen : pfReadWriteOpen;
@@ -91,6 +93,7 @@ void TDbf::InternalOpen() {
 
 void TDbf::InternalClose() {
     FTableShrank = false;
+    FRecordsRead = 0;
     FBlobStreams.clear();
     FSpareRecord = {};
     DestroyFields();
@@ -192,6 +195,7 @@ TGetResult TDbf::ReadCurrentRecord(TRecordBuffer& buffer, bool& acceptable) {
             acceptable = false;
             return grError;
         }
+        FRecordsRead = std::max(FRecordsRead, static_cast<int>(r));
         acceptable = ShowDeleted || buffer.Data[0] != kDeletedFlag;
         return grOK;
     }

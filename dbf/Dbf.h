@@ -67,6 +67,9 @@ public:
     void DetermineTranslationMode();
     // True when the walk ended early because the file became shorter than a record it counted.
     bool TableShrank() const { return FTableShrank; }
+    // How many records the walk has read so far: the physical number of the last record read
+    // in full, deleted ones included.
+    int RecordsRead() const { return FRecordsRead; }
 
     // The current record's bytes (without the buffer's spare byte); empty when there is none.
     std::span<const std::uint8_t> CurrentRecordBytes() const;
@@ -99,6 +102,7 @@ private:
     std::vector<std::unique_ptr<TDbfBlobStream>> FBlobStreams;
     std::vector<std::uint8_t> FSpareRecord;
     bool FTableShrank = false;
+    int FRecordsRead = 0;
 };
 
 }  // namespace korvane::dbf

@@ -64,6 +64,9 @@ void TDbfFile::Open() {
     if (headerSize > 0 && headerSize < static_cast<int>(kMainHeaderSize)) throw EDbfError(STRING_INVALID_DBF_FILE);
     SetRecordSize(recordSize);
     SetHeaderSize(headerSize);
+    FHeaderRecordCount = std::max(ReadI32LE(FHeader, kHdrRecordCount), 0);
+    FCheckedSlots = FHeaderRecordCount;
+    FEndMet = false;
     if (headerSize == 0 || recordSize == 0) {
         SetHeaderSize(0);
         SetRecordSize(0);
@@ -74,6 +77,7 @@ void TDbfFile::Open() {
     }
     DecideCodePage();
     ConstructFieldDefs();
+    DecideRecordLength();
 
     const int count = GetRecordCount();
     if (count != ReadI32LE(FHeader, kHdrRecordCount)) {
@@ -102,6 +106,79 @@ void TDbfFile::Open() {
         std::uint8_t marker = 0;
         if (ReadBlock(&marker, 1, behind) == 1 && marker == kEndOfFile) FCachedSize -= 1;
     }
+}
+
+void TDbfFile::DecideRecordLength() {
+    FRecordLengths = {FRecordSize, FFieldsLength, false};
+    if (!FRecordLengths.FieldsExceedHeader()) return;  // room to spare is normal
+    // Fields that need more than the header's length: a header written with a wrong length,
+    // or fields that run past the record. The file's size tells which.
+    const std::int64_t data = DataAreaLength();
+    if (data > 0 && data % FFieldsLength == 0 && data % FRecordSize != 0) {
+        FRecordLengths.fieldsUsed = true;
+        SetRecordSize(FFieldsLength);
+    }
+}
+
+std::int64_t TDbfFile::DataAreaLength() {
+    const std::int64_t size = CurrentSize();
+    std::int64_t data = size - FHeaderOffset - FHeaderSize;
+    std::uint8_t last = 0;
+    if (data > 0 && ReadBlock(&last, 1, size - 1) == 1 && last == kEndOfFile) --data;
+    return std::max<std::int64_t>(data, 0);
+}
+
+int TDbfFile::GetRecordCount() {
+    const int inFile = FileRecordCount();
+    if (inFile <= FHeaderRecordCount) return inFile;  // a stale header: the file wins
+    if (!FEndMet && FCheckedSlots < inFile) CheckSlots(inFile);
+    return std::min(inFile, FCheckedSlots);
+}
+
+void TDbfFile::CheckSlots(int inFile) {
+    // Only the first byte of each slot matters; whole blocks of slots are read at once.
+    constexpr int kBlock = 64 * 1024;
+    const int perBlock = FRecordSize > kBlock / 2 ? 1 : kBlock / FRecordSize;
+    const int readLength = perBlock == 1 ? 1 : perBlock * FRecordSize;
+    std::vector<std::uint8_t> block(static_cast<std::size_t>(readLength));
+    while (FCheckedSlots < inFile) {
+        const int slots = std::min(perBlock, inFile - FCheckedSlots);
+        const int want = perBlock == 1 ? 1 : slots * FRecordSize;
+        const int got = ReadBlock(block.data(), want, CalcPageOffset(FCheckedSlots + 1));
+        for (int k = 0; k < slots; ++k) {
+            const int at = perBlock == 1 ? 0 : k * FRecordSize;
+            if (at >= got) return;  // the file became shorter meanwhile: looked at again later
+            const std::uint8_t flag = block[static_cast<std::size_t>(at)];
+            if (flag != ' ' && flag != kDeletedFlag) {
+                FEndMet = true;
+                return;
+            }
+            ++FCheckedSlots;
+        }
+    }
+}
+
+int TDbfFile::SlotsBehindEnd() {
+    if (!FActive || FRecordSize <= 0) return 0;
+    const std::int64_t slots = DataAreaLength() / FRecordSize;
+    return static_cast<int>(std::clamp<std::int64_t>(slots - GetRecordCount(), 0, INT32_MAX));
+}
+
+std::string TDbfFile::GetMemoExt() const {
+    static constexpr std::pair<const char*, const char*> kOwnMemos[] = {
+        {".dbc", ".dct"}, {".vcx", ".vct"}, {".scx", ".sct"}, {".frx", ".frt"},
+        {".lbx", ".lbt"}, {".mnx", ".mnt"}, {".pjx", ".pjt"},
+    };
+    const std::string name = platform::ExtractFileName(FFileName);
+    const auto dot = name.find_last_of('.');
+    if (dot != std::string::npos) {
+        std::string ext = name.substr(dot);
+        for (char& c : ext)
+            if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+        for (const auto& [table, memo] : kOwnMemos)
+            if (ext == table) return memo;
+    }
+    return DbfVersion == xFoxPro ? ".fpt" : ".dbt";
 }
 
 void TDbfFile::DecideCodePage() {

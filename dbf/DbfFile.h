@@ -34,6 +34,26 @@ public:
     void WriteHeader() override;
     bool IsRecordPresent(int n);
 
+    // The table's records: as many as the header counts, fewer where the file holds fewer
+    // whole records, and the slots behind the header's count while each begins with a
+    // deletion flag (a blank or '*'). The first slot behind it that begins with any other
+    // byte (an end-of-file marker, a zero byte) ends the table for good.
+    int GetRecordCount() override;
+    // Whole record slots the file holds behind the table's end (a final end-of-file byte not
+    // counted): bytes that are no records, left by the program that wrote the table.
+    int SlotsBehindEnd();
+    // The record length the header states, the one the fields need (their widths and the
+    // deletion flag), and whether records are read at the fields' length: only when they
+    // need more than the header states and the file's size is a whole number of such
+    // records but not of the header's.
+    struct RecordLengths {
+        int header = 0;
+        int fields = 0;
+        bool fieldsUsed = false;
+        bool FieldsExceedHeader() const { return fields > header; }
+    };
+    const RecordLengths& RecordLength() const { return FRecordLengths; }
+
     // Decodes field `column` of a record (see the value decoding); false means null.
     bool GetFieldData(int column, TFieldType kind, std::span<const std::uint8_t> source, void* dest, bool nativeFormat);
     bool GetFieldDataFromDef(const TDbfFieldDef& def, TFieldType kind, std::span<const std::uint8_t> source, void* dest,
@@ -50,7 +70,10 @@ public:
     std::uint8_t GetLanguageId() const;
     // The level 7 driver name: the 32 header bytes at offset 32; empty at other levels.
     std::string LanguageStr() const;
-    std::string GetMemoExt() const { return DbfVersion == xFoxPro ? ".fpt" : ".dbt"; }
+    // Visual FoxPro's own files (a database container .dbc, class libraries, forms, reports,
+    // labels, menus, projects) keep their memos beside them under an extension of their own;
+    // every other table uses .fpt at FoxPro level and .dbt elsewhere.
+    std::string GetMemoExt() const;
     bool HasBlob() const;
 
     TDbfFieldDefs& FieldDefs() { return FFieldDefs; }
@@ -94,11 +117,21 @@ private:
     void OpenMemoFile();
     void OpenProductionIndex();
     void ReadFieldProperties(std::int64_t position, int headerSize);
+    void DecideRecordLength();
+    // The bytes behind the header, less one final end-of-file byte.
+    std::int64_t DataAreaLength();
+    // Looks at the slots behind those already found to be records, up to `inFile`.
+    void CheckSlots(int inFile);
 
     std::uint32_t FFileCodePage = 0;
     std::uint32_t FUseCodePage = 0;
     std::uint8_t FFileLangId = 0;
     bool FForceClose = false;
+    int FHeaderRecordCount = 0;  // the header's count as read at open (negative: 0)
+    int FCheckedSlots = 0;       // records found so far: the header's count and slots behind it
+    bool FEndMet = false;        // a slot that is no record has ended the table
+    int FFieldsLength = 0;       // the fields' widths and the deletion flag
+    RecordLengths FRecordLengths;
     TDbfFieldDef* FLockField = nullptr;
     TDbfFieldDef* FNullField = nullptr;
     bool FAutoIncPresent = false;

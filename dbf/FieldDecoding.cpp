@@ -27,8 +27,8 @@ using platform::ReadU64LE;
 
 namespace {
 
-[[noreturn]] void RaiseInvalidTimeStamp(std::int64_t day, std::int64_t ms) {
-    throw EConvertError(FormatMessage(SInvalidTimeStamp, {std::to_string(day), std::to_string(ms)}));
+DecodedField Invalid(std::int64_t day, std::int64_t ms) {
+    return {false, InvalidTimeStamp{day, ms}};
 }
 
 template <typename T>
@@ -53,9 +53,9 @@ void StoreDate(void* dest, TFieldType kind, bool nativeFormat, TDateTime value) 
 }
 
 // A time stamp held as a day number (1 January of year 1 = 1) and a millisecond of the day.
-TDateTime CheckedTimeStamp(std::int64_t day, std::int64_t ms) {
-    if (day <= 0 || ms < 0 || ms >= kMsPerDay) RaiseInvalidTimeStamp(day, ms);
-    return DateTimeFromParts(day, ms);
+DecodedField CheckedTimeStamp(std::int64_t day, std::int64_t ms) {
+    if (day <= 0 || ms < 0 || ms >= kMsPerDay) return Invalid(day, ms);
+    return {true, DateValue{DateTimeFromParts(day, ms)}};
 }
 
 // The text of a date field: year in bytes 0-3, month 4-5, day 6-7; missing bytes fail.
@@ -71,7 +71,7 @@ DecodedField FoxProTimeStamp(std::span<const std::uint8_t> bin) {
     if (AllZero(bin)) return {};
     const std::int64_t day = static_cast<std::int64_t>(ReadI32LE(bin, 0)) - 1721425;
     const std::int64_t ms = ReadI32LE(bin, 4);
-    return {true, DateValue{CheckedTimeStamp(day, ms)}};
+    return CheckedTimeStamp(day, ms);
 }
 
 // A little-endian two's-complement integer of its stored width (1 to 4 bytes, or 8); other
@@ -162,6 +162,10 @@ std::size_t VarLength(const TDbfFieldDef& def, std::span<const std::uint8_t> rec
 }
 
 }  // namespace
+
+std::string InvalidTimeStampText(const InvalidTimeStamp& stamp) {
+    return FormatMessage(SInvalidTimeStamp, {std::to_string(stamp.day), std::to_string(stamp.ms)});
+}
 
 std::span<const std::uint8_t> TrimmedText(std::span<const std::uint8_t> field, TFieldType kind) {
     // Trailing blanks and zero bytes never count; leading blanks only for text. Padding is
@@ -374,11 +378,11 @@ DecodedField DecodeFieldValue(const FieldDecodingContext& context, const TDbfFie
             if (AllZero(bin.first(4)) || AllZero(bin.subspan(4, 4))) return {};
             const double v = DoubleFromBits(ReadU64BE(bin, 0));
             if (context.dateTimeHandling != dtBDETimeStamp) return {true, DateValue{v}};
-            if (!std::isfinite(v)) RaiseInvalidTimeStamp(0, 0);
+            if (!std::isfinite(v)) return Invalid(0, 0);
             const double rounded = std::nearbyint(std::clamp(v, -9.0e18, 9.0e18));
             const auto ms = static_cast<std::int64_t>(rounded);
             // Integer division truncates toward zero, so a negative count reports as '0.-5'.
-            return {true, DateValue{CheckedTimeStamp(ms / kMsPerDay, ms % kMsPerDay)}};
+            return CheckedTimeStamp(ms / kMsPerDay, ms % kMsPerDay);
         }
         case 'T':
             return FoxProTimeStamp(bin);
@@ -439,7 +443,7 @@ bool TDbfFile::GetFieldDataFromDef(const TDbfFieldDef& def, TFieldType kind, std
                     std::memcpy(dest, &length, sizeof length);
                     if (!v.bytes.empty())
                         std::memcpy(static_cast<std::uint8_t*>(dest) + sizeof length, v.bytes.data(), v.bytes.size());
-                } else if constexpr (!std::is_same_v<T, std::monostate>) {
+                } else if constexpr (!std::is_same_v<T, std::monostate> && !std::is_same_v<T, InvalidTimeStamp>) {
                     Store(dest, v);
                 }
             },

@@ -99,6 +99,7 @@ void TDbfFile::ConstructFieldDefs() {
         }
     }
     CheckFieldCount(FFieldDefs.Count());
+    FFieldsLength = recordOffset;
     if (level7) ReadFieldProperties(position, headerLength);
 }
 

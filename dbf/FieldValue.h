@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <span>
+#include <string>
 #include <variant>
 
 #include "dbf/DbfFieldDef.h"
@@ -35,19 +36,29 @@ struct VarBytesValue {
     std::span<const std::uint8_t> bytes;
 };
 
+// A time stamp whose stored day and millisecond form none (a day before 1 January of year 1,
+// a millisecond outside the day): it has no value.
+struct InvalidTimeStamp {
+    std::int64_t day = 0;
+    std::int64_t ms = 0;
+};
+
 // The value in the form its requested kind is delivered in; std::monostate when nothing is
 // delivered (a caller's buffer keeps what it held).
 using FieldValue = std::variant<std::monostate, std::int16_t, std::uint16_t, std::int32_t, std::int64_t, double, DateValue,
-                                TextValue, VarBytesValue>;
+                                TextValue, VarBytesValue, InvalidTimeStamp>;
 
 struct DecodedField {
-    bool hasValue = false;  // false: null, blank or not a number
-    FieldValue value;
+    bool hasValue = false;  // false: null, blank, not a number or an invalid time stamp
+    FieldValue value;       // an InvalidTimeStamp (without a value) for a time stamp that forms none
 };
 
+// What the reader says of an invalid time stamp: "'730120.-5' is not a valid timestamp".
+std::string InvalidTimeStampText(const InvalidTimeStamp& stamp);
+
 // Decodes field `def` of `record` as kind `kind`. With `wantValue` false only the has-value
-// answer is computed (text is then not parsed). Raises EConvertError for a time stamp that
-// forms none.
+// answer is computed (text is then not parsed). A time stamp that forms none has no value and
+// is marked invalid.
 DecodedField DecodeFieldValue(const FieldDecodingContext& context, const TDbfFieldDef& def, TFieldType kind,
                               std::span<const std::uint8_t> record, bool wantValue);
 
@@ -72,6 +83,10 @@ std::span<const std::uint8_t> TrimmedText(std::span<const std::uint8_t> field, T
 // A logical's stored letter: T, t, Y or y is true; every other letter reads as false.
 constexpr bool IsTrueLetter(std::uint8_t c) {
     return c == 'T' || c == 't' || c == 'Y' || c == 'y';
+}
+// The letters a logical is stored with: true, false, and '?' for not yet known.
+constexpr bool IsLogicalLetter(std::uint8_t c) {
+    return IsTrueLetter(c) || c == 'F' || c == 'f' || c == 'N' || c == 'n' || c == '?';
 }
 // Text up to its first zero byte: a character value ends there.
 std::span<const std::uint8_t> BeforeZeroByte(std::span<const std::uint8_t> text);

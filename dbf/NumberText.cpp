@@ -242,4 +242,18 @@ bool ParseInt32(const std::uint8_t* text, std::size_t length, std::int32_t fallb
     return true;
 }
 
+bool IsBlankNumberText(const std::uint8_t* text, std::size_t length) {
+    int signs = 0, points = 0;
+    for (std::size_t i = 0; i < length; ++i) {
+        const std::uint8_t c = text[i];
+        if (c == '+' || c == '-')
+            ++signs;
+        else if (c == '.')
+            ++points;
+        else if (c != ' ')
+            return false;
+    }
+    return signs <= 1 && points <= 1;
+}
+
 }  // namespace korvane::dbf

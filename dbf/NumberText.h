@@ -29,5 +29,8 @@ struct DecimalDigits {
 // The 32-bit form: stores the value when it fits, else `fallback` (and answers false);
 // leaves `value` alone when the text is no number.
 [[nodiscard]] bool ParseInt32(const std::uint8_t* text, std::size_t length, std::int32_t fallback, std::int32_t& value);
+// Text made only of blanks, at most one sign and at most one point ("   .   ", the empty
+// number of some programs): no number, and no damaged one either.
+[[nodiscard]] bool IsBlankNumberText(const std::uint8_t* text, std::size_t length);
 
 }  // namespace korvane::dbf

@@ -142,7 +142,7 @@ void TPagedFile::WriteHeaderNow() {
     FAheadLength = 0;
 }
 
-int TPagedFile::GetRecordCount() {
+int TPagedFile::FileRecordCount() {
     if (IsSharedAccess() && FStream) {
         const platform::IoResult size = FStream->Size();
         if (size.error == 0 && size.count != FCachedSize) {

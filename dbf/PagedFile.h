@@ -39,7 +39,10 @@ public:
     virtual void WriteHeader();
 
     int ReadHeader();
-    int GetRecordCount();
+    // The number of records: for a plain paged file, the whole records the file holds.
+    virtual int GetRecordCount() { return FileRecordCount(); }
+    // Whole records in the file behind the header (in a shared mode, at its present size).
+    int FileRecordCount();
     std::int64_t CalcPageOffset(int n) const;
     int ReadBlock(std::uint8_t* buffer, int count, std::int64_t offset);
     // The file's size as the system says it now.

@@ -47,6 +47,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                         AppendDecimal(text, v);
                     } else if constexpr (std::is_integral_v<T>) {
                         AppendDecimal(text, static_cast<std::int64_t>(v));
+                    } else if constexpr (std::is_same_v<T, dbf::InvalidTimeStamp>) {
+                        const std::string said = dbf::InvalidTimeStampText(v);
+                        text.append(said.begin(), said.end());
                     } else if constexpr (!std::is_same_v<T, std::monostate>) {
                         text.append(v.bytes.begin(), v.bytes.end());
                     }

@@ -186,11 +186,13 @@ TEST_F(MainWindowTest, TableThatCannotBeOpenedReturnsToTheStartState) {
 
 TEST_F(MainWindowTest, ErrorDuringTheRunIsShownWithAStopBoxThenTheStartState) {
     TempDir dir;
-    // The tenth of twenty records holds a time stamp that is none: the run fails half-way.
-    TableBuilder b(0x30);
-    b.Field("T", 'T', 8);
-    for (int i = 0; i < 20; ++i) b.RawRecord(i == 9 ? test::Le32(1721425) + test::Le32(1) : test::Le32(2460311) + test::Le32(0));
+    // The tenth of twenty records refers to a memo that the system refuses to read (the
+    // test's own memory at an address nothing is mapped at): the run fails half-way.
+    TableBuilder b(0x83);
+    b.Field("M", 'M', 10);
+    for (int i = 0; i < 20; ++i) b.Record({i == 9 ? "1" : ""});
     const std::string table = dir.Write("t.dbf", b.Bytes());
+    std::filesystem::create_symlink("/proc/self/mem", dir.Path("t.dbt"));
     dialogs.answers = {QString::fromStdString(table), QString::fromStdString(dir.Path("t.dbf"))};
     std::string behind;
     int percent = -1;
@@ -203,7 +205,7 @@ TEST_F(MainWindowTest, ErrorDuringTheRunIsShownWithAStopBoxThenTheStartState) {
     form.b_OpenDBF->click();
     form.b_Run->click();
     ASSERT_EQ(boxes.errors.size(), 1u);
-    EXPECT_EQ(boxes.errors[0], ApplicationTitle(QCoreApplication::applicationFilePath()) + Q("|'0.1' is not a valid timestamp."));
+    EXPECT_EQ(boxes.errors[0], ApplicationTitle(QCoreApplication::applicationFilePath()) + Q("|Error while reading occured."));
     EXPECT_EQ(behind, "000111");
     EXPECT_EQ(percent, 50);
     EXPECT_EQ(owner.Count(), 0u);  // the table the run left open is released
@@ -215,19 +217,19 @@ TEST_F(MainWindowTest, ErrorDuringTheRunIsShownWithAStopBoxThenTheStartState) {
 
 TEST_F(MainWindowTest, FailedRunLeavesTheEarlierTargetIntact) {
     TempDir dir;
-    const std::string table =
-        dir.Write("t.dbf", TableBuilder(0x30).Field("T", 'T', 8).RawRecord(test::Le32(1721425) + test::Le32(1)).Bytes());
+    const std::string table = dir.Write("t.dbf", TableBuilder(0x83).Field("M", 'M', 10).Record({""}).Record({"1"}).Bytes());
+    std::filesystem::create_symlink("/proc/self/mem", dir.Path("t.dbt"));
     dir.Write("t.xml", "earlier document");
     dialogs.answers = {QString::fromStdString(table)};
     form.b_OpenDBF->click();
     form.b_Run->click();
     ASSERT_EQ(boxes.errors.size(), 1u);
-    EXPECT_EQ(boxes.errors[0], ApplicationTitle(QCoreApplication::applicationFilePath()) + Q("|'0.1' is not a valid timestamp."));
+    EXPECT_EQ(boxes.errors[0], ApplicationTitle(QCoreApplication::applicationFilePath()) + Q("|Error while reading occured."));
     EXPECT_EQ(dir.Read("t.xml"), "earlier document");
     std::vector<std::string> names;
     for (const auto& e : std::filesystem::directory_iterator(dir.Path(""))) names.push_back(e.path().filename().string());
     std::sort(names.begin(), names.end());
-    EXPECT_EQ(names, (std::vector<std::string>{"t.dbf", "t.xml"}));
+    EXPECT_EQ(names, (std::vector<std::string>{"t.dbf", "t.dbt", "t.xml"}));
 }
 
 TEST_F(MainWindowTest, ResizingStretchesAndMovesTheAnchoredControls) {

@@ -40,16 +40,36 @@ std::vector<std::string> ManifestPaths() {
     return paths;
 }
 
-// Live records by the table's own bytes: whole records whose flag is not '*'.
+// Live records by the table's own bytes: the records within the header's count (fewer when
+// the file holds fewer whole records) and the slots behind it while each begins with a blank
+// or '*', read at the fields' length where the header's length is too short for them and the
+// file's size confirms them; those whose flag is not '*'.
 int LiveRecords(const std::string& bytes) {
     const std::span<const std::uint8_t> b(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size());
-    const int header = platform::ReadU16LE(b, 8);
-    const int length = platform::ReadU16LE(b, 10);
-    if (length == 0 || static_cast<int>(bytes.size()) < header) return 0;
+    if (bytes.size() < 32) return 0;
+    const std::size_t header = platform::ReadU16LE(b, 8);
+    std::size_t length = platform::ReadU16LE(b, 10);
+    if (length == 0 || bytes.size() < header) return 0;
+    const bool level7 = (b[0] & 7) == 4;
+    const bool foxPro = (b[0] & 7) == 2 || (b[0] & 7) == 5 || (b[0] & 0xFE) == 0x30;
+    const std::size_t step = level7 ? 48 : 32;
+    std::size_t fields = 1;
+    for (std::size_t at = level7 ? 68 : 32; at + step <= header && b[at] != 0x0D; at += step) {
+        const std::size_t width = b[at + (level7 ? 33 : 16)];
+        const std::size_t high = foxPro && b[at + 11] == 'C' ? b[at + 17] : 0;
+        fields += width + 256 * high;
+    }
+    std::size_t data = bytes.size() - header;
+    if (data > 0 && b.back() == 0x1A) --data;
+    if (fields > length && data > 0 && data % fields == 0 && data % length != 0) length = fields;
+    const std::int64_t stated = std::max<std::int32_t>(platform::ReadI32LE(b, 4), 0);
+    const std::int64_t whole = static_cast<std::int64_t>((bytes.size() - header) / length);
+    const auto flag = [&](std::int64_t r) { return b[header + static_cast<std::size_t>(r) * length]; };
+    std::int64_t count = std::min(whole, stated);
+    while (count < whole && (flag(count) == ' ' || flag(count) == '*')) ++count;
     int live = 0;
-    for (std::size_t at = static_cast<std::size_t>(header); at + static_cast<std::size_t>(length) <= bytes.size();
-         at += static_cast<std::size_t>(length))
-        if (bytes[at] != '*') ++live;
+    for (std::int64_t r = 0; r < count; ++r)
+        if (flag(r) != '*') ++live;
     return live;
 }
 

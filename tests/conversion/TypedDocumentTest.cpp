@@ -136,15 +136,29 @@ TEST(TypedDocument, Level7DoublesAndTimeStamps) {
               "</table>\r\n");
 }
 
-TEST(TypedDocument, ATimeStampOutsideAnyCalendarFailsTheRun) {
+// A time stamp outside any calendar is left out, counted with the first of its kind, and the
+// run goes on.
+TEST(TypedDocument, ATimeStampOutsideAnyCalendarIsLeftOutAndCounted) {
     TempDir dir;
-    const std::string path = dir.Write("t.dbf", TableBuilder(0x30).Field("T", 'T', 8).RawRecord(Le32(1721425) + Le32(1)).Bytes());
+    const std::string path = dir.Write("t.dbf", TableBuilder(0x30)
+                                                    .Field("T", 'T', 8)
+                                                    .RawRecord(Le32(2460311) + Le32(0))
+                                                    .RawRecord(Le32(1721425) + Le32(1))
+                                                    .RawRecord(Le32(1721425) + Le32(2))
+                                                    .Bytes());
     test::RecordingView view;
     TableOwner owner;
     ConversionOptions options;
     options.typed = true;
-    EXPECT_THROW(RunConversion(view, owner, path, dir.Path("t.xml"), options), EConvertError);
-    EXPECT_FALSE(std::filesystem::exists(dir.Path("t.xml")));
+    ConversionReport report;
+    ASSERT_TRUE(RunConversion(view, owner, path, dir.Path("t.xml"), options, &report));
+    const std::string xml = dir.Read("t.xml");
+    EXPECT_NE(xml.find("   <row T=\"2024-01-01T00:00:00\" />\r\n   <row />\r\n   <row />\r\n</table>"), std::string::npos);
+    const ValueIssue& issue = report.Values(ValueProblem::Unreadable);
+    EXPECT_EQ(issue.count, 2);
+    EXPECT_EQ(issue.record, 2);
+    EXPECT_EQ(issue.field, "T");
+    EXPECT_EQ(issue.detail, "'0.1' is not a valid timestamp");
 }
 
 }  // namespace

@@ -1,0 +1,57 @@
+// What a conversion run found that the document itself does not tell: rows and records, the
+// table's end, its memo file, values that were not what their field says, and where a failure
+// happened.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <string>
+
+namespace korvane {
+
+// Kinds of stored values that the document cannot show as they are meant.
+enum class ValueProblem : std::size_t {
+    Unreadable,  // a time stamp that forms none: written as no value
+    Date,        // a date field's text that is no valid date (read as 30 December 1899)
+    Number,      // a number field's text that is no number (written empty)
+    Logical,     // a logical's letter that is none of T, F, Y, N and ?
+};
+inline constexpr std::size_t kValueProblems = 4;
+
+// The values of one kind found over a table, and the first of them.
+struct ValueIssue {
+    int count = 0;
+    int record = 0;      // its physical record number
+    std::string field;   // its field, named as the document names it
+    std::string detail;  // what was stored, or what the reader says of it
+};
+
+struct ConversionReport {
+    int rows = 0;     // rows written
+    int records = 0;  // records read, deleted ones included
+    // Another program made the table shorter during the run: the walk ended with the last
+    // record the file still held in full.
+    bool tableShrank = false;
+    // Whole record slots behind the table's end that were not read as records.
+    int slotsBehindEnd = 0;
+    int tableEnd = 0;  // the records the table holds, as its end was found
+    // The header's record length, the one its fields need, and whether records were read at
+    // the fields' length.
+    int headerRecordLength = 0;
+    int fieldsRecordLength = 0;
+    bool fieldsLengthUsed = false;
+    // The table has memo fields but its memo file does not exist: every memo reads empty.
+    bool memoMissing = false;
+    std::string memoFileName;  // the memo file looked for, or found
+    std::array<ValueIssue, kValueProblems> values;
+    // When reading a value failed: the record's physical number and the field's name.
+    int failedRecord = 0;
+    std::string failedField;
+    // The file a failed read or write of the reader was about, when it was not the table.
+    std::string failedFile;
+
+    ValueIssue& Values(ValueProblem p) { return values[static_cast<std::size_t>(p)]; }
+    const ValueIssue& Values(ValueProblem p) const { return values[static_cast<std::size_t>(p)]; }
+};
+
+}  // namespace korvane
