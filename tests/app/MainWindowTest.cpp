@@ -215,6 +215,36 @@ TEST_F(MainWindowTest, ErrorDuringTheRunIsShownWithAStopBoxThenTheStartState) {
     EXPECT_EQ(Visible(), "111100");
 }
 
+// Time stamps that form none are written empty; once the window shows the run finished, one
+// plain box says how many there were and which came first. A run without them shows none.
+TEST_F(MainWindowTest, UnreadableValuesAreToldAfterTheFinishedState) {
+    TempDir dir;
+    TableBuilder b(0x30);
+    b.Field("CAS", 'T', 8);
+    for (int i = 1; i <= 40; ++i) b.RawRecord(i == 17 || i == 20 ? test::Le32(0) + test::Le32(5) : test::Le32(2460311) + test::Le32(0));
+    const std::string table = dir.Write("t.dbf", b.Bytes());
+    const std::string plain = dir.Write("p.dbf", TableBuilder(0x30).Field("CAS", 'T', 8).RawRecord(test::Le32(2460311) + test::Le32(0)).Bytes());
+    dialogs.answers = {QString::fromStdString(table), QString::fromStdString(plain)};
+    QString behind;
+    boxes.whileShown = [&](QWidget*, std::unique_ptr<QMessageBox> box) {
+        behind = form.l_Info->text();
+        SaveBox(std::move(box), "values-left-empty");
+    };
+    form.b_OpenDBF->click();
+    form.b_Run->click();
+    ASSERT_EQ(boxes.plain.size(), 1u);
+    EXPECT_EQ(boxes.plain[0], Q("Některé hodnoty nešlo přečíst (2); v dokumentu jsou prázdné. První: záznam 17, pole CAS: "
+                                "'-1721425.5' is not a valid timestamp"));
+    EXPECT_EQ(behind, Q("Hotovo ...."));
+    EXPECT_TRUE(boxes.errors.empty());
+    const std::string xml = dir.Read("t.xml");
+    EXPECT_NE(xml.find("<row CAS=\"\" />"), std::string::npos);
+    EXPECT_TRUE(xml.ends_with("</table>\r\n"));
+    form.b_OpenDBF->click();
+    form.b_Run->click();
+    EXPECT_EQ(boxes.plain.size(), 1u);
+}
+
 TEST_F(MainWindowTest, FailedRunLeavesTheEarlierTargetIntact) {
     TempDir dir;
     const std::string table = dir.Write("t.dbf", TableBuilder(0x83).Field("M", 'M', 10).Record({""}).Record({"1"}).Bytes());

@@ -221,6 +221,38 @@ TEST(Corpus, ValuesOfOtherProgramsTables) {
     }
 }
 
+// Tables with bytes behind their last record, or a header whose record length is too short
+// for their fields: rows only for the records there are, each read from its own bytes.
+TEST(Corpus, WhereTablesEnd) {
+    KORVANE_NEED_CORPUS();
+    struct Case {
+        std::string table;
+        int rows;
+        std::vector<std::string> pieces;
+    };
+    const std::vector<Case> cases = {
+        // Three records, then the end-of-file marker and padding that make a fourth slot.
+        {"dans-dbf-lib/src/test/resources/dbase3plus/usage/MYTABLE.DBF", 3, {}},
+        {"dans-dbf-lib/src/test/resources/dbase3plus/rndtrip/TABLE2.DBF", 1, {}},
+        // One record of zero bytes (every value empty) and the rest of an older file behind it.
+        {"javadbf/src/test/resources/bug-33-corrupted-file-sync-mode/myfileafter-corrupted.dbf",
+         1,
+         {"AMOUNT=\"\" SSL_LF=\"\""}},
+        // Records one byte longer than the header says.
+        {"dbase-rs/tests/data/stations_with_deleted.dbf", 5, {"<row NAME=\"Metro Center\" MARKER-COL=\"#ff0000\""}},
+        // A database container's memos are in its .dct.
+        {"infused-dbf/fixtures/foxprodb/FOXPRO-DB-TEST.DBC", -1, {"OBJECTNAME=\"TransactionLog\""}},
+    };
+    for (const Case& c : cases) {
+        const std::string xml = ConvertShared(c.table, {"--strict"});
+        ASSERT_FALSE(xml.empty()) << c.table;
+        if (c.rows >= 0) {
+            EXPECT_EQ(CountRows(xml), c.rows) << c.table;
+        }
+        for (const std::string& piece : c.pieces) EXPECT_NE(xml.find(piece), std::string::npos) << c.table << ": " << piece;
+    }
+}
+
 // Runs a command and returns what it prints.
 std::string Output(const std::string& command) {
     std::string out;

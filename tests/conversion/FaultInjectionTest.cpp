@@ -65,6 +65,7 @@ TEST(FaultInjection, TableShrinkingDuringTheWalkEndsTheWalk) {
         EXPECT_TRUE(xml.ends_with("</table>\r\n"));
         EXPECT_TRUE(report.tableShrank);
         EXPECT_EQ(report.rows, 20);
+        EXPECT_EQ(report.records, 20);  // the records read, not those the table counted at first
     }
 }
 
@@ -81,6 +82,42 @@ TEST(FaultInjection, TableGrowingDuringTheWalkIsWalkedToTheEnd) {
     TableOwner owner;
     ASSERT_TRUE(RunConversion(view, owner, path, dir.Path("t.xml")));
     EXPECT_EQ(Rows(dir.Read("t.xml")), 7);
+}
+
+// Slots that another program appends while the walk is on are records when they begin with a
+// deletion flag by the time the walk reaches them; one that is only zero-filled (or marked
+// with the end-of-file byte) then ends the table, also when it is filled in later.
+TEST(FaultInjection, SlotsAppendedDuringTheWalk) {
+    struct Case {
+        std::string appended;  // at row 5
+        std::string later;     // at row 6, over the second appended slot (when the walk is still on)
+        int rows;
+        int slotsBehind;
+    };
+    const std::string valid = std::string(" 1000") + std::string(10, ' ');
+    const std::string zeros(15, '\0');
+    for (const Case& c : {Case{valid + valid, "", 7, 0}, Case{zeros + valid, "", 5, 2}, Case{"\x1A" + zeros.substr(1) + valid, "", 5, 2},
+                          Case{valid + zeros, valid, 6, 1}}) {
+        TempDir dir;
+        const std::string path = dir.Write("t.dbf", Table(5).substr(0, Table(5).size() - 1));  // no end marker
+        test::RecordingView view;
+        view.onProgress = [&](int row) {
+            std::fstream file(path, std::ios::binary | std::ios::in | std::ios::out | std::ios::ate);
+            if (row == 5) file << c.appended;
+            if (row == 6 && !c.later.empty()) {
+                file.seekp(-15, std::ios::end);
+                file << c.later;
+            }
+        };
+        TableOwner owner;
+        ConversionReport report;
+        ASSERT_TRUE(RunConversion(view, owner, path, dir.Path("t.xml"), {}, &report));
+        EXPECT_EQ(Rows(dir.Read("t.xml")), c.rows);
+        EXPECT_EQ(report.records, c.rows);
+        EXPECT_EQ(report.slotsBehindEnd, c.slotsBehind);
+        // The header correction at the open saw only the five records there were.
+        EXPECT_EQ(test::ReadFile(path)[4], 5);
+    }
 }
 
 TEST(FaultInjection, MemoFileTruncatedDuringTheWalk) {

@@ -1,0 +1,138 @@
+// Values that are not what their field says: time stamps that form none are left empty and
+// the run goes on; bad dates, numbers and logicals are told; --strict fails the table on them.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <sstream>
+
+#include "cli/Cli.h"
+#include "tests/support/TableBuilder.h"
+#include "tests/support/TestSupport.h"
+
+namespace korvane::cli {
+namespace {
+
+using test::Le32;
+using test::TableBuilder;
+using test::TempDir;
+
+struct Result {
+    int status;
+    std::string err;
+};
+
+Result Dbf2xml(const std::vector<std::string>& args) {
+    std::ostringstream out, err;
+    const int status = RunCli(args, out, err, false);
+    return {status, err.str()};
+}
+
+int Rows(const std::string& xml) {
+    int rows = 0;
+    for (std::size_t at = xml.find("<row"); at != std::string::npos; at = xml.find("<row", at + 1)) ++rows;
+    return rows;
+}
+
+// A FoxPro table of 40 records whose time stamps in records 17 and 30 form none.
+std::string BadTimeStamps() {
+    TableBuilder b(0x30);
+    b.Field("ID", 'C', 2).Field("CAS", 'T', 8);
+    for (int i = 1; i <= 40; ++i) {
+        const std::string stamp = i == 17 ? Le32(730120 + 1721425) + Le32(static_cast<std::uint32_t>(-5))
+                                  : i == 30 ? Le32(0) + Le32(1)
+                                            : Le32(2460311) + Le32(3600000);
+        b.RawRecord((i < 10 ? "0" : "") + std::to_string(i) + stamp);
+    }
+    return b.Bytes();
+}
+
+constexpr const char* kStampWarning =
+    ": 2 values could not be read and were left empty (first: record 17, field CAS: '730120.-5' is not a valid timestamp)\n";
+
+TEST(ValueWarnings, ATimeStampThatFormsNoneIsLeftEmptyAndTheRunGoesOn) {
+    TempDir dir;
+    const std::string path = dir.Write("t.dbf", BadTimeStamps());
+    for (const std::vector<std::string>& options : {std::vector<std::string>{}, {"--typed"}, {"--fix-header"}}) {
+        std::vector<std::string> args = options;
+        args.insert(args.end(), {"-q", path});
+        const Result r = Dbf2xml(args);
+        EXPECT_EQ(r.status, 0);
+        EXPECT_EQ(r.err, "dbf2xml: " + path + kStampWarning);
+        const std::string xml = dir.Read("t.xml");
+        EXPECT_EQ(Rows(xml), 40);
+        EXPECT_TRUE(xml.ends_with("</table>\r\n"));
+        if (options.empty()) {
+            EXPECT_NE(xml.find("<row ID=\"16\" CAS=\"01/01/2024 01:00:00\" />"), std::string::npos);
+            EXPECT_NE(xml.find("<row ID=\"17\" CAS=\"\" />"), std::string::npos);
+        } else if (options[0] == "--typed") {
+            EXPECT_NE(xml.find("<row ID=\"17\" />"), std::string::npos);
+        }
+    }
+}
+
+TEST(ValueWarnings, StrictFailsTheTableAndKeepsTheEarlierDocument) {
+    TempDir dir;
+    const std::string path = dir.Write("t.dbf", BadTimeStamps());
+    dir.Write("t.xml", "earlier");
+    const Result r = Dbf2xml({"--strict", "-q", path});
+    EXPECT_EQ(r.status, 1);
+    std::string expected = "dbf2xml: " + path + kStampWarning;
+    expected.insert(expected.size() - 1, "; not converted (--strict)");
+    EXPECT_EQ(r.err, expected);
+    EXPECT_EQ(dir.Read("t.xml"), "earlier");
+}
+
+// A document streamed to standard output is left without its closing tag, so that whoever
+// reads it can tell it from a complete one.
+TEST(ValueWarnings, StrictLeavesAStreamUnfinished) {
+    TempDir dir;
+    const std::string path = dir.Write("t.dbf", BadTimeStamps());
+    std::string out;
+    if (FILE* p = ::popen(("'" KORVANE_DBF2XML "' --strict -q -o - '" + path + "' 2>/dev/null").c_str(), "r")) {
+        char buffer[4096];
+        std::size_t n;
+        while ((n = std::fread(buffer, 1, sizeof buffer, p)) > 0) out.append(buffer, n);
+        EXPECT_EQ(WEXITSTATUS(::pclose(p)), 1);
+    }
+    EXPECT_EQ(Rows(out), 40);
+    EXPECT_EQ(out.find("</table>"), std::string::npos);
+}
+
+// Stored text that the plain document shows as something else (a date as 30 December 1899, a
+// number as empty text, a logical as false) is counted; blanks, and blanks with a sign and a
+// point, are no value at all.
+TEST(ValueWarnings, DatesNumbersAndLogicalsThatAreNotWhatTheirFieldSays) {
+    TempDir dir;
+    TableBuilder b;
+    b.Field("NAROZEN", 'D', 8).Field("CENA", 'N', 7, 2).Field("KS", 'N', 4).Field("OK", 'L', 1);
+    b.Record({"20240229", "  12.50", "   3", "T"});
+    b.Record({"        ", "   .   ", "  - ", "?"});
+    b.Record({"20231345", "  .  . ", "1,5 ", "X"});
+    b.Record({"2023 2 3", "   -.  ", "    ", " "});
+    b.Record({"abcdefgh", "1.2.3  ", "3e9 ", "n"});
+    const std::string path = dir.Write("t.dbf", b.Bytes());
+    const std::string xml = dir.Path("t.xml");
+    for (const bool typed : {false, true}) {
+        std::vector<std::string> args = {"-q", "-o", xml, path};
+        if (typed) args.insert(args.begin(), "--typed");
+        const Result r = Dbf2xml(args);
+        EXPECT_EQ(r.status, 0);
+        EXPECT_EQ(r.err, "dbf2xml: " + path +
+                             ": 2 dates are not valid dates (first: record 3, field NAROZEN: '20231345')\n"
+                             "dbf2xml: " +
+                             path +
+                             ": 3 numbers are not valid numbers (first: record 3, field CENA: '.  .')\n"
+                             "dbf2xml: " +
+                             path + ": 1 logical value is none of T, F, Y, N and ? (first: record 3, field OK: 'X')\n")
+            << typed;
+        args.insert(args.begin(), "--strict");
+        EXPECT_EQ(Dbf2xml(args).status, 1);
+    }
+    // The plain document stays as it always was.
+    Dbf2xml({"-q", "-o", xml, path});
+    EXPECT_NE(test::ReadFile(xml).find("<row NAROZEN=\"12/30/1899\" CENA=\"\" KS=\"\" OK=\"False\" />"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace korvane::cli
