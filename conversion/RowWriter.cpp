@@ -54,7 +54,8 @@ void PutPiece(OutputCursor& cursor, std::string_view bytes) {
 std::vector<std::string> AttributeNames(dbf::TDbf& table, const std::vector<std::u16string>* names) {
     std::vector<std::string> result;
     const auto& fields = table.Fields();
-    for (std::size_t i = 0; i < fields.size(); ++i) result.push_back(platform::Utf16ToUtf8(names ? (*names)[i] : fields[i]->FieldName));
+    for (std::size_t i = 0; i < fields.size(); ++i)
+        result.push_back(platform::Utf16ToUtf8(names ? (*names)[i] : fields[i]->FieldName));
     return result;
 }
 

@@ -17,8 +17,8 @@
 
 #include "conversion/FieldTextReader.h"
 #include "conversion/SingleByteText.h"
-#include "conversion/ValueAudit.h"
 #include "conversion/TextFile.h"
+#include "conversion/ValueAudit.h"
 #include "dbf/FieldValue.h"
 #include "fields/DateTime.h"
 

@@ -221,9 +221,11 @@ TEST_F(MainWindowTest, UnreadableValuesAreToldAfterTheFinishedState) {
     TempDir dir;
     TableBuilder b(0x30);
     b.Field("CAS", 'T', 8);
-    for (int i = 1; i <= 40; ++i) b.RawRecord(i == 17 || i == 20 ? test::Le32(0) + test::Le32(5) : test::Le32(2460311) + test::Le32(0));
+    for (int i = 1; i <= 40; ++i)
+        b.RawRecord(i == 17 || i == 20 ? test::Le32(0) + test::Le32(5) : test::Le32(2460311) + test::Le32(0));
     const std::string table = dir.Write("t.dbf", b.Bytes());
-    const std::string plain = dir.Write("p.dbf", TableBuilder(0x30).Field("CAS", 'T', 8).RawRecord(test::Le32(2460311) + test::Le32(0)).Bytes());
+    const std::string plain =
+        dir.Write("p.dbf", TableBuilder(0x30).Field("CAS", 'T', 8).RawRecord(test::Le32(2460311) + test::Le32(0)).Bytes());
     dialogs.answers = {QString::fromStdString(table), QString::fromStdString(plain)};
     QString behind;
     boxes.whileShown = [&](QWidget*, std::unique_ptr<QMessageBox> box) {

@@ -90,16 +90,28 @@ TEST_P(TableEndTest, EveryModeEndsTheTableAlikeAndTheCorrectionWritesThatCount) 
 INSTANTIATE_TEST_SUITE_P(
     Tables, TableEndTest,
     ::testing::Values(
-        EndCase{"EndMarkerAndPaddingMakeASlot", Three("\x1A   ").Bytes(), {"r1", "r2", "r3"}, 3,
+        EndCase{"EndMarkerAndPaddingMakeASlot",
+                Three("\x1A   ").Bytes(),
+                {"r1", "r2", "r3"},
+                3,
                 "1 record slot behind the table's end (after record 3) was not read"},
-        EndCase{"ZeroFilledSlots", Three(std::string(8, '\0')).Bytes(), {"r1", "r2", "r3"}, 3,
+        EndCase{"ZeroFilledSlots",
+                Three(std::string(8, '\0')).Bytes(),
+                {"r1", "r2", "r3"},
+                3,
                 "2 record slots behind the table's end (after record 3) were not read"},
-        EndCase{"AnEndOnceMetIsFinal", Three(std::string("X   ") + " r5 " + "\x1A").Bytes(), {"r1", "r2", "r3"}, 3,
+        EndCase{"AnEndOnceMetIsFinal",
+                Three(std::string("X   ") + " r5 " + "\x1A").Bytes(),
+                {"r1", "r2", "r3"},
+                3,
                 "2 record slots behind the table's end (after record 3) were not read"},
         EndCase{"AppendedRecordsAreRead", Three(" r4 *r5  r6 \x1A").Bytes(), {"r1", "r2", "r3", "r4", "r6"}, 6, ""},
         EndCase{"HeaderCountingMoreThanTheFileHolds", Three("\x1A", 10).Bytes(), {"r1", "r2", "r3"}, 3, ""},
         EndCase{"PartOfASlotIsNoSlot", Three(" r4", 3).Bytes(), {"r1", "r2", "r3"}, 3, ""},
-        EndCase{"NegativeHeaderCount", Three(" r4 " + std::string(4, '\0'), -5).Bytes(), {"r1", "r2", "r3", "r4"}, 4,
+        EndCase{"NegativeHeaderCount",
+                Three(" r4 " + std::string(4, '\0'), -5).Bytes(),
+                {"r1", "r2", "r3", "r4"},
+                4,
                 "1 record slot behind the table's end (after record 4) was not read"},
         EndCase{"WithinTheCountAnyFirstByteIsARecord",
                 TableBuilder().Field("A", 'C', 3).RawRecord("r1 ", '\x1A').RawRecord("r2 ", '\0').Record({"r3"}).Bytes(),
@@ -108,8 +120,11 @@ INSTANTIATE_TEST_SUITE_P(
                 ""},
         // Records of one byte, the flag alone: the end-of-file marker behind the count is no
         // record, and a final marker is not counted as a slot.
-        EndCase{"RecordLengthOne", TableBuilder().Field("A", 'C', 0).RawRecord("").RawRecord("", '*').RawRecord("").Bytes(),
-                {"", ""}, 3, ""},
+        EndCase{"RecordLengthOne",
+                TableBuilder().Field("A", 'C', 0).RawRecord("").RawRecord("", '*').RawRecord("").Bytes(),
+                {"", ""},
+                3,
+                ""},
         EndCase{"RecordLengthOneWithMoreBehind",
                 TableBuilder().Field("A", 'C', 0).RawRecord("").HeaderRecordCount(1).Trailer(" *\x1A\x1A").Bytes(),
                 {"", ""},
@@ -135,13 +150,15 @@ TEST(RecordLength, TheFileSizeDecidesWhetherTheFieldsLengthIsUsed) {
         return bytes;
     };
     const std::vector<Case> cases = {
-        {"confirmed", fields(3),
+        {"confirmed",
+         fields(3),
          {"a1", "a2", "a3"},
          "note: the header's record length is 5 bytes, but the fields take 6 and the file's size confirms them; records "
          "were read at 6 bytes"},
         // 30 bytes of records are five of the header's length and five of the fields': the
         // header's length stays, and the fields run past it.
-        {"both lengths fit", fields(5),
+        {"both lengths fit",
+         fields(5),
          {"a1", " a2", "2 a", "b3", " b4"},
          "warning: the fields take 6 bytes, more than the header's record length of 5; values past a record's end are cut"},
         {"larger than the fields need",
@@ -165,7 +182,8 @@ TEST(RecordLength, TheFileSizeDecidesWhetherTheFieldsLengthIsUsed) {
         // A warning fails the table under --strict, a note does not.
         const bool warning = c.message.starts_with("warning");
         EXPECT_EQ(Dbf2xml({"--strict", "-q", "-o", dir.Path("s.xml"), path}).status, warning ? 1 : 0);
-        EXPECT_EQ(Dbf2xml({"-q", "-o", dir.Path("q.xml"), path}).err, warning ? "dbf2xml: " + path + ": " + c.message + "\n" : "");
+        EXPECT_EQ(Dbf2xml({"-q", "-o", dir.Path("q.xml"), path}).err,
+                  warning ? "dbf2xml: " + path + ": " + c.message + "\n" : "");
     }
 }
 

@@ -39,7 +39,7 @@ std::string BadTimeStamps() {
     TableBuilder b(0x30);
     b.Field("ID", 'C', 2).Field("CAS", 'T', 8);
     for (int i = 1; i <= 40; ++i) {
-        const std::string stamp = i == 17 ? Le32(730120 + 1721425) + Le32(static_cast<std::uint32_t>(-5))
+        const std::string stamp = i == 17   ? Le32(730120 + 1721425) + Le32(static_cast<std::uint32_t>(-5))
                                   : i == 30 ? Le32(0) + Le32(1)
                                             : Le32(2460311) + Le32(3600000);
         b.RawRecord((i < 10 ? "0" : "") + std::to_string(i) + stamp);

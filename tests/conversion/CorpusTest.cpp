@@ -235,9 +235,7 @@ TEST(Corpus, WhereTablesEnd) {
         {"dans-dbf-lib/src/test/resources/dbase3plus/usage/MYTABLE.DBF", 3, {}},
         {"dans-dbf-lib/src/test/resources/dbase3plus/rndtrip/TABLE2.DBF", 1, {}},
         // One record of zero bytes (every value empty) and the rest of an older file behind it.
-        {"javadbf/src/test/resources/bug-33-corrupted-file-sync-mode/myfileafter-corrupted.dbf",
-         1,
-         {"AMOUNT=\"\" SSL_LF=\"\""}},
+        {"javadbf/src/test/resources/bug-33-corrupted-file-sync-mode/myfileafter-corrupted.dbf", 1, {"AMOUNT=\"\" SSL_LF=\"\""}},
         // Records one byte longer than the header says.
         {"dbase-rs/tests/data/stations_with_deleted.dbf", 5, {"<row NAME=\"Metro Center\" MARKER-COL=\"#ff0000\""}},
         // A database container's memos are in its .dct.

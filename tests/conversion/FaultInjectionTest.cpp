@@ -96,8 +96,8 @@ TEST(FaultInjection, SlotsAppendedDuringTheWalk) {
     };
     const std::string valid = std::string(" 1000") + std::string(10, ' ');
     const std::string zeros(15, '\0');
-    for (const Case& c : {Case{valid + valid, "", 7, 0}, Case{zeros + valid, "", 5, 2}, Case{"\x1A" + zeros.substr(1) + valid, "", 5, 2},
-                          Case{valid + zeros, valid, 6, 1}}) {
+    for (const Case& c : {Case{valid + valid, "", 7, 0}, Case{zeros + valid, "", 5, 2},
+                          Case{"\x1A" + zeros.substr(1) + valid, "", 5, 2}, Case{valid + zeros, valid, 6, 1}}) {
         TempDir dir;
         const std::string path = dir.Write("t.dbf", Table(5).substr(0, Table(5).size() - 1));  // no end marker
         test::RecordingView view;
