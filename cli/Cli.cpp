@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <csignal>
 #include <cstdio>
 
 #include "conversion/ConversionRun.h"
@@ -320,6 +321,13 @@ std::string EscapeControls(std::string_view text) {
     return out;
 }
 
+void EndBySignalHeldBack(int status) {
+    const int signal = platform::DeferredSignal();
+    if (signal == 0 || status != 128 + signal) return;
+    ::signal(signal, SIG_DFL);
+    ::raise(signal);
+}
+
 std::string UsageText() {
     return "Usage: dbf2xml [--read-only | --fix-header | --exclusive] [--code-page WHICH] [--typed] [--strict]\n"
            "               [-q] [-o OUT | -o -] [--] TABLE...\n"
@@ -439,6 +447,7 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
         std::string table;
     };
     std::vector<Written> written;
+    int interrupted = 0;
     for (const std::string& table : a.tables) {
         ++totals.tables;
         const std::string full = platform::ExpandFileName(table);
@@ -454,18 +463,22 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
             status = 1;
             continue;
         }
-        if (!ConvertOne(a, table, full, xml, owner, err, drawProgress, totals)) {
-            status = 1;
-            continue;
-        }
-        if (!a.options.standardOutput && platform::PathIdentity(xml, device, inode))
+        const bool converted = ConvertOne(a, table, full, xml, owner, err, drawProgress, totals);
+        if (converted && !a.options.standardOutput && platform::PathIdentity(xml, device, inode))
             written.push_back({device, inode, Shown(full)});
+        if (!converted) status = 1;
+        // A signal held back while a document replaced its target: that table is converted,
+        // no other starts, and the status tells of the signal when tables were left.
+        if (const int signal = platform::DeferredSignal(); signal != 0) {
+            if (&table != &a.tables.back()) interrupted = signal;
+            break;
+        }
     }
     if (!a.quiet && totals.tables > 1)
         err << "dbf2xml: " << Plural(totals.tables, "table", "tables") << ": " << totals.converted << " converted, "
             << totals.tables - totals.converted << " failed; " << Plural(totals.rows, "row", "rows") << ", " << totals.deleted
             << " deleted skipped, " << Seconds(totals.seconds) << ", " << Rate(totals.bytes, totals.seconds) << "\n";
-    return status;
+    return interrupted != 0 ? 128 + interrupted : status;
 }
 
 }  // namespace korvane::cli

@@ -29,5 +29,9 @@ int main(int argc, char** argv) {
     streams.outputOnErrorTerminal = outputOpen && ::isatty(STDOUT_FILENO) && ::fstat(STDOUT_FILENO, &out) == 0 &&
                                     ::fstat(STDERR_FILENO, &error) == 0 && out.st_rdev == error.st_rdev;
     std::vector<std::string> args(argv + 1, argv + argc);
-    return korvane::cli::RunCli(args, std::cout, std::cerr, ::isatty(STDERR_FILENO) != 0, streams);
+    const int status = korvane::cli::RunCli(args, std::cout, std::cerr, ::isatty(STDERR_FILENO) != 0, streams);
+    std::cout.flush();
+    std::cerr.flush();
+    korvane::cli::EndBySignalHeldBack(status);
+    return status;
 }

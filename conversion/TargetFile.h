@@ -1,20 +1,46 @@
 // Where a run's document goes, and when it takes the target's place.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
 
 #include "conversion/TextFile.h"
+#include "platform/File.h"
 
 namespace korvane {
 
-// A target that does not exist yet, or a regular file with a single link, is replaced only by
-// a finished document: the run writes into a new temporary file in the folder of the file that
-// will be replaced and renames it onto that file once the last byte is written and the file
-// closed. A failed run leaves the target exactly as it was. A symbolic link stays a link (the
-// file it points to is replaced), an existing file keeps its permission bits, and a file the
-// user may not write is refused as creating it would be. Devices, pipes, files with several
-// links and targets whose folder takes no new file are written in place.
+// The steps of a replacement, for tests to see which way a document took.
+enum class TargetStep {
+    TemporaryUnnamed,    // written to a file without a name in the target's folder
+    TemporaryNamed,      // written to a named temporary file in the target's folder
+    TemporaryElsewhere,  // written to a named temporary file in $TMPDIR (or /tmp)
+    DocumentSynced,      // the finished document is on the disk
+    Replacing,           // signals are held back from here to the end of the replacement
+    Renamed,             // the document took the target's name
+    FolderSynced,        // and the folder's entry is on the disk
+    CopiedOver,          // the document's bytes were copied over the target, which is on the disk
+};
+struct TargetSeam {
+    std::function<void(TargetStep)> observer;
+    bool noUnnamed = false;  // as on a file system that has no unnamed files
+};
+// Installs what tests watch and change of replacements; the default changes nothing.
+void SetTargetSeam(TargetSeam seam);
+
+// No target that is a regular file is touched before its document is finished. The document
+// is written to a temporary file (in the target's folder where it takes one, else in $TMPDIR
+// or /tmp), written through to the disk, and then takes the target's place:
+// - a target that does not exist yet, or a single-link file in a folder that takes a new file,
+//   by rename; the temporary file has no name until then where the file system allows it, so
+//   that a run killed outright leaves nothing behind;
+// - any other regular file (several links, a folder that takes no new file) by copying the
+//   document's bytes over it in place, so that its links and its folder stay as they are; only
+//   a failure during that copy can leave it incomplete, and the message then names the
+//   complete document that is kept.
+// A symbolic link stays a link (the file it points to is replaced); an existing file keeps its
+// permission bits and, where the process may set them, its owner and group; a file the user may
+// not write is refused. Devices and pipes are written in place as a stream.
 class TTargetFile {
 public:
     TTargetFile() = default;
@@ -27,17 +53,26 @@ public:
     void Rewrite(TTextRec& t);
     // Opens `t` on standard output as it is: never reopened, truncated or renamed.
     void RewriteStandardOutput(TTextRec& t);
-    // After the document was written and closed without error: it takes the target's place.
-    // A failure is left as the pending I/O code and the temporary file is removed.
+    // After the document was written and closed without error: it takes the target's place,
+    // with SIGINT, SIGTERM and SIGHUP held back meanwhile. A failure is left as the pending I/O
+    // code and the temporary file is removed; a copy over the target that fails half-way raises
+    // EInOutError naming the complete document, which is kept.
     void Commit();
     // Removes the temporary file of a document that will not be finished.
     void Discard() noexcept;
 
 private:
-    bool CreateTemporary(const std::string& final, unsigned mode, std::unique_ptr<platform::IByteFile>& handle);
+    enum class Replace { None, Rename, CopyOver };
+    bool CreateNamed(const std::string& folder, const std::string& name, unsigned mode);
+    bool CreateUnnamed(const std::string& folder, unsigned mode);
+    void CommitByRename();
+    void CommitByCopy();
 
-    std::string FTemporary;
+    Replace FReplace = Replace::None;
+    platform::File FDocument;  // the temporary file, our own handle beside the run's
+    std::string FTemporary;    // its name; empty while it has none
     std::string FFinal;
+    platform::PathStatus FOld;  // the target as it was
 };
 
 }  // namespace korvane

@@ -108,6 +108,10 @@ PathStatus MemoryFileSystem::Status(const std::string& path) {
 }
 
 std::unique_ptr<IByteFile> MemoryFileSystem::Open(const std::string& path, FileAccess access, OsError& error, unsigned) {
+    if (access == FileAccess::CreateUnnamed) {
+        error = MakeOsError(EOPNOTSUPP);
+        return nullptr;
+    }
     auto it = FFiles.find(path);
     const bool creates = access == FileAccess::CreateTruncate || access == FileAccess::CreateNew;
     if (it == FFiles.end()) {

@@ -24,6 +24,7 @@ enum class FileAccess {
     CreateTruncate,      // created or truncated for writing, others may read
     WriteExisting,       // existing file for writing, nothing changed by the open itself
     CreateNew,           // a new file for writing; fails when the name is taken
+    CreateUnnamed,       // a file without a name in the folder the path names, for writing
 };
 
 // What a path names, following symbolic links unless asked not to.
@@ -36,6 +37,8 @@ struct PathStatus {
     std::uint64_t device = 0;
     std::uint64_t inode = 0;
     std::uint64_t size = 0;
+    unsigned owner = 0;  // user and group ids
+    unsigned group = 0;
 };
 
 // One transfer: how many bytes, or the errno of a failure (count is then 0).

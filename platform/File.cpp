@@ -43,10 +43,14 @@ bool File::Open(const std::string& path, FileAccess access, OsError& error, unsi
         case FileAccess::CreateNew:
             flags |= O_WRONLY | O_CREAT | O_EXCL;
             break;
+        case FileAccess::CreateUnnamed:
+            flags |= O_WRONLY | O_TMPFILE;
+            break;
     }
     // An existing file is opened without waiting, so that a named pipe given as a table does
     // not block the open until some other program writes to it; reads then block as usual.
-    const bool existing = access != FileAccess::CreateTruncate && access != FileAccess::CreateNew;
+    const bool existing =
+        access != FileAccess::CreateTruncate && access != FileAccess::CreateNew && access != FileAccess::CreateUnnamed;
     if (existing) flags |= O_NONBLOCK;
     int fd;
     do {
@@ -121,6 +125,34 @@ bool File::SetPermissions(unsigned mode) {
     return ::fchmod(FFd, static_cast<mode_t>(mode)) == 0;
 }
 
+int File::Sync() {
+    int rc;
+    do {
+        rc = ::fsync(FFd);
+    } while (rc != 0 && errno == EINTR);
+    return rc == 0 ? 0 : errno;
+}
+
+int File::Truncate(std::int64_t size) {
+    int rc;
+    do {
+        rc = ::ftruncate(FFd, static_cast<off_t>(size));
+    } while (rc != 0 && errno == EINTR);
+    return rc == 0 ? 0 : errno;
+}
+
+bool File::SetOwner(unsigned owner, unsigned group) {
+    return ::fchown(FFd, static_cast<uid_t>(owner), static_cast<gid_t>(group)) == 0;
+}
+
+bool File::LinkAs(const std::string& path, OsError& error) {
+    // The descriptor's entry in /proc names the file; following it links the file itself.
+    const std::string self = "/proc/self/fd/" + std::to_string(FFd);
+    if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, path.c_str(), AT_SYMLINK_FOLLOW) == 0) return true;
+    error = MakeOsError(errno, path);
+    return false;
+}
+
 int File::Close() {
     if (FFd < 0) return 0;
     const int rc = ::close(FFd);
@@ -157,6 +189,8 @@ PathStatus StatusOf(const struct stat& st, bool ok) {
     s.device = st.st_dev;
     s.inode = st.st_ino;
     s.size = static_cast<std::uint64_t>(st.st_size);
+    s.owner = st.st_uid;
+    s.group = st.st_gid;
     return s;
 }
 }  // namespace
@@ -187,6 +221,18 @@ bool RenameFile(const std::string& from, const std::string& to, OsError& error) 
 
 void RemoveFile(const std::string& path) noexcept {
     ::unlink(path.c_str());
+}
+
+int SyncFolder(const std::string& folder) {
+    const int fd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return errno;
+    int rc;
+    do {
+        rc = ::fsync(fd);
+    } while (rc != 0 && errno == EINTR);
+    const int e = rc == 0 ? 0 : errno;
+    ::close(fd);
+    return e;
 }
 
 bool DescriptorIdentity(int descriptor, std::uint64_t& device, std::uint64_t& inode) {

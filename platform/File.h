@@ -25,6 +25,15 @@ public:
     // A handle of its own on an open descriptor (such as standard output), which stays open.
     [[nodiscard]] bool Duplicate(int descriptor, OsError& error);
     bool IsOpen() const { return FFd >= 0; }
+    int Descriptor() const { return FFd; }
+    // Writes the file's data and size through to the disk; 0 or the errno of the failure.
+    int Sync();
+    // Sets the file's size; 0 or the errno of the failure.
+    int Truncate(std::int64_t size);
+    // Gives the file an owner and group; false where the process may not.
+    bool SetOwner(unsigned owner, unsigned group);
+    // Gives a file opened without a name (CreateUnnamed) the name `path`.
+    [[nodiscard]] bool LinkAs(const std::string& path, OsError& error);
 
     IoResult ReadAt(void* buffer, std::size_t count, std::int64_t offset) override;
     IoResult WriteAt(const void* buffer, std::size_t count, std::int64_t offset) override;
@@ -46,6 +55,8 @@ PathStatus LinkStatus(const std::string& path);
 std::string RealPath(const std::string& path);
 [[nodiscard]] bool RenameFile(const std::string& from, const std::string& to, OsError& error);
 void RemoveFile(const std::string& path) noexcept;
+// Writes a folder's entries (a rename in it) through to the disk; 0 or the errno of the failure.
+int SyncFolder(const std::string& folder);
 // The reason given when a file is locked by another program.
 inline constexpr const char* kLockedByAnotherProgram = "The file is locked by another program.";
 inline constexpr const char* kNotARegularFile = "Not a regular file.";

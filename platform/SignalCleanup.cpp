@@ -14,12 +14,29 @@ namespace {
 char gPath[PATH_MAX + 1];
 volatile sig_atomic_t gRegistered = 0;
 volatile sig_atomic_t gLineEnd = 0;
+volatile sig_atomic_t gDeferring = 0;
+volatile sig_atomic_t gDeferred = 0;
 
 void OnSignal(int signal) {
+    if (gDeferring) {
+        gDeferred = signal;
+        return;
+    }
     if (gRegistered) ::unlink(gPath);
     if (gLineEnd) (void)!::write(STDERR_FILENO, "\n", 1);
     ::signal(signal, SIG_DFL);
     ::raise(signal);
+}
+
+// SIGINT, SIGTERM and SIGHUP.
+const sigset_t& CleanupSignals() {
+    static const sigset_t set = [] {
+        sigset_t s;
+        sigemptyset(&s);
+        for (int n : {SIGINT, SIGTERM, SIGHUP}) sigaddset(&s, n);
+        return s;
+    }();
+    return set;
 }
 
 }  // namespace
@@ -29,7 +46,27 @@ void InstallSignalCleanup() {
     action.sa_handler = OnSignal;
     sigemptyset(&action.sa_mask);
     for (int s : {SIGINT, SIGTERM, SIGHUP}) sigaddset(&action.sa_mask, s);
-    for (int s : {SIGINT, SIGTERM, SIGHUP}) ::sigaction(s, &action, nullptr);
+    for (int s : {SIGINT, SIGTERM, SIGHUP}) {
+        struct sigaction before {};
+        if (::sigaction(s, nullptr, &before) == 0 && before.sa_handler == SIG_IGN) continue;
+        ::sigaction(s, &action, nullptr);
+    }
+}
+
+int DeferredSignal() {
+    return gDeferred;
+}
+
+DeferredSignalBlock::DeferredSignalBlock() {
+    ::sigprocmask(SIG_BLOCK, &CleanupSignals(), &FSaved);
+}
+
+DeferredSignalBlock::~DeferredSignalBlock() {
+    // Signals held back are delivered while the mask is restored, to a handler that only
+    // records them.
+    gDeferring = 1;
+    ::sigprocmask(SIG_SETMASK, &FSaved, nullptr);
+    gDeferring = 0;
 }
 
 void RegisterCleanupFile(const std::string& path) {
@@ -48,10 +85,7 @@ void SetLineEndOnSignal(bool pending) {
 }
 
 ScopedSignalBlock::ScopedSignalBlock() {
-    sigset_t block;
-    sigemptyset(&block);
-    for (int s : {SIGINT, SIGTERM, SIGHUP}) sigaddset(&block, s);
-    ::sigprocmask(SIG_BLOCK, &block, &FSaved);
+    ::sigprocmask(SIG_BLOCK, &CleanupSignals(), &FSaved);
 }
 
 ScopedSignalBlock::~ScopedSignalBlock() {

@@ -9,8 +9,11 @@
 namespace korvane::platform {
 
 // Installs handlers for SIGINT, SIGTERM and SIGHUP that remove the registered file and then
-// end the program by the same signal, so the shell sees 130, 143 or 129.
+// end the program by the same signal, so the shell sees 130, 143 or 129. A signal that the
+// program was started with ignored (by nohup, `trap '' INT`, a service manager) stays ignored.
 void InstallSignalCleanup();
+// The signal that a DeferredSignalBlock held back and recorded; 0 when none did.
+int DeferredSignal();
 // The file to remove when a signal arrives (one at a time); a later call replaces it.
 void RegisterCleanupFile(const std::string& path);
 void UnregisterCleanupFile();
@@ -25,6 +28,20 @@ public:
     ~ScopedSignalBlock();
     ScopedSignalBlock(const ScopedSignalBlock&) = delete;
     ScopedSignalBlock& operator=(const ScopedSignalBlock&) = delete;
+
+private:
+    sigset_t FSaved;
+};
+
+// Holds SIGINT, SIGTERM and SIGHUP back while a finished document replaces its target. One that
+// arrives meanwhile does not end the program when the block ends: it is recorded (see
+// DeferredSignal), so that the program can finish what it owes the user and then stop.
+class DeferredSignalBlock {
+public:
+    DeferredSignalBlock();
+    ~DeferredSignalBlock();
+    DeferredSignalBlock(const DeferredSignalBlock&) = delete;
+    DeferredSignalBlock& operator=(const DeferredSignalBlock&) = delete;
 
 private:
     sigset_t FSaved;

@@ -57,6 +57,16 @@ std::string LargeTable(int records) {
     return b.Bytes();
 }
 
+// Whether process `pid` has a document open in `dir`: a temporary file, named or not yet.
+bool WritingDocument(pid_t pid, const TempDir& dir) {
+    std::error_code error;
+    for (const auto& fd : fs::directory_iterator("/proc/" + std::to_string(pid) + "/fd", error)) {
+        const std::string target = fs::read_symlink(fd.path(), error).string();
+        if (target.starts_with(dir.Path("")) && !target.ends_with(".dbf")) return true;
+    }
+    return false;
+}
+
 std::vector<std::string> FolderEntries(const TempDir& dir) {
     std::vector<std::string> names;
     for (const auto& e : fs::directory_iterator(dir.Path(""))) names.push_back(e.path().filename().string());
@@ -142,7 +152,7 @@ TEST(TargetReplacement, AnInterruptedRunLeavesTheOldTarget) {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
     bool seen = false;
     while (!seen && std::chrono::steady_clock::now() < deadline) {
-        seen = FolderEntries(dir).size() > 2;
+        seen = WritingDocument(child, dir);
         if (!seen) std::this_thread::sleep_for(std::chrono::microseconds(200));
     }
     ::kill(child, SIGSTOP);

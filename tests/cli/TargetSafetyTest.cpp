@@ -1,0 +1,325 @@
+// Every kind of target is untouched until its document is finished, whatever ends the run:
+// a failure, a signal, a kill; documents reach the disk before they replace a target, which
+// keeps its links, folder, owner and bits; signals held back during a replacement.
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <sstream>
+#include <thread>
+
+#include "cli/Cli.h"
+#include "conversion/TargetFile.h"
+#include "platform/SignalCleanup.h"
+#include "tests/support/TableBuilder.h"
+#include "tests/support/TestSupport.h"
+
+namespace korvane::cli {
+namespace {
+
+namespace fs = std::filesystem;
+using test::TableBuilder;
+using test::TempDir;
+
+constexpr unsigned kNobody = 65534;
+
+std::string LargeTable(int records) {
+    TableBuilder b;
+    b.Field("X", 'C', 40).Field("N", 'N', 10, 2);
+    for (int i = 0; i < records; ++i) b.Record({"row " + std::to_string(i), std::to_string(i % 1000) + ".25"});
+    return b.Bytes();
+}
+
+// A table whose 17th record refers to a memo that the system refuses to read: its memo file
+// is the program's own memory, at an address nothing is mapped at.
+std::string FailingAt17(const TempDir& dir) {
+    TableBuilder b(0x83);
+    b.Field("A", 'C', 4).Field("M", 'M', 10);
+    for (int i = 1; i <= 20; ++i) b.Record({std::to_string(i), i == 17 ? "1" : ""});
+    const std::string path = dir.Write("fails.dbf", b.Bytes());
+    fs::create_symlink("/proc/self/mem", dir.Path("fails.dbt"));
+    return path;
+}
+
+std::vector<std::string> Entries(const std::string& folder) {
+    std::vector<std::string> names;
+    for (const auto& e : fs::directory_iterator(folder)) names.push_back(e.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+struct Launch {
+    bool asNobody = false;  // as root, run as an ordinary user, so that folder permissions hold
+    std::string tmpdir;
+    std::vector<int> ignored;  // signals the program starts with ignored
+};
+
+pid_t Start(const std::vector<std::string>& args, const Launch& how = {}) {
+    const pid_t child = ::fork();
+    if (child == 0) {
+        if (how.asNobody && ::geteuid() == 0 && (::setgid(kNobody) != 0 || ::setuid(kNobody) != 0)) ::_exit(126);
+        if (!how.tmpdir.empty()) ::setenv("TMPDIR", how.tmpdir.c_str(), 1);
+        for (int s : how.ignored) ::signal(s, SIG_IGN);
+        const int null = ::open("/dev/null", O_WRONLY);
+        ::dup2(null, STDERR_FILENO);
+        std::vector<char*> argv = {const_cast<char*>(KORVANE_DBF2XML)};
+        for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+        argv.push_back(nullptr);
+        ::execv(KORVANE_DBF2XML, argv.data());
+        ::_exit(127);
+    }
+    return child;
+}
+
+int Wait(pid_t child) {
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    return status;
+}
+
+int Exit(const std::vector<std::string>& args, const Launch& how = {}) {
+    const int status = Wait(Start(args, how));
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+}
+
+// Waits until the program has a document open for writing beside `near` or in `tmpdir`.
+bool WaitUntilWriting(pid_t pid, const std::vector<std::string>& folders) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (std::chrono::steady_clock::now() < deadline) {
+        std::error_code error;
+        for (const auto& fd : fs::directory_iterator("/proc/" + std::to_string(pid) + "/fd", error)) {
+            const std::string target = fs::read_symlink(fd.path(), error).string();
+            for (const std::string& folder : folders)
+                if (target.starts_with(folder) && !target.ends_with(".dbf")) return true;
+        }
+        std::this_thread::sleep_for(std::chrono::microseconds(200));
+    }
+    return false;
+}
+
+// Interrupts a conversion of `table` into `target` while it writes; the exit status.
+int Interrupted(const std::string& table, const std::string& target, int signal, const Launch& how,
+                const std::vector<std::string>& folders) {
+    const pid_t child = Start({"-q", "-o", target, table}, how);
+    const bool writing = WaitUntilWriting(child, folders);
+    ::kill(child, SIGSTOP);
+    ::kill(child, signal);
+    ::kill(child, SIGCONT);
+    const int status = Wait(child);
+    EXPECT_TRUE(writing);
+    return WIFSIGNALED(status) ? 128 + WTERMSIG(status) : WEXITSTATUS(status);
+}
+
+bool UnnamedFilesIn(const std::string& folder) {
+    const int fd = ::open(folder.c_str(), O_WRONLY | O_TMPFILE, 0600);
+    if (fd < 0) return false;
+    ::close(fd);
+    return true;
+}
+
+// A target with a second name, and one in a folder that takes no new file: a failed run, an
+// interrupted one and a finished one, each seen under every name and with nothing left over.
+TEST(Targets, TargetsWrittenInPlaceBeforeAreUntouchedUntilTheDocumentIsFinished) {
+    for (const bool readOnlyFolder : {false, true}) {
+        SCOPED_TRACE(readOnlyFolder ? "read-only folder" : "second link");
+        TempDir dir;
+        fs::permissions(dir.Path(""), fs::perms(0755));
+        const std::string fails = FailingAt17(dir);
+        const std::string big = dir.Write("big.dbf", LargeTable(300000));
+        const std::string small = dir.Write("small.dbf", TableBuilder().Field("X", 'C', 4).Record({"new"}).Bytes());
+        fs::create_directory(dir.Path("tmp"));
+        fs::permissions(dir.Path("tmp"), fs::perms(0777));
+        fs::create_directory(dir.Path("out"));
+        const std::string target = dir.Write("out/t.xml", "the earlier document");
+        fs::permissions(target, fs::perms(0666));
+        std::vector<std::string> names = {target};
+        if (readOnlyFolder) {
+            fs::permissions(dir.Path("out"), fs::perms(0555));
+        } else {
+            fs::create_hard_link(target, dir.Path("out/second.xml"));
+            fs::permissions(dir.Path("out"), fs::perms(0777));
+            names.push_back(dir.Path("out/second.xml"));
+        }
+        const std::vector<std::string> before = Entries(dir.Path("out"));
+        Launch how{true, dir.Path("tmp"), {}};
+        auto unchanged = [&](const char* what) {
+            for (const std::string& name : names) EXPECT_EQ(test::ReadFile(name), "the earlier document") << what;
+            EXPECT_EQ(Entries(dir.Path("out")), before) << what;
+            EXPECT_TRUE(Entries(dir.Path("tmp")).empty()) << what;
+        };
+        EXPECT_EQ(Exit({"-q", "-o", target, fails}, how), 1);
+        unchanged("failed at record 17");
+        EXPECT_EQ(Interrupted(big, target, SIGTERM, how, {dir.Path("out/"), dir.Path("tmp/")}), 128 + SIGTERM);
+        unchanged("terminated");
+        ASSERT_EQ(Exit({"-q", "-o", target, small}, how), 0);
+        for (const std::string& name : names) EXPECT_NE(test::ReadFile(name).find("<row X=\"new\" />"), std::string::npos);
+        EXPECT_EQ(Entries(dir.Path("out")), before);
+        EXPECT_TRUE(Entries(dir.Path("tmp")).empty());
+        fs::permissions(dir.Path("out"), fs::perms(0755));
+    }
+}
+
+// Each signal that ends a run leaves the old target and no temporary file; a signal the
+// program was started with ignored stays ignored.
+TEST(Targets, SignalsDuringTheRun) {
+    TempDir dir;
+    const std::string big = dir.Write("big.dbf", LargeTable(300000));
+    const std::string target = dir.Write("big.xml", "the earlier document");
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
+        EXPECT_EQ(Interrupted(big, target, signal, {}, {dir.Path("")}), 128 + signal);
+        EXPECT_EQ(test::ReadFile(target), "the earlier document");
+        EXPECT_EQ(Entries(dir.Path("")), (std::vector<std::string>{"big.dbf", "big.xml"}));
+    }
+    // As nohup and `trap '' INT` start it: it converts to the end.
+    Launch ignoring;
+    ignoring.ignored = {SIGHUP, SIGINT};
+    const pid_t child = Start({"-q", "-o", target, big}, ignoring);
+    ASSERT_TRUE(WaitUntilWriting(child, {dir.Path("")}));
+    ::kill(child, SIGHUP);
+    ::kill(child, SIGINT);
+    const int status = Wait(child);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    EXPECT_TRUE(test::ReadFile(target).ends_with("</table>\r\n"));
+}
+
+// Killed outright (SIGKILL, the out-of-memory killer), the run leaves nothing where the file
+// system has files without names.
+TEST(Targets, AKilledRunLeavesNothingBehind) {
+    TempDir dir;
+    if (!UnnamedFilesIn(dir.Path(""))) GTEST_SKIP() << "no unnamed files on this file system";
+    const std::string big = dir.Write("big.dbf", LargeTable(300000));
+    EXPECT_EQ(Interrupted(big, dir.Path("big.xml"), SIGKILL, {}, {dir.Path("")}), 128 + SIGKILL);
+    EXPECT_EQ(Entries(dir.Path("")), (std::vector<std::string>{"big.dbf"}));
+}
+
+// Which way each kind of target takes, with the document on the disk before it replaces one.
+TEST(Targets, StepsOfEachReplacement) {
+    using S = TargetStep;
+    TempDir dir;
+    const std::string table = dir.Write("t.dbf", TableBuilder().Field("X", 'C', 4).Record({"one"}).Bytes());
+    std::vector<S> steps;
+    struct Case {
+        std::string name;
+        bool noUnnamed;
+        std::function<std::string()> target;
+        std::vector<S> steps;
+    };
+    const S first = UnnamedFilesIn(dir.Path("")) ? S::TemporaryUnnamed : S::TemporaryNamed;
+    const std::vector<Case> cases = {
+        {"new", false, [&] { return dir.Path("new.xml"); },
+         {first, S::DocumentSynced, S::Replacing, S::Renamed, S::FolderSynced}},
+        {"new, no unnamed files", true, [&] { return dir.Path("named.xml"); },
+         {S::TemporaryNamed, S::DocumentSynced, S::Replacing, S::Renamed, S::FolderSynced}},
+        {"existing", false, [&] { return dir.Write("old.xml", "old"); },
+         {first, S::DocumentSynced, S::Replacing, S::Renamed, S::FolderSynced}},
+        {"second link", false,
+         [&] {
+             dir.Write("one.xml", "old");
+             fs::create_hard_link(dir.Path("one.xml"), dir.Path("two.xml"));
+             return dir.Path("one.xml");
+         },
+         {S::TemporaryNamed, S::DocumentSynced, S::Replacing, S::CopiedOver}},
+        {"device", false, [] { return std::string("/dev/null"); }, {}},
+    };
+    for (const Case& c : cases) {
+        steps.clear();
+        SetTargetSeam({[&](S step) { steps.push_back(step); }, c.noUnnamed});
+        const std::string target = c.target();
+        std::ostringstream out, err;
+        EXPECT_EQ(RunCli({"-q", "-o", target, table}, out, err, false), 0) << c.name << err.str();
+        SetTargetSeam({});
+        EXPECT_EQ(steps, c.steps) << c.name;
+        if (target != "/dev/null") {
+            EXPECT_NE(test::ReadFile(target).find("<row X=\"one\" />"), std::string::npos) << c.name;
+        }
+    }
+    EXPECT_EQ(test::ReadFile(dir.Path("two.xml")), test::ReadFile(dir.Path("one.xml")));
+    EXPECT_EQ(Entries(dir.Path("")), (std::vector<std::string>{"named.xml", "new.xml", "old.xml", "one.xml", "t.dbf", "two.xml"}));
+}
+
+// A replaced target keeps its owner and group where the process may set them, and its bits.
+TEST(Targets, OwnerGroupAndBitsAreKept) {
+    if (::geteuid() != 0) GTEST_SKIP() << "only root gives a file to another user";
+    TempDir dir;
+    const std::string table = dir.Write("t.dbf", TableBuilder().Field("X", 'C', 4).Record({"one"}).Bytes());
+    const std::string target = dir.Write("t.xml", "old");
+    ASSERT_EQ(::chown(target.c_str(), 4321, 8765), 0);
+    ASSERT_EQ(::chmod(target.c_str(), 0640), 0);
+    EXPECT_EQ(Exit({"-q", table}), 0);
+    struct stat st {};
+    ASSERT_EQ(::stat(target.c_str(), &st), 0);
+    EXPECT_EQ(st.st_uid, 4321u);
+    EXPECT_EQ(st.st_gid, 8765u);
+    EXPECT_EQ(st.st_mode & 07777, 0640u);
+}
+
+// A signal that arrives while a finished document replaces its target is taken right after:
+// that table counts as converted and no other starts. The program ends by the signal only when
+// a table was left unconverted.
+TEST(Targets, ASignalDuringTheReplacementFinishesThatTable) {
+    for (const bool second : {true, false}) {
+        TempDir dir;
+        const std::string a = dir.Write("a.dbf", TableBuilder().Field("X", 'C', 4).Record({"a"}).Bytes());
+        const std::string b = dir.Write("b.dbf", TableBuilder().Field("X", 'C', 4).Record({"b"}).Bytes());
+        const pid_t child = ::fork();
+        if (child == 0) {
+            platform::InstallSignalCleanup();
+            SetTargetSeam({[](TargetStep step) {
+                               if (step == TargetStep::Replacing) ::raise(SIGTERM);
+                           },
+                           false});
+            std::ostringstream out, err;
+            std::vector<std::string> args = {"-q", a};
+            if (second) args.push_back(b);
+            const int status = RunCli(args, out, err, false);
+            EndBySignalHeldBack(status);
+            ::_exit(status);
+        }
+        const int status = Wait(child);
+        if (second) {
+            EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGTERM);
+        } else {
+            EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+        }
+        EXPECT_TRUE(test::ReadFile(dir.Path("a.xml")).ends_with("</table>\r\n"));
+        EXPECT_FALSE(fs::exists(dir.Path("b.xml")));
+        EXPECT_EQ(Entries(dir.Path("")), (std::vector<std::string>{"a.dbf", "a.xml", "b.dbf"}));
+    }
+}
+
+// Another program that holds the table with a shared lock lets it be read, not locked.
+TEST(Targets, ASharedLockOfAnotherProgram) {
+    TempDir dir;
+    const std::string table = dir.Write("t.dbf", TableBuilder().Field("X", 'C', 4).Record({"one"}).Bytes());
+    int ready[2], release[2];
+    ASSERT_EQ(::pipe(ready), 0);
+    ASSERT_EQ(::pipe(release), 0);
+    const pid_t holder = ::fork();
+    if (holder == 0) {
+        ::close(release[1]);
+        const int fd = ::open(table.c_str(), O_RDONLY);
+        (void)!::write(ready[1], ::flock(fd, LOCK_SH) == 0 ? "y" : "n", 1);
+        char c;
+        (void)!::read(release[0], &c, 1);
+        ::_exit(0);
+    }
+    ::close(release[0]);
+    char answer = 0;
+    ASSERT_EQ(::read(ready[0], &answer, 1), 1);
+    ASSERT_EQ(answer, 'y');
+    EXPECT_EQ(Exit({"-q", table}), 0);
+    EXPECT_EQ(Exit({"-q", "--fix-header", table}), 0);
+    EXPECT_EQ(Exit({"-q", "--exclusive", table}), 1);
+    ::close(release[1]);
+    Wait(holder);
+    ::close(ready[0]);
+    ::close(ready[1]);
+}
+
+}  // namespace
+}  // namespace korvane::cli
