@@ -8,6 +8,7 @@
 #include "conversion/ConversionRun.h"
 #include "conversion/ConversionTexts.h"
 #include "conversion/TextFile.h"
+#include "dbf/DbfFile.h"
 #include "platform/Exception.h"
 #include "platform/File.h"
 #include "platform/Paths.h"
@@ -69,6 +70,7 @@ public:
 
     // The walk reached the end of the table: the line shows it whole.
     void Finish() {
+        FFinished = true;
         if (FDrawn) {
             FVisited = std::max(FVisited, FTotal);
             Draw(Clock::now());
@@ -85,7 +87,9 @@ public:
 
 private:
     void Draw(Clock::time_point now) {
-        const int percent = FTotal > 0 ? static_cast<int>(100LL * std::clamp(FVisited, 0, FTotal) / FTotal) : 100;
+        // Before the walk has a range it has done nothing; a table without records is done
+        // when it finishes.
+        const int percent = FTotal > 0 ? static_cast<int>(100LL * std::clamp(FVisited, 0, FTotal) / FTotal) : FFinished ? 100 : 0;
         const double elapsed = std::chrono::duration<double>(now - FStart).count();
         std::string line = "dbf2xml: " + FLabel + "  " + std::to_string(percent) + " %  " + Plural(FRows, "row", "rows") + "  " +
                            Seconds(elapsed);
@@ -109,6 +113,7 @@ private:
     int FRows = 0;
     unsigned FCalls = 0;
     bool FDrawn = false;
+    bool FFinished = false;
     std::string FLine;
     Clock::time_point FStart = Clock::now();
     Clock::time_point FLastDraw;
@@ -146,6 +151,21 @@ std::string Rate(std::uint64_t bytes, double seconds) {
 bool IsOpenFailureWithPath(const std::string& message) {
     const std::string reader = message.substr(std::min(message.size(), std::string(texts::kOpenDbfPrefix).size()));
     return reader.starts_with("Open: file not found: \"") || reader.starts_with("Cannot open file \"");
+}
+
+// Why the reader gave up on a table without a message of its own: its header leaves no room
+// for a record.
+std::string AbortReason(const std::string& path) {
+    platform::File file;
+    platform::OsError error;
+    std::uint8_t header[12] = {};
+    if (!file.Open(path, platform::FileAccess::ReadOnly, error)) return {};
+    const platform::IoResult r = file.ReadAt(header, sizeof header, 0);
+    if (r.error != 0) return {};
+    if (r.count < static_cast<std::int64_t>(sizeof header)) return " (the file is too short to be a table)";
+    if ((header[8] | header[9]) == 0) return " (the header gives a header length of 0)";
+    if ((header[10] | header[11]) == 0) return " (the header gives a record length of 0)";
+    return {};
 }
 
 // A table that can be opened for reading but not for writing (a read-only file or medium,
@@ -233,14 +253,15 @@ bool ConvertOne(const Arguments& a, const std::string& table, const std::string&
         if (!RunConversion(view, owner, full, xml, options, &report)) {
             view.EndLine();
             std::string message = view.Message();
+            if (message == std::string(texts::kOpenDbfPrefix) + "Operation aborted") message += AbortReason(full);
             if (a.writesTable && MayNotBeWritten(full)) message += kNeverWritesHint;
             say(IsOpenFailureWithPath(message) ? "" : report.failedFile.empty() ? shownTable : Shown(report.failedFile), message);
             return false;
         }
     } catch (const EInOutError& e) {
         view.EndLine();
-        // The target's own errors; "Invalid file name - PATH" names it already.
-        say(e.ErrorCode == kIoInvalidFileName ? "" : shownTarget, e.Message());
+        // The target's own errors, which name it in front like every other message.
+        say(shownTarget, e.ErrorCode == kIoInvalidFileName ? InOutErrorMessage(e.ErrorCode) : e.Message());
         return false;
     } catch (const Exception& e) {
         view.EndLine();
@@ -285,6 +306,49 @@ bool ConvertOne(const Arguments& a, const std::string& table, const std::string&
             << Plural(report.rows, "row", "rows") << ", " << deleted << " deleted skipped, " << Seconds(seconds) << ", "
             << Rate(bytes, seconds) << "\n";
     return true;
+}
+
+// A file that a table of the run is read from: the table, or a memo or index file beside it.
+struct InputFile {
+    std::size_t owner;  // the table's place among the arguments
+    bool table;
+    std::string path;  // absolute
+    bool exists;
+    std::uint64_t device = 0;
+    std::uint64_t inode = 0;
+};
+
+std::vector<InputFile> InputFiles(const std::vector<std::string>& tables) {
+    std::vector<InputFile> inputs;
+    auto add = [&](std::size_t owner, bool table, const std::string& path) {
+        InputFile f{owner, table, path, false};
+        f.exists = platform::PathIdentity(path, f.device, f.inode);
+        inputs.push_back(std::move(f));
+    };
+    for (std::size_t t = 0; t < tables.size(); ++t) {
+        const std::string full = platform::ExpandFileName(tables[t]);
+        add(t, true, full);
+        // Every companion the table could have, whatever its level turns out to be.
+        std::vector<std::string> extensions = {".dbt", ".fpt", ".mdx"};
+        if (std::string own = dbf::OwnMemoExtension(full); !own.empty()) extensions.push_back(own);
+        for (const std::string& ext : extensions) {
+            const std::string companion = platform::FindCompanionFile(platform::ChangeFileExt(full, ext));
+            if (platform::StatPath(companion).exists) add(t, false, companion);
+        }
+    }
+    return inputs;
+}
+
+// The input file of another table than the one at `self` that `target` names, if any.
+const InputFile* InputAt(const std::vector<InputFile>& inputs, const std::string& target, std::size_t self) {
+    const std::string path = platform::ExpandFileName(target);
+    std::uint64_t device = 0, inode = 0;
+    const bool exists = platform::PathIdentity(path, device, inode);
+    for (const InputFile& f : inputs) {
+        if (f.owner == self) continue;
+        if (f.path == path || (exists && f.exists && f.device == device && f.inode == inode)) return &f;
+    }
+    return nullptr;
 }
 
 }  // namespace
@@ -374,10 +438,15 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
     // Without options the table is only read; --fix-header is the window's mode.
     a.options.readOnly = true;
     a.options.readAhead = true;
-    int modes = 0;
+    std::string mode;  // the mode option given, if any
+    std::string codePageText;
     auto usage = [&](const std::string& problem) {
-        err << "dbf2xml: " << problem << "\n" << UsageText();
+        err << "dbf2xml: " << problem << "\nTry 'dbf2xml --help' for more information.\n";
         return 2;
+    };
+    // An option given again must say the same.
+    auto again = [&](const std::string& option, const std::string& before, const std::string& now) {
+        return usage(option + " given twice, as '" + EscapeControls(before) + "' and as '" + EscapeControls(now) + "'");
     };
     bool onlyTables = false;
     for (std::size_t i = 0; i < args.size(); ++i) {
@@ -392,16 +461,18 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
         } else if (arg == "--version") {
             out << kVersionText << "\n";
             return 0;
-        } else if (arg == "--read-only") {
-            ++modes;
-        } else if (arg == "--fix-header" || arg == "--exclusive") {
-            ++modes;
+        } else if (arg == "--read-only" || arg == "--fix-header" || arg == "--exclusive") {
+            if (!mode.empty() && mode != arg) return usage("--read-only, --fix-header and --exclusive exclude each other");
+            mode = arg;
+            if (arg == "--read-only") continue;
             a.options = ConversionOptions{};
             a.options.exclusive = arg == "--exclusive";
             a.writesTable = true;
         } else if (arg == "--code-page") {
             if (i + 1 >= args.size()) return usage("--code-page needs 'table' or a code page number");
             const std::string which = args[++i];
+            if (!codePageText.empty() && codePageText != which) return again("--code-page", codePageText, which);
+            codePageText = which;
             if (which == "table") {
                 a.codePage.fromTable = true;
             } else {
@@ -417,6 +488,7 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
             a.quiet = true;
         } else if (arg == "-o") {
             if (i + 1 >= args.size()) return usage("-o needs a file name");
+            if (a.haveTarget && a.target != args[i + 1]) return again("-o", a.target, args[i + 1]);
             a.target = args[++i];
             a.haveTarget = true;
         } else {
@@ -424,7 +496,6 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
         }
     }
     if (a.tables.empty()) return usage("no table given");
-    if (modes > 1) return usage("--read-only, --fix-header and --exclusive exclude each other");
     if (a.haveTarget && a.tables.size() != 1) return usage("-o takes exactly one table");
     if (a.haveTarget && a.target.empty()) return usage("-o needs a file name");
     a.options.standardOutput = a.haveTarget && a.target == "-";
@@ -447,11 +518,23 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
         std::string table;
     };
     std::vector<Written> written;
+    const std::vector<InputFile> inputs = InputFiles(a.tables);
     int interrupted = 0;
-    for (const std::string& table : a.tables) {
+    for (std::size_t t = 0; t < a.tables.size(); ++t) {
+        const std::string& table = a.tables[t];
         ++totals.tables;
         const std::string full = platform::ExpandFileName(table);
         const std::string xml = a.haveTarget ? a.target : platform::ChangeFileExt(full, ".xml");
+        // No target may be a file another table of the run is read from (its own are refused
+        // with the reader's message when it is opened).
+        if (!a.options.standardOutput) {
+            if (const InputFile* input = InputAt(inputs, xml, t)) {
+                err << "dbf2xml: " << Shown(full) << ": not converted: its target " << Shown(xml) << " is "
+                    << (input->table ? "a table" : "a memo or index file") << " of this run\n";
+                status = 1;
+                continue;
+            }
+        }
         std::uint64_t device = 0, inode = 0;
         const bool targetExists = !a.options.standardOutput && platform::PathIdentity(xml, device, inode);
         const auto earlier = std::find_if(written.begin(), written.end(), [&](const Written& w) {
@@ -470,7 +553,7 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
         // A signal held back while a document replaced its target: that table is converted,
         // no other starts, and the status tells of the signal when tables were left.
         if (const int signal = platform::DeferredSignal(); signal != 0) {
-            if (&table != &a.tables.back()) interrupted = signal;
+            if (t + 1 < a.tables.size()) interrupted = signal;
             break;
         }
     }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <climits>
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
@@ -15,7 +16,8 @@
 namespace korvane {
 
 namespace {
-constexpr std::size_t kMaxNameUnits = 259;
+// The longest path the system takes (its terminating zero not counted).
+constexpr std::size_t kMaxPathBytes = PATH_MAX - 1;
 
 // Writes out what the buffer holds; a write the system makes only in part goes on with the
 // rest, and one that takes nothing at all fails as a full disk would.
@@ -63,7 +65,7 @@ std::string InOutErrorMessage(int code, const std::string& fileName) {
         case 2:
             return "The specified file was not found";
         case 3:
-            return "Invalid file name - " + fileName;
+            return fileName.empty() ? "Invalid file name" : "Invalid file name - " + fileName;
         case 4:
             return "Too many open files";
         case 5:
@@ -100,11 +102,7 @@ void AssignText(TTextRec& t, const std::string& path, std::uint32_t codePage) {
     t.Name = platform::Utf8ToUtf16(path);
     t.Path = path;
     LastFileName() = path;
-    if (t.Name.size() > kMaxNameUnits) {
-        t.Name.resize(kMaxNameUnits);
-        t.Path = platform::Utf16ToUtf8(t.Name);
-        InOutRes() = kIoInvalidFileName;
-    }
+    if (t.Path.size() > kMaxPathBytes) InOutRes() = kIoInvalidFileName;
 }
 
 void SetTextBuf(TTextRec& t, char* buffer, std::size_t size) {

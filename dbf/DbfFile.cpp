@@ -164,20 +164,24 @@ int TDbfFile::SlotsBehindEnd() {
     return static_cast<int>(std::clamp<std::int64_t>(slots - GetRecordCount(), 0, INT32_MAX));
 }
 
-std::string TDbfFile::GetMemoExt() const {
+std::string OwnMemoExtension(const std::string& tablePath) {
     static constexpr std::pair<const char*, const char*> kOwnMemos[] = {
         {".dbc", ".dct"}, {".vcx", ".vct"}, {".scx", ".sct"}, {".frx", ".frt"},
         {".lbx", ".lbt"}, {".mnx", ".mnt"}, {".pjx", ".pjt"},
     };
-    const std::string name = platform::ExtractFileName(FFileName);
+    const std::string name = platform::ExtractFileName(tablePath);
     const auto dot = name.find_last_of('.');
-    if (dot != std::string::npos) {
-        std::string ext = name.substr(dot);
-        for (char& c : ext)
-            if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-        for (const auto& [table, memo] : kOwnMemos)
-            if (ext == table) return memo;
-    }
+    if (dot == std::string::npos) return {};
+    std::string ext = name.substr(dot);
+    for (char& c : ext)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    for (const auto& [table, memo] : kOwnMemos)
+        if (ext == table) return memo;
+    return {};
+}
+
+std::string TDbfFile::GetMemoExt() const {
+    if (std::string own = OwnMemoExtension(FFileName); !own.empty()) return own;
     return DbfVersion == xFoxPro ? ".fpt" : ".dbt";
 }
 

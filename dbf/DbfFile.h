@@ -16,6 +16,10 @@
 
 namespace korvane::dbf {
 
+// The memo extension of Visual FoxPro's own files (".dct" for a database container ".dbc",
+// likewise .vcx, .scx, .frx, .lbx, .mnx and .pjx), in any letter case; "" for other tables.
+std::string OwnMemoExtension(const std::string& tablePath);
+
 // Raises the field count error for more than 4,095 descriptors.
 void CheckFieldCount(int count);
 

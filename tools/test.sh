@@ -6,8 +6,13 @@ cd "$(dirname "$0")/.."
 tools/install-deps.sh
 jobs="$(nproc)"
 
-# The sources follow the committed .clang-format.
-git ls-files '*.cpp' '*.h' | xargs clang-format --dry-run --Werror
+# The sources follow the committed .clang-format (in a source archive without git, every
+# source file but those of build folders).
+if git rev-parse --is-inside-work-tree >/dev/null 2>&1; then
+  git ls-files '*.cpp' '*.h'
+else
+  find . \( -path './build*' -o -path './.git' \) -prune -o \( -name '*.cpp' -o -name '*.h' \) -print
+fi | xargs clang-format --dry-run --Werror
 echo "format: 1 passed, 0 failed"
 
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKORVANE_REQUIRE_CORPUS=ON >/dev/null

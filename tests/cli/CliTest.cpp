@@ -61,6 +61,8 @@ TEST(Cli, MessagesNameTheirFileOnce) {
     stamps.RawRecord("no" + test::Le32(1721425) + test::Le32(1));
     const std::string bad = dir.Write("stamps.dbf", stamps.Bytes());
     const std::string self = platform::RealPath("/proc/self/exe");
+    const std::string short3 = dir.Write("short.dbf", "\x03\x7C\x01\x0F");
+    const std::string noRecords = dir.Write("zero.dbf", TableBuilder().Field("X", 'C', 2).RecordSize(0).Bytes());
     struct Case {
         std::vector<std::string> args;
         std::string err;
@@ -70,9 +72,11 @@ TEST(Cli, MessagesNameTheirFileOnce) {
         {{dir.Path("folder.dbf")},
          "dbf2xml: Open DBF: Cannot open file \"" + dir.Path("folder.dbf") + "\". Not a regular file.\n"},
         {{dir.Path("a\nb\x01.dbf")}, "dbf2xml: Open DBF: Open: file not found: \"" + dir.Path("a\\nb\\x01.dbf") + "\".\n"},
-        {{"-o", dir.Path("missing/x.xml"), t}, "dbf2xml: Invalid file name - " + dir.Path("missing/x.xml") + "\n"},
+        {{"-o", dir.Path("missing/x.xml"), t}, "dbf2xml: " + dir.Path("missing/x.xml") + ": Invalid file name\n"},
         {{"-o", dir.Path("folder"), t}, "dbf2xml: " + dir.Path("folder") + ": File access denied\n"},
         {{"-o", "/dev/full", t}, "dbf2xml: /dev/full: Disk full\n"},
+        {{short3}, "dbf2xml: " + short3 + ": Open DBF: Operation aborted (the file is too short to be a table)\n"},
+        {{noRecords}, "dbf2xml: " + noRecords + ": Open DBF: Operation aborted (the header gives a record length of 0)\n"},
         {{"--fix-header", self},
          "dbf2xml: Open DBF: Cannot open file \"" + self + "\". Text file busy (the default mode never writes the table)\n"},
     };
@@ -151,18 +155,94 @@ TEST(Cli, SummaryPerTableAndTotal) {
     EXPECT_EQ(RunCommand({"--quiet", a}).err, "");
 }
 
+// A usage error is one line naming the problem and where to find help; an option given twice
+// must say the same both times.
 TEST(Cli, BadArgumentsGiveUsage) {
-    for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
-             {}, {"--bogus", "t.dbf"}, {"-o"}, {"-o", "x", "a.dbf", "b.dbf"}, {"--read-only", "--exclusive", "a"}}) {
+    const std::string help = "\nTry 'dbf2xml --help' for more information.\n";
+    const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
+        {{}, "no table given"},
+        {{"--bogus", "t.dbf"}, "unknown option --bogus"},
+        {{"-o"}, "-o needs a file name"},
+        {{"-o", "x", "a.dbf", "b.dbf"}, "-o takes exactly one table"},
+        {{"--read-only", "--exclusive", "a"}, "--read-only, --fix-header and --exclusive exclude each other"},
+        {{"-o", "a.xml", "-o", "b.xml", "t.dbf"}, "-o given twice, as 'a.xml' and as 'b.xml'"},
+        {{"--code-page", "1250", "--code-page", "852", "t.dbf"}, "--code-page given twice, as '1250' and as '852'"},
+        {{"--code-page", "table", "--code-page", "1250", "t.dbf"}, "--code-page given twice, as 'table' and as '1250'"},
+    };
+    for (const auto& [args, problem] : cases) {
         const Result r = RunCommand(args);
         EXPECT_EQ(r.status, 2);
-        EXPECT_NE(r.err.find("Usage: dbf2xml"), std::string::npos);
+        EXPECT_EQ(r.err, "dbf2xml: " + problem + help);
     }
+    TempDir dir;
+    const std::string t = dir.Write("t.dbf", TableBuilder().Field("X", 'C', 2).Record({"a"}).Bytes());
+    for (const std::vector<std::string>& args :
+         std::vector<std::vector<std::string>>{{"-q", "-o", dir.Path("t.xml"), "-o", dir.Path("t.xml"), t},
+                                               {"-q", "--fix-header", "--fix-header", t},
+                                               {"-q", "--code-page", "852", "--code-page", "852", t}})
+        EXPECT_EQ(RunCommand(args).status, 0) << args[1];
     EXPECT_EQ(RunCommand({"--version"}).out, "dbf2xml (Korvane) " KORVANE_VERSION "\n");
     EXPECT_EQ(RunCommand({"--help"}).out, UsageText());
     EXPECT_EQ(RunCommand({"-h"}).out, UsageText());
     for (const char* option : {"-h", "--quiet", "--strict", "--fix-header", "--read-only", "--exclusive", "--version", " -- "})
         EXPECT_NE(UsageText().find(option), std::string::npos) << option;
+}
+
+// No table's target may be a file that another table of the same run is read from: those
+// tables are not converted and the input stays as it was; the others go on.
+TEST(Cli, NoTargetIsAnInputOfTheRun) {
+    TempDir dir;
+    const std::string table = TableBuilder().Field("X", 'C', 2).Record({"a"}).Bytes();
+    const std::string p = dir.Write("p.dbf", table);
+    const std::string px = dir.Write("p.xml", table);  // a table, named as p.dbf's document
+    const std::string q = dir.Write("q.dbf", table);
+    const std::string qx = dir.Write("q.xml", "no table at all");
+    const std::string a = dir.Write("a.dbf", TableBuilder(0x83).Field("M", 'M', 10).Record({"1"}).Bytes());
+    const std::string memo = dir.Write("a.dbt", test::MemoBuilder::Dbt(512).Block(1, "memo\x1A").Bytes());
+    const std::string b = dir.Write("b.dbf", table);
+    std::filesystem::create_symlink(memo, dir.Path("b.xml"));  // b's document would replace a's memo
+    const std::string memoBytes = test::ReadFile(memo);
+    struct Case {
+        std::vector<std::string> args;
+        std::string err;
+    };
+    const std::vector<Case> cases = {
+        {{"-q", p, px},
+         "dbf2xml: " + p + ": not converted: its target " + px +
+             " is a table of this run\n"
+             "dbf2xml: " +
+             px + ": The XML file cannot replace the table or its memo or index file.\n"},
+        {{"-q", qx, q},
+         "dbf2xml: " + qx +
+             ": Open DBF: Invalid DBF file.\n"
+             "dbf2xml: " +
+             q + ": not converted: its target " + qx + " is a table of this run\n"},
+        {{"-q", a, b}, "dbf2xml: " + b + ": not converted: its target " + memo + " is a memo or index file of this run\n"},
+    };
+    for (const Case& c : cases) {
+        const Result r = RunCommand(c.args);
+        EXPECT_EQ(r.status, 1);
+        EXPECT_EQ(r.err, c.err);
+    }
+    EXPECT_EQ(test::ReadFile(px), table);
+    EXPECT_EQ(test::ReadFile(qx), "no table at all");
+    EXPECT_EQ(test::ReadFile(memo), memoBytes);
+    EXPECT_NE(test::ReadFile(dir.Path("a.xml")).find("M=\"memo\""), std::string::npos);  // the others go on
+}
+
+// Target paths as long as the system takes them, and names of up to 255 bytes.
+TEST(Cli, LongTargetPathsAndNames) {
+    TempDir dir;
+    const std::string t = dir.Write("t.dbf", TableBuilder().Field("X", 'C', 2).Record({"a"}).Bytes());
+    std::string folder = dir.Path("");
+    while (folder.size() < 300) folder += std::string(60, 'f') + "/";
+    std::filesystem::create_directories(folder);
+    for (const std::string& target :
+         {folder + "t.xml", dir.Path(std::string(251, 'n') + ".xml"), folder + std::string(251, 'n') + ".xml"}) {
+        const Result r = RunCommand({"-q", "-o", target, t});
+        EXPECT_EQ(r.status, 0) << r.err;
+        EXPECT_NE(test::ReadFile(target).find("<row X=\"a\" />"), std::string::npos);
+    }
 }
 
 TEST(Cli, DoubleDashTakesTablesThatLookLikeOptions) {
@@ -222,6 +302,8 @@ TEST(Progress, EndsAtOneHundredPercentWithDeletedRecordsLast) {
     const std::string last = progress.substr(progress.rfind('\r') + 1);
     EXPECT_TRUE(last.starts_with("dbf2xml: " + t + "  100 %  200000 rows  ")) << last;
     EXPECT_EQ(std::count(o.text.begin(), o.text.end(), '\n'), 2);
+    // The first frame is drawn before any row: nothing is done yet.
+    EXPECT_TRUE(o.text.starts_with("\rdbf2xml: " + t + "  0 %  0 rows  ")) << o.text.substr(0, 80);
 }
 
 TEST(Progress, AnInterruptEndsTheLine) {

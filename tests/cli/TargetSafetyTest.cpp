@@ -211,13 +211,20 @@ TEST(Targets, StepsOfEachReplacement) {
     };
     const S first = UnnamedFilesIn(dir.Path("")) ? S::TemporaryUnnamed : S::TemporaryNamed;
     const std::vector<Case> cases = {
-        {"new", false, [&] { return dir.Path("new.xml"); },
+        {"new",
+         false,
+         [&] { return dir.Path("new.xml"); },
          {first, S::DocumentSynced, S::Replacing, S::Renamed, S::FolderSynced}},
-        {"new, no unnamed files", true, [&] { return dir.Path("named.xml"); },
+        {"new, no unnamed files",
+         true,
+         [&] { return dir.Path("named.xml"); },
          {S::TemporaryNamed, S::DocumentSynced, S::Replacing, S::Renamed, S::FolderSynced}},
-        {"existing", false, [&] { return dir.Write("old.xml", "old"); },
+        {"existing",
+         false,
+         [&] { return dir.Write("old.xml", "old"); },
          {first, S::DocumentSynced, S::Replacing, S::Renamed, S::FolderSynced}},
-        {"second link", false,
+        {"second link",
+         false,
          [&] {
              dir.Write("one.xml", "old");
              fs::create_hard_link(dir.Path("one.xml"), dir.Path("two.xml"));
@@ -239,7 +246,8 @@ TEST(Targets, StepsOfEachReplacement) {
         }
     }
     EXPECT_EQ(test::ReadFile(dir.Path("two.xml")), test::ReadFile(dir.Path("one.xml")));
-    EXPECT_EQ(Entries(dir.Path("")), (std::vector<std::string>{"named.xml", "new.xml", "old.xml", "one.xml", "t.dbf", "two.xml"}));
+    EXPECT_EQ(Entries(dir.Path("")),
+              (std::vector<std::string>{"named.xml", "new.xml", "old.xml", "one.xml", "t.dbf", "two.xml"}));
 }
 
 // A replaced target keeps its owner and group where the process may set them, and its bits.
