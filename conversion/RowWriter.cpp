@@ -64,7 +64,10 @@ std::vector<std::string> AttributeNames(dbf::TDbf& table, const std::vector<std:
 RowWriter::RowWriter(dbf::TDbf& table, platform::TextDecoder* decoder, const std::vector<std::u16string>* names)
     : FText(table, decoder),
       FAudit(table, AttributeNames(table, names)),
+      // Text read in a code page the user asked for is decoded by the general path.
+      FSingleByte(decoder ? nullptr : SingleByteText::For(platform::GetACP())),
       FFile(table.DbfFile()),
+      FMemo(*FFile, FSingleByte.get(), decoder),
       FSeparator(EscapedUtf8(std::u16string(1, platform::Settings().decimalSeparator))),
       FSeparatorByte(FSeparator.size() == 1 ? FSeparator[0] : kGeneralSeparator) {
     const std::uint32_t system = platform::GetACP();
@@ -72,8 +75,6 @@ RowWriter::RowWriter(dbf::TDbf& table, platform::TextDecoder* decoder, const std
     // plain text (digits, its pads and its literals), which needs no escaping.
     const std::string& dateFormat = platform::Settings().shortDateFormat;
     FDatePlain = !dateFormat.empty() && IsPlainAscii(dateFormat) && FDatePattern.Compile(dateFormat);
-    // Text read in a code page the user asked for is decoded by the general path.
-    if (!decoder) FSingleByte = SingleByteText::For(system);
     // CR and LF are written as the system code page's characters of those bytes.
     std::u16string lineBreak;
     FPlainLineEnd = system == platform::kCodePageUtf8 ||
@@ -105,7 +106,9 @@ RowWriter::RowWriter(dbf::TDbf& table, platform::TextDecoder* decoder, const std
                 if (FSingleByte && dynamic_cast<TStringField*>(&field)) form(Form::Text, native == 'C', StoredText::Character);
                 break;
             case ftMemo:
-                if (FSingleByte && dynamic_cast<TMemoField*>(&field)) form(Form::Memo, false, StoredText::None);
+                // Memos are streamed wherever their text can be: read in the system's single-byte
+                // code page or in one the user asked for.
+                if (FMemo.StreamsText() && dynamic_cast<TMemoField*>(&field)) form(Form::Memo, false, StoredText::None);
                 break;
             case ftInteger:
             case ftAutoInc:
@@ -278,11 +281,6 @@ RowWriter::Value RowWriter::Read(const Column& c, std::size_t i, dbf::TDbf& tabl
     switch (c.form) {
         case Form::General:
             return General(i, table);
-        case Form::Memo:
-            static_cast<TMemoField&>(*table.Fields()[i]).GetBytes(FBytes);
-            v.kind = Value::Kind::Bytes;
-            v.bytes = {reinterpret_cast<const std::uint8_t*>(FBytes.data()), FBytes.size()};
-            return v;
         default:
             break;
     }
@@ -355,6 +353,12 @@ RowWriter::Value RowWriter::Read(const Column& c, std::size_t i, dbf::TDbf& tabl
     return General(i, table);
 }
 
+void RowWriter::PutMemo(OutputCursor& cursor, const Column& c, std::span<const std::uint8_t> record) {
+    PutPiece(cursor, c.prefix);
+    FMemo.WriteText(FMemo.BlockOf(c.column, record), [&](std::string_view bytes) { PutPiece(cursor, bytes); });
+    PutPiece(cursor, "\"");
+}
+
 void RowWriter::PutAttribute(OutputCursor& cursor, const Column& c, const Value& v) {
     std::size_t room = c.prefix.size() + 1;
     switch (v.kind) {
@@ -424,6 +428,10 @@ void RowWriter::Write(TTextRec& out, dbf::TDbf& table, ConversionReport& report)
         if (FColumns[i].stored != StoredText::None && PutStored(cursor, FColumns[i], i, record)) continue;
         Value v;
         try {
+            if (FColumns[i].form == Form::Memo) {
+                PutMemo(cursor, FColumns[i], record);
+                continue;
+            }
             v = Read(FColumns[i], i, table, record);
         } catch (...) {
             // Which value could not be read: the record and the field as the document names it.

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "conversion/FieldTextReader.h"
+#include "conversion/MemoText.h"
 #include "conversion/SingleByteText.h"
 #include "conversion/TextFile.h"
 #include "conversion/ValueAudit.h"
@@ -85,6 +86,8 @@ private:
     static char* PutPrefix(OutputCursor& cursor, const Column& c, std::size_t valueRoom);
     // Writes the number's text in FAscii, `length` bytes, with the decimal separator.
     char* PutNumber(char* d, std::size_t length) const;
+    // A memo's attribute, its text streamed in pieces.
+    void PutMemo(OutputCursor& cursor, const Column& c, std::span<const std::uint8_t> record);
     // The field object's own text, through the run's character text reader.
     Value General(std::size_t i, dbf::TDbf& table);
     void PutAttribute(OutputCursor& cursor, const Column& c, const Value& v);
@@ -93,6 +96,7 @@ private:
     ValueAudit FAudit;
     std::unique_ptr<SingleByteText> FSingleByte;
     dbf::TDbfFile* FFile;
+    MemoText FMemo;
     std::vector<Column> FColumns;
     std::string FSeparator;  // the decimal separator, escaped UTF-8
     // The separator when it is one byte (numbers are then formatted with it), else the
@@ -103,7 +107,6 @@ private:
     bool FPlainLineEnd = false;
     std::u16string FValue;    // a value's UTF-16 text
     std::u16string FEscaped;  // its escaped form
-    std::string FBytes;       // a memo's bytes
     char FAscii[256];         // a number's or date's ASCII text
     // The date pattern, and whether dates are written with it (its text is then plain).
     NumericPattern FDatePattern;

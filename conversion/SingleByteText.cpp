@@ -1,5 +1,6 @@
 #include "conversion/SingleByteText.h"
 
+#include <algorithm>
 #include <bit>
 #include <cstring>
 #include <string>
@@ -142,6 +143,15 @@ char* SingleByteText::WriteValue(std::span<const std::uint8_t> bytes, char* dest
         table = &FAsStored;
     }
     return Render<Padded>(*table, bytes, dest);
+}
+
+bool SingleByteText::BlocksRepair(std::span<const std::uint8_t> bytes) const {
+    // Only high bytes can block the repair, and a value without them renders alike either way.
+    return std::any_of(bytes.begin(), bytes.end(), [&](std::uint8_t b) { return FBlocksRepair[b]; });
+}
+
+char* SingleByteText::WritePiece(std::span<const std::uint8_t> bytes, bool repaired, char* dest) const {
+    return Render<false>(repaired ? FRepaired : FAsStored, bytes, dest);
 }
 
 char* SingleByteText::Write(std::span<const std::uint8_t> bytes, char* dest) const {

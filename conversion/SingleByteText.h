@@ -33,6 +33,12 @@ public:
     static constexpr std::size_t kReadPast = 16;
     char* WritePadded(std::span<const std::uint8_t> bytes, char* dest) const;
 
+    // A value in pieces: whether a piece holds a byte that keeps the value from the repair
+    // (the value is repaired when none of its pieces does), and a piece written as stored or
+    // repaired.
+    bool BlocksRepair(std::span<const std::uint8_t> bytes) const;
+    char* WritePiece(std::span<const std::uint8_t> bytes, bool repaired, char* dest) const;
+
 private:
     SingleByteText() = default;
 

@@ -9,6 +9,7 @@
 #include "conversion/XsdValues.h"
 #include "dbf/Dbf.h"
 #include "fields/OtherFields.h"
+#include "platform/CodePages.h"
 #include "platform/Unicode.h"
 
 namespace korvane {
@@ -144,8 +145,23 @@ std::vector<std::string> Utf8Names(const std::vector<std::u16string>& names) {
 }  // namespace
 
 TypedRowWriter::TypedRowWriter(dbf::TDbf& table, platform::TextDecoder* decoder, const std::vector<std::u16string>& names)
-    : FText(table, decoder), FAudit(table, Utf8Names(names)) {
+    : FText(table, decoder),
+      FAudit(table, Utf8Names(names)),
+      FSingleByte(decoder ? nullptr : SingleByteText::For(platform::GetACP())),
+      FMemo(*table.DbfFile(), FSingleByte.get(), decoder) {
     for (const std::u16string& name : names) FPrefixes.push_back(u" " + name + u"=\"");
+    // Memos and blobs are streamed, so that no value is held whole.
+    const dbf::TDbfFieldDefs& defs = table.DbfFile()->FieldDefs();
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        TField& field = *table.Fields()[i];
+        const Xsd kind = XsdOf(defs.Items(static_cast<int>(i)));
+        if (kind == Xsd::Memo && FMemo.StreamsText() && dynamic_cast<TMemoField*>(&field))
+            FStreamed.push_back(Streamed::Text);
+        else if (kind == Xsd::Binary && dynamic_cast<TBlobField*>(&field))
+            FStreamed.push_back(Streamed::Base64);
+        else
+            FStreamed.push_back(Streamed::No);
+    }
 }
 
 bool TypedRowWriter::Value(dbf::TDbf& table, std::span<const std::uint8_t> record, std::size_t i) {
@@ -256,6 +272,20 @@ void TypedRowWriter::Write(TTextRec& out, dbf::TDbf& table, ConversionReport& re
     for (std::size_t i = 0; i < FPrefixes.size(); ++i) {
         bool present = false;
         try {
+            if (FStreamed[i] != Streamed::No) {
+                // In this document, and only here, the null bits decide what is written.
+                if (table.DbfFile()->NullFlagSet(table.DbfFile()->FieldDefs().Items(static_cast<int>(i)), record)) continue;
+                FPiece += FPrefixes[i];
+                Write0UString(out, FPiece);
+                const std::int32_t block = FMemo.BlockOf(static_cast<int>(i), record);
+                const auto put = [&](std::string_view bytes) { WriteBytes(out, bytes.data(), bytes.size()); };
+                if (FStreamed[i] == Streamed::Text)
+                    FMemo.WriteText(block, put);
+                else
+                    FMemo.WriteBase64(block, put);
+                FPiece = u"\"";
+                continue;
+            }
             present = Value(table, record, i);
         } catch (...) {
             report.failedRecord = table.RecNo();

@@ -2,11 +2,13 @@
 // and validates, and values in XML Schema's lexical forms rather than the regional ones.
 #pragma once
 
+#include <memory>
 #include <span>
 #include <string>
 #include <vector>
 
 #include "conversion/FieldTextReader.h"
+#include "conversion/MemoText.h"
 #include "conversion/TextFile.h"
 #include "conversion/ValueAudit.h"
 
@@ -32,6 +34,11 @@ private:
 
     FieldTextReader FText;
     ValueAudit FAudit;
+    std::unique_ptr<SingleByteText> FSingleByte;
+    MemoText FMemo;
+    // How a memo-like field's value is streamed: not at all, as text, as base64.
+    enum class Streamed : std::uint8_t { No, Text, Base64 };
+    std::vector<Streamed> FStreamed;
     std::vector<std::u16string> FPrefixes;  // ` NAME="`
     std::u16string FValue;
     std::u16string FPiece;

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <span>
 #include <vector>
 
@@ -9,6 +10,9 @@
 #include "dbf/PagedFile.h"
 
 namespace korvane::dbf {
+
+// Takes a memo's bytes piece by piece, in order.
+using MemoSink = std::function<void(std::span<const std::uint8_t>)>;
 
 class TMemoFile : public TPagedFile {
 public:
@@ -18,6 +22,10 @@ public:
     void Close();
     // Replaces `dest` by the memo that starts at block `blockNo`.
     void ReadMemo(std::int32_t blockNo, std::vector<std::uint8_t>& dest);
+    // Hands the memo that starts at block `blockNo` to `sink` in pieces of at most 64 KiB (a
+    // memo file block longer than that in one), stopping after `limit` bytes when it is not
+    // negative; memory does not grow with the memo.
+    void ReadMemo(std::int32_t blockNo, const MemoSink& sink, std::int64_t limit = -1);
 
     virtual int GetBlockLen() = 0;
     // The length that a memo's first 8 bytes state, or -1 when they state none (the
@@ -29,9 +37,10 @@ protected:
     // Reads `count` bytes at `offset` into FBuffer, zero-filling what the file lacks (and two
     // bytes more); returns how many bytes the file gave.
     std::size_t FetchRun(std::int64_t offset, std::size_t count);
-    void ReadLengthForm(std::int64_t dataStart, std::int64_t length, std::size_t firstGot, std::vector<std::uint8_t>& dest);
-    void ReadTerminatedBlocks(std::int64_t blockNo, std::size_t firstGot, std::vector<std::uint8_t>& dest);
-    void ReadTerminatedRun(std::int64_t offset, std::size_t firstGot, std::size_t requested, std::vector<std::uint8_t>& dest);
+    class Pieces;
+    void ReadLengthForm(std::int64_t dataStart, std::int64_t length, std::size_t firstGot, Pieces& out);
+    void ReadTerminatedBlocks(std::int64_t blockNo, std::size_t firstGot, Pieces& out);
+    void ReadTerminatedRun(std::int64_t offset, std::size_t firstGot, std::size_t requested, Pieces& out);
 
     TXBaseVersion FDbfVersion;
     std::vector<std::uint8_t> FBuffer;  // the bytes of the last read, two zero bytes behind them

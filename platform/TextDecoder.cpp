@@ -34,6 +34,19 @@ private:
 class Utf8Decoder : public TextDecoder {
 public:
     void Decode(std::span<const std::uint8_t> bytes, std::u16string& out) override { DecodeUtf8(bytes, out); }
+    std::size_t DecodePiece(std::span<const std::uint8_t> bytes, bool, bool last, std::u16string& out) override {
+        std::size_t take = bytes.size();
+        // A lead byte among the last three whose sequence needs more bytes than follow it.
+        for (std::size_t back = 1; !last && back <= 3 && back <= bytes.size(); ++back) {
+            const std::uint8_t b = bytes[bytes.size() - back];
+            if ((b & 0xC0) == 0x80) continue;  // a continuation byte: look further back
+            const std::size_t need = b >= 0xF0 ? 4 : b >= 0xE0 ? 3 : b >= 0xC0 ? 2 : 1;
+            if (need > back) take = bytes.size() - back;
+            break;
+        }
+        DecodeUtf8(bytes.first(take), out);
+        return take;
+    }
 };
 
 // Any other page through iconv; a sequence it rejects gives one U+FFFD per byte.
@@ -41,9 +54,11 @@ class IconvDecoder : public TextDecoder {
 public:
     explicit IconvDecoder(std::unique_ptr<IconvHandle> handle) : FOwner(std::move(handle)), FHandle(FOwner->Get()) {}
 
-    void Decode(std::span<const std::uint8_t> bytes, std::u16string& out) override {
+    void Decode(std::span<const std::uint8_t> bytes, std::u16string& out) override { DecodePiece(bytes, true, true, out); }
+
+    std::size_t DecodePiece(std::span<const std::uint8_t> bytes, bool first, bool last, std::u16string& out) override {
         out.clear();
-        iconv(FHandle, nullptr, nullptr, nullptr, nullptr);
+        if (first) iconv(FHandle, nullptr, nullptr, nullptr, nullptr);
         char* in = const_cast<char*>(reinterpret_cast<const char*>(bytes.data()));
         std::size_t left = bytes.size();
         std::array<char16_t, 1024> chunk;
@@ -52,6 +67,7 @@ public:
             std::size_t room = sizeof chunk;
             const std::size_t r = iconv(FHandle, &in, &left, &dst, &room);
             out.append(chunk.data(), (sizeof chunk - room) / sizeof(char16_t));
+            if (r == static_cast<std::size_t>(-1) && errno == EINVAL && !last) break;  // cut off: the next piece has it
             if (r == static_cast<std::size_t>(-1) && errno != E2BIG) {
                 // An invalid sequence, or one cut off at the end of the value.
                 out += kReplacement;
@@ -60,11 +76,14 @@ public:
                 iconv(FHandle, nullptr, nullptr, nullptr, nullptr);
             }
         }
-        // Pages that combine characters (Windows-1258) hold the last one back until the end.
-        char* dst = reinterpret_cast<char*>(chunk.data());
-        std::size_t room = sizeof chunk;
-        iconv(FHandle, nullptr, nullptr, &dst, &room);
-        out.append(chunk.data(), (sizeof chunk - room) / sizeof(char16_t));
+        if (last) {
+            // Pages that combine characters (Windows-1258) hold the last one back until the end.
+            char* dst = reinterpret_cast<char*>(chunk.data());
+            std::size_t room = sizeof chunk;
+            iconv(FHandle, nullptr, nullptr, &dst, &room);
+            out.append(chunk.data(), (sizeof chunk - room) / sizeof(char16_t));
+        }
+        return bytes.size() - left;
     }
 
 private:
@@ -85,6 +104,12 @@ std::string IconvNameOf(std::uint32_t codePage) {
 }
 
 }  // namespace
+
+std::size_t TextDecoder::DecodePiece(std::span<const std::uint8_t> bytes, bool, bool, std::u16string& out) {
+    // Pages of one byte a character are never cut.
+    Decode(bytes, out);
+    return bytes.size();
+}
 
 std::unique_ptr<TextDecoder> TextDecoder::For(std::uint32_t codePage) {
     if (codePage == kCodePageUtf8) return std::make_unique<Utf8Decoder>();

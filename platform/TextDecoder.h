@@ -19,6 +19,11 @@ public:
     static std::unique_ptr<TextDecoder> For(std::uint32_t codePage);
     // Replaces `out` by the text of `bytes`.
     virtual void Decode(std::span<const std::uint8_t> bytes, std::u16string& out) = 0;
+    // Text that comes in pieces: replaces `out` by the text of the piece `bytes` and returns
+    // how many of its bytes it took. A sequence cut off at the end of a piece that is not the
+    // last is left for the next, which begins with it; the pieces give the text the whole
+    // would give.
+    virtual std::size_t DecodePiece(std::span<const std::uint8_t> bytes, bool first, bool last, std::u16string& out);
 };
 
 // UTF-8 to UTF-16: an ill-formed sequence gives one U+FFFD per maximal subpart (the longest
