@@ -4,6 +4,8 @@
 #include <QFile>
 #include <QLabel>
 #include <QPushButton>
+#include <QStyle>
+#include <QVariant>
 #include <algorithm>
 #include <new>
 
@@ -21,14 +23,10 @@ QString Text(const char* utf8) {
     return QString::fromUtf8(utf8);
 }
 
-// A control anchored left and top keeps its place; one anchored right as well keeps its
-// distance to the right edge; the footer keeps its distances to the right and bottom.
-struct Placement {
-    QWidget* widget;
-    QRect designed;
-    bool stretches;
-    bool bottomRight;
-};
+// The whole path a label shows elided; absent while it shows some other text.
+constexpr const char* kPathProperty = "korvanePath";
+// The distance a right-anchored control keeps to the window's right edge.
+constexpr int kRightMargin = 8;
 
 // The window's view of the run.
 class WindowView : public IConversionView {
@@ -56,8 +54,14 @@ public:
     }
     void SetVisible(Control c, bool visible) override { Widget(c)->setVisible(visible); }
     void SetText(Control c, const std::string& text) override {
-        if (auto* label = qobject_cast<QLabel*>(Widget(c))) label->setText(QString::fromStdString(text));
+        if (auto* label = qobject_cast<QLabel*>(Widget(c))) {
+            // A status text in place of a path.
+            label->setProperty(kPathProperty, QVariant());
+            label->setToolTip({});
+            label->setText(QString::fromStdString(text));
+        }
         if (auto* button = qobject_cast<QPushButton*>(Widget(c))) button->setText(QString::fromStdString(text));
+        FForm.FitTexts();
     }
     void SetGaugeRange(int minValue, int maxValue) override { FForm.Gauge->SetRange(minValue, maxValue); }
     void SetGaugeProgress(int progress) override { FForm.Gauge->SetProgress(progress); }
@@ -126,25 +130,85 @@ TForm1::TForm1(TableOwner& owner, IFileDialogs& dialogs, IMessageBoxes& messages
 
 TForm1::~TForm1() = default;
 
-void TForm1::resizeEvent(QResizeEvent* event) {
-    QWidget::resizeEvent(event);
-    const int dw = width() - kClientWidth;
-    const int dh = height() - kClientHeight;
-    const Placement placements[] = {
+int TForm1::TextWidth(QWidget* widget) const {
+    auto* label = qobject_cast<QLabel*>(widget);
+    if (label && label->property(kPathProperty).isValid()) return 0;
+    if (label) return label->sizeHint().width();
+    if (auto* button = qobject_cast<QPushButton*>(widget)) {
+        // The text with the style's margin and frame on both sides, so that it touches no edge.
+        const QStyle* style = button->style();
+        const int edges = 2 * (style->pixelMetric(QStyle::PM_ButtonMargin, nullptr, button) +
+                               style->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, button));
+        return std::max(button->sizeHint().width(), button->fontMetrics().horizontalAdvance(button->text()) + edges);
+    }
+    return 0;
+}
+
+std::vector<TForm1::Placement> TForm1::Placements() const {
+    return {
         {b_OpenDBF, {115, 12, 118, 25}, false, false}, {l_DBF, {8, 48, 442, 13}, true, false},
         {l_XML, {8, 115, 442, 13}, true, false},       {Label1, {19, 20, 63, 13}, false, false},
         {b_XML, {145, 83, 118, 25}, false, false},     {Label2, {19, 88, 55, 13}, false, false},
         {b_Run, {175, 144, 118, 33}, false, false},    {Gauge, {8, 186, 442, 15}, true, false},
         {l_Info, {8, 150, 442, 13}, true, false},      {Label3, {277, 219, 182, 15}, false, true},
     };
-    for (const Placement& p : placements) {
+}
+
+void TForm1::FitTexts() {
+    if (!Label3) return;  // the controls are still being made
+    // The client width every text needs: a control keeps its place and grows to the right (the
+    // footer, anchored to the right edge, to the left), and the window grows with it.
+    int needed = kClientWidth;
+    for (const Placement& p : Placements()) {
+        const int extra = TextWidth(p.widget) - p.designed.width();
+        if (extra <= 0) continue;
+        if (p.stretches)
+            needed = std::max(needed, kClientWidth + extra);
+        else if (p.bottomRight)
+            needed = std::max(needed, kClientWidth + std::max(0, extra - (p.designed.left() - kRightMargin)));
+        else
+            needed = std::max(needed, p.designed.left() + TextWidth(p.widget) + kRightMargin);
+    }
+    setMinimumWidth(kMinClientWidth + (needed - kClientWidth));
+    if (width() < needed) resize(needed, height());
+    LayOut();
+}
+
+void TForm1::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    LayOut();
+}
+
+void TForm1::changeEvent(QEvent* event) {
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::FontChange) FitTexts();
+}
+
+void TForm1::LayOut() {
+    if (!Label3) return;  // the controls are still being made
+    const int dw = width() - kClientWidth;
+    const int dh = height() - kClientHeight;
+    for (const Placement& p : Placements()) {
         QRect r = p.designed;
         if (p.stretches) r.setWidth(r.width() + dw);
-        // The two captions size themselves to their text, as fonts differ between systems.
-        if (p.widget == Label1 || p.widget == Label2) r.setWidth(std::max(r.width(), p.widget->sizeHint().width()));
         if (p.bottomRight) r.translate(dw, dh);
+        // A control is as wide as its text needs, fonts differing between systems.
+        const int extra = TextWidth(p.widget) - r.width();
+        if (extra > 0) {
+            if (p.bottomRight) r.setLeft(std::max(kRightMargin, r.left() - extra));
+            r.setWidth(r.width() + (p.bottomRight ? 0 : extra));
+        }
         p.widget->setGeometry(r);
     }
+    for (QLabel* label : {l_DBF, l_XML})
+        if (const QVariant path = label->property(kPathProperty); path.isValid())
+            label->setText(label->fontMetrics().elidedText(path.toString(), Qt::ElideMiddle, label->width()));
+}
+
+void TForm1::ShowPath(QLabel* label, const QString& path) {
+    label->setProperty(kPathProperty, path);
+    label->setToolTip(path);
+    LayOut();
 }
 
 void TForm1::Guarded(const std::function<void()>& handler) {
@@ -169,6 +233,12 @@ void TForm1::ShowCurrentError() {
 
 void TForm1::ShowStartState() {
     b_OpenDBF->show();
+    FTablePath.clear();
+    FTargetPath.clear();
+    for (QLabel* label : {l_DBF, l_XML}) {
+        label->setProperty(kPathProperty, QVariant());
+        label->setToolTip({});
+    }
     l_DBF->setText(Text(texts::kNoFileChosen));
     l_XML->setText(Text(texts::kNothingYet));
     l_XML->hide();
@@ -178,14 +248,17 @@ void TForm1::ShowStartState() {
     Gauge->hide();
     l_Info->setText(Text(texts::kChooseTable));
     l_Info->show();
+    FitTexts();
 }
 
 void TForm1::b_OpenDBFClick() {
     const std::optional<QString> chosen = FDialogs.OpenDBF(this);
     if (!chosen) return;
-    l_DBF->setText(*chosen);
-    const std::string target = platform::ChangeFileExt(QFile::encodeName(l_DBF->text()).toStdString(), ".xml");
-    l_XML->setText(QFile::decodeName(QByteArray::fromStdString(target)));
+    FTablePath = *chosen;
+    const std::string target = platform::ChangeFileExt(QFile::encodeName(FTablePath).toStdString(), ".xml");
+    FTargetPath = QFile::decodeName(QByteArray::fromStdString(target));
+    ShowPath(l_DBF, FTablePath);
+    ShowPath(l_XML, FTargetPath);
     l_XML->show();
     b_XML->show();
     l_Info->hide();
@@ -193,8 +266,10 @@ void TForm1::b_OpenDBFClick() {
 }
 
 void TForm1::b_XMLClick() {
-    const std::optional<QString> chosen = FDialogs.SaveXML(this, l_XML->text());
-    if (chosen) l_XML->setText(*chosen);
+    const std::optional<QString> chosen = FDialogs.SaveXML(this, FTargetPath);
+    if (!chosen) return;
+    FTargetPath = *chosen;
+    ShowPath(l_XML, FTargetPath);
 }
 
 void TForm1::b_RunClick() {
@@ -202,8 +277,8 @@ void TForm1::b_RunClick() {
     bool converted = false;
     ConversionReport report;
     try {
-        converted = RunConversion(view, FOwner, QFile::encodeName(l_DBF->text()).toStdString(),
-                                  QFile::encodeName(l_XML->text()).toStdString(), {}, &report);
+        converted = RunConversion(view, FOwner, QFile::encodeName(FTablePath).toStdString(),
+                                  QFile::encodeName(FTargetPath).toStdString(), {}, &report);
         // Values left empty are told once the window shows the run finished.
         if (converted) {
             if (const std::string message = UnreadableValuesMessage(report); !message.empty()) view.ShowMessage(message);

@@ -1,9 +1,11 @@
 // Korvane's window: choose a table, change the target, run the conversion.
 #pragma once
 
+#include <QRect>
 #include <QWidget>
 #include <functional>
 #include <memory>
+#include <vector>
 
 #include "app/Dialogs.h"
 #include "conversion/ConversionRun.h"
@@ -32,19 +34,27 @@ public:
     void b_XMLClick();
     void b_RunClick();
 
-    QPushButton* b_OpenDBF;
-    QLabel* l_DBF;
-    QLabel* l_XML;
-    QLabel* Label1;
-    QPushButton* b_XML;
-    QLabel* Label2;
-    QPushButton* b_Run;
-    TGauge* Gauge;
-    QLabel* l_Info;
-    QLabel* Label3;
+    // The paths the run uses; the labels show them, elided in the middle where they are long.
+    const QString& TablePath() const { return FTablePath; }
+    const QString& TargetPath() const { return FTargetPath; }
+    // Widens the controls (and the window) that their texts need, after a text or the font
+    // changed.
+    void FitTexts();
+
+    QPushButton* b_OpenDBF = nullptr;
+    QLabel* l_DBF = nullptr;
+    QLabel* l_XML = nullptr;
+    QLabel* Label1 = nullptr;
+    QPushButton* b_XML = nullptr;
+    QLabel* Label2 = nullptr;
+    QPushButton* b_Run = nullptr;
+    TGauge* Gauge = nullptr;
+    QLabel* l_Info = nullptr;
+    QLabel* Label3 = nullptr;
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
     // Runs a handler; an error that leaves it is shown by the application's error box.
@@ -54,6 +64,25 @@ private:
     void ShowCurrentError();
     // The controls and texts the window starts with; after a failed open or run too.
     void ShowStartState();
+    // Shows a path in a label: whole where it fits, else elided in the middle, and whole in
+    // its tool tip.
+    void ShowPath(QLabel* label, const QString& path);
+    // Puts every control at its place with the width its text needs.
+    void LayOut();
+    // The width a control's text needs, or 0 for a control whose text is elided to fit.
+    int TextWidth(QWidget* widget) const;
+    // A control anchored left and top keeps its place; one anchored right as well keeps its
+    // distance to the right edge; the footer keeps its distances to the right and bottom.
+    struct Placement {
+        QWidget* widget;
+        QRect designed;
+        bool stretches;
+        bool bottomRight;
+    };
+    std::vector<Placement> Placements() const;
+
+    QString FTablePath;
+    QString FTargetPath;
 
     TableOwner& FOwner;
     IFileDialogs& FDialogs;

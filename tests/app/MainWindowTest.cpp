@@ -5,6 +5,7 @@
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QStyle>
 #include <algorithm>
 #include <deque>
 #include <functional>
@@ -262,6 +263,58 @@ TEST_F(MainWindowTest, FailedRunLeavesTheEarlierTargetIntact) {
     for (const auto& e : std::filesystem::directory_iterator(dir.Path(""))) names.push_back(e.path().filename().string());
     std::sort(names.begin(), names.end());
     EXPECT_EQ(names, (std::vector<std::string>{"t.dbf", "t.dbt", "t.xml"}));
+}
+
+// Every text of every state fits its control, by the metrics of the font it is drawn in: at 9
+// and at 13 points of DejaVu Sans, as a standard Debian desktop has it. Controls keep their
+// places and grow to the right, and the window with them; a long path is elided in the middle,
+// whole in its tool tip, and the run still uses it whole.
+TEST_F(MainWindowTest, EveryTextFitsItsControl) {
+    TempDir dir;
+    std::string folder = dir.Path("");
+    while (folder.size() < 200) folder += "slozka s dlouhym nazvem/";
+    std::filesystem::create_directories(folder);
+    const std::string table = folder + "adresy.dbf";
+    test::WriteFile(table, TableBuilder().Field("X", 'C', 4).Record({"one"}).Bytes());
+    auto fits = [&](const char* state) {
+        for (QWidget* w : form.findChildren<QWidget*>()) {
+            QString text;
+            int room = w->width();
+            if (auto* label = qobject_cast<QLabel*>(w)) text = label->text();
+            if (auto* button = qobject_cast<QPushButton*>(w)) {
+                text = button->text();
+                room -= 2 * button->style()->pixelMetric(QStyle::PM_ButtonMargin, nullptr, button);
+            }
+            if (text.isEmpty()) continue;
+            EXPECT_LE(w->fontMetrics().horizontalAdvance(text), room) << state << ": " << w->objectName().toStdString();
+            EXPECT_LE(w->geometry().right(), form.width()) << state << ": " << w->objectName().toStdString();
+        }
+    };
+    for (const int points : {9, 13}) {
+        QFont font(QStringLiteral("DejaVu Sans"));
+        font.setPointSize(points);
+        form.setFont(font);
+        ASSERT_EQ(QFontInfo(form.font()).family(), QStringLiteral("DejaVu Sans"));
+        fits("start");
+        // The designed places stay.
+        EXPECT_EQ(form.b_XML->x(), 145);
+        EXPECT_EQ(form.b_Run->pos(), QPoint(175, 144));
+        dialogs.answers = {QString::fromStdString(table)};
+        form.b_OpenDBF->click();
+        fits("chosen");
+        EXPECT_NE(form.l_DBF->text().toStdString(), table);
+        EXPECT_TRUE(form.l_DBF->text().contains(QStringLiteral("…")));
+        EXPECT_EQ(form.l_DBF->toolTip().toStdString(), table);
+        EXPECT_EQ(form.TablePath().toStdString(), table);
+        form.b_Run->click();
+        fits("finished");
+        EXPECT_TRUE(boxes.errors.empty());
+        EXPECT_NE(test::ReadFile(folder + "adresy.xml").find("<row X=\"one\" />"), std::string::npos);
+        // Widening is kept when the window is made smaller than its texts need.
+        form.resize(100, 100);
+        fits("smallest");
+        if (points == 13) Save("large-font");
+    }
 }
 
 TEST_F(MainWindowTest, ResizingStretchesAndMovesTheAnchoredControls) {
