@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
@@ -230,8 +231,13 @@ void TTargetFile::CommitByCopy() {
             break;
         }
         for (std::int64_t done = 0; failure == 0 && done < r.count;) {
-            const platform::IoResult w =
-                target.WriteAt(buffer.data() + done, static_cast<std::size_t>(r.count - done), at + done);
+            std::int64_t count = r.count - done;
+            if (Seam().copyFailsAt >= 0) count = std::min(count, Seam().copyFailsAt - (at + done));
+            if (count <= 0) {
+                failure = ENOSPC;
+                break;
+            }
+            const platform::IoResult w = target.WriteAt(buffer.data() + done, static_cast<std::size_t>(count), at + done);
             failure = w.error != 0 ? w.error : w.count == 0 ? ENOSPC : 0;
             done += w.count;
         }

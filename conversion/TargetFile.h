@@ -1,6 +1,7 @@
 // Where a run's document goes, and when it takes the target's place.
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
@@ -23,7 +24,8 @@ enum class TargetStep {
 };
 struct TargetSeam {
     std::function<void(TargetStep)> observer;
-    bool noUnnamed = false;  // as on a file system that has no unnamed files
+    bool noUnnamed = false;         // as on a file system that has no unnamed files
+    std::int64_t copyFailsAt = -1;  // a copy over a target fails at this byte, as on a full disk
 };
 // Installs what tests watch and change of replacements; the default changes nothing.
 void SetTargetSeam(TargetSeam seam);

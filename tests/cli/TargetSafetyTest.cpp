@@ -252,6 +252,28 @@ TEST(Targets, StepsOfEachReplacement) {
               (std::vector<std::string>{"named.xml", "new.xml", "old.xml", "one.xml", "t.dbf", "two.xml"}));
 }
 
+// A copy over a target that fails half-way says so and names the complete document, which is
+// kept.
+TEST(Targets, AFailedCopyOverNamesTheCompleteDocument) {
+    TempDir dir;
+    const std::string table = dir.Write("t.dbf", LargeTable(2000));
+    const std::string target = dir.Write("one.xml", "old");
+    fs::create_hard_link(target, dir.Path("two.xml"));
+    SetTargetSeam({{}, false, 1000});
+    std::ostringstream out, err;
+    EXPECT_EQ(RunCli({"-q", "-o", target, table}, out, err, false), 1);
+    SetTargetSeam({});
+    std::vector<std::string> entries = Entries(dir.Path(""));
+    ASSERT_EQ(entries.size(), 4u);
+    const std::string kept = dir.Path(entries[0]);  // the hidden temporary file sorts first
+    EXPECT_EQ(err.str(), "dbf2xml: " + target + ": Disk full; the target is incomplete, the complete document is " + kept + "\n");
+    const std::string complete = test::ReadFile(kept);
+    EXPECT_TRUE(complete.ends_with("</table>\r\n"));
+    EXPECT_GT(complete.size(), 1000u);
+    EXPECT_TRUE(test::ReadFile(target) == complete.substr(0, 1000));  // cut where the copy failed
+    EXPECT_TRUE(test::ReadFile(dir.Path("two.xml")) == test::ReadFile(target));
+}
+
 // A replaced target keeps its owner and group where the process may set them, and its bits.
 TEST(Targets, OwnerGroupAndBitsAreKept) {
     if (::geteuid() != 0) GTEST_SKIP() << "only root gives a file to another user";
