@@ -15,26 +15,11 @@ namespace {
 using test::TableBuilder;
 using test::TempDir;
 
-struct Result {
-    int status;
-    std::string err;
-};
-
-Result Dbf2xml(const std::vector<std::string>& args) {
-    std::ostringstream out, err;
-    const int status = RunCli(args, out, err, false);
-    return {status, err.str()};
+test::CliResult Dbf2xml(const std::vector<std::string>& args) {
+    return test::RunDbf2xml(args);
 }
 
-// The values of field A, row by row.
-std::vector<std::string> ColumnA(const std::string& xml) {
-    std::vector<std::string> values;
-    for (std::size_t at = xml.find("<row A=\""); at != std::string::npos; at = xml.find("<row A=\"", at + 1)) {
-        const std::size_t start = at + 8;
-        values.push_back(xml.substr(start, xml.find('"', start) - start));
-    }
-    return values;
-}
+using test::ColumnA;
 
 std::int32_t HeaderCount(const std::string& bytes) {
     return platform::ReadI32LE(std::span(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()), 4);
@@ -69,7 +54,7 @@ TEST_P(TableEndTest, EveryModeEndsTheTableAlikeAndTheCorrectionWritesThatCount) 
     for (const char* mode : {"--read-only", "--fix-header", "--exclusive"}) {
         SCOPED_TRACE(mode);
         dir.Write("t.dbf", c.table);
-        const Result r = Dbf2xml({mode, "-o", dir.Path("t.xml"), path});
+        const test::CliResult r = Dbf2xml({mode, "-o", dir.Path("t.xml"), path});
         ASSERT_EQ(r.status, 0) << r.err;
         EXPECT_EQ(ColumnA(dir.Read("t.xml")), c.rows);
         // The note comes before the summary; -q leaves both out.
@@ -172,7 +157,7 @@ TEST(RecordLength, TheFileSizeDecidesWhetherTheFieldsLengthIsUsed) {
         const std::string& bytes = c.bytes;
         const std::string path = dir.Write("t.dbf", bytes);
         for (const char* mode : {"--read-only", "--fix-header", "--exclusive"}) {
-            const Result r = Dbf2xml({mode, "-o", dir.Path("t.xml"), path});
+            const test::CliResult r = Dbf2xml({mode, "-o", dir.Path("t.xml"), path});
             ASSERT_EQ(r.status, 0) << r.err;
             EXPECT_EQ(ColumnA(dir.Read("t.xml")), c.rows) << mode;
             EXPECT_EQ(r.err.find("dbf2xml: " + path + ": " + c.message + "\n") == 0, !c.message.empty()) << r.err;

@@ -328,48 +328,18 @@ TEST(Targets, ASignalDuringTheReplacementFinishesThatTable) {
 TEST(Targets, ASharedLockOfAnotherProgram) {
     TempDir dir;
     const std::string table = dir.Write("t.dbf", TableBuilder().Field("X", 'C', 4).Record({"one"}).Bytes());
-    int ready[2], release[2];
-    ASSERT_EQ(::pipe(ready), 0);
-    ASSERT_EQ(::pipe(release), 0);
-    const pid_t holder = ::fork();
-    if (holder == 0) {
-        ::close(release[1]);
-        const int fd = ::open(table.c_str(), O_RDONLY);
-        (void)!::write(ready[1], ::flock(fd, LOCK_SH) == 0 ? "y" : "n", 1);
-        char c;
-        (void)!::read(release[0], &c, 1);
-        ::_exit(0);
-    }
-    ::close(release[0]);
-    char answer = 0;
-    ASSERT_EQ(::read(ready[0], &answer, 1), 1);
-    ASSERT_EQ(answer, 'y');
+    const test::LockHolder holder(table, LOCK_SH);
+    ASSERT_TRUE(holder.Holds());
     EXPECT_EQ(Exit({"-q", table}), 0);
     EXPECT_EQ(Exit({"-q", "--fix-header", table}), 0);
     EXPECT_EQ(Exit({"-q", "--exclusive", table}), 1);
-    ::close(release[1]);
-    Wait(holder);
-    ::close(ready[0]);
-    ::close(ready[1]);
 }
-
-#if defined(__SANITIZE_ADDRESS__)
-constexpr bool kSanitized = true;
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-constexpr bool kSanitized = true;
-#else
-constexpr bool kSanitized = false;
-#endif
-#else
-constexpr bool kSanitized = false;
-#endif
 
 // A memo of 256 MiB is streamed into the document: the program's peak memory stays far below
 // the memo's size in every mode and in the typed document (it once held the memo several
 // times over, 2 GiB for this one).
 TEST(Memory, AMemoOf256MiBIsConvertedInBoundedMemory) {
-    if (kSanitized) GTEST_SKIP() << "the sanitizers' own memory would be measured";
+    if (test::kAddressSanitizer) GTEST_SKIP() << "the sanitizers' own memory would be measured";
     TempDir dir;
     const std::string table = dir.Write("t.dbf", TableBuilder(0x83).Field("M", 'M', 10).Record({"1"}).Bytes());
     {

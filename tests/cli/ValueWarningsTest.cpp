@@ -17,15 +17,8 @@ using test::Le32;
 using test::TableBuilder;
 using test::TempDir;
 
-struct Result {
-    int status;
-    std::string err;
-};
-
-Result Dbf2xml(const std::vector<std::string>& args) {
-    std::ostringstream out, err;
-    const int status = RunCli(args, out, err, false);
-    return {status, err.str()};
+test::CliResult Dbf2xml(const std::vector<std::string>& args) {
+    return test::RunDbf2xml(args);
 }
 
 int Rows(const std::string& xml) {
@@ -56,7 +49,7 @@ TEST(ValueWarnings, ATimeStampThatFormsNoneIsLeftEmptyAndTheRunGoesOn) {
     for (const std::vector<std::string>& options : {std::vector<std::string>{}, {"--typed"}, {"--fix-header"}}) {
         std::vector<std::string> args = options;
         args.insert(args.end(), {"-q", path});
-        const Result r = Dbf2xml(args);
+        const test::CliResult r = Dbf2xml(args);
         EXPECT_EQ(r.status, 0);
         EXPECT_EQ(r.err, "dbf2xml: " + path + kStampWarning);
         const std::string xml = dir.Read("t.xml");
@@ -75,7 +68,7 @@ TEST(ValueWarnings, StrictFailsTheTableAndKeepsTheEarlierDocument) {
     TempDir dir;
     const std::string path = dir.Write("t.dbf", BadTimeStamps());
     dir.Write("t.xml", "earlier");
-    const Result r = Dbf2xml({"--strict", "-q", path});
+    const test::CliResult r = Dbf2xml({"--strict", "-q", path});
     EXPECT_EQ(r.status, 1);
     std::string expected = "dbf2xml: " + path + kStampWarning;
     expected.insert(expected.size() - 1, "; not converted (--strict)");
@@ -116,7 +109,7 @@ TEST(ValueWarnings, DatesNumbersAndLogicalsThatAreNotWhatTheirFieldSays) {
     for (const bool typed : {false, true}) {
         std::vector<std::string> args = {"-q", "-o", xml, path};
         if (typed) args.insert(args.begin(), "--typed");
-        const Result r = Dbf2xml(args);
+        const test::CliResult r = Dbf2xml(args);
         EXPECT_EQ(r.status, 0);
         EXPECT_EQ(r.err, "dbf2xml: " + path +
                              ": 2 dates are not valid dates (first: record 3, field NAROZEN: '20231345')\n"

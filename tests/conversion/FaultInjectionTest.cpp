@@ -17,6 +17,8 @@
 namespace korvane {
 namespace {
 
+using test::ColumnA;
+using test::kAddressSanitizer;
 using test::MemoBuilder;
 using test::TableBuilder;
 using test::TempDir;
@@ -32,16 +34,6 @@ int Rows(const std::string& xml) {
     int rows = 0;
     for (std::size_t at = xml.find("<row "); at != std::string::npos; at = xml.find("<row ", at + 1)) ++rows;
     return rows;
-}
-
-// The values of column A in every row of a document, in order.
-std::vector<std::string> ColumnA(const std::string& xml) {
-    std::vector<std::string> values;
-    for (std::size_t at = xml.find("<row A=\""); at != std::string::npos; at = xml.find("<row A=\"", at + 1)) {
-        const std::size_t start = at + 8;
-        values.push_back(xml.substr(start, xml.find('"', start) - start));
-    }
-    return values;
 }
 
 TEST(FaultInjection, TableShrinkingDuringTheWalkEndsTheWalk) {
@@ -165,24 +157,8 @@ TEST(FaultInjection, TableLockedByAnotherProgramIsRefusedInEveryMode) {
     TempDir dir;
     const std::string bytes = TableBuilder(0x83).Field("A", 'C', 4).HeaderRecordCount(9).Record({"x"}).Bytes();
     const std::string path = dir.Write("t.dbf", bytes);
-    int ready[2], release[2];
-    ASSERT_EQ(::pipe(ready), 0);
-    ASSERT_EQ(::pipe(release), 0);
-    const pid_t holder = ::fork();
-    if (holder == 0) {
-        // Holds the lock until the test lets go (or ends, which closes the pipe too).
-        ::close(release[1]);
-        const int fd = ::open(path.c_str(), O_RDONLY);
-        const bool locked = ::flock(fd, LOCK_EX) == 0;
-        (void)!::write(ready[1], locked ? "y" : "n", 1);
-        char c;
-        (void)!::read(release[0], &c, 1);
-        ::_exit(0);
-    }
-    ::close(release[0]);
-    char answer = 0;
-    ASSERT_EQ(::read(ready[0], &answer, 1), 1);
-    ASSERT_EQ(answer, 'y');
+    const test::LockHolder holder(path, LOCK_EX);
+    ASSERT_TRUE(holder.Holds());
     ConversionOptions readOnly;
     readOnly.readOnly = true;
     readOnly.readAhead = true;
@@ -197,10 +173,6 @@ TEST(FaultInjection, TableLockedByAnotherProgramIsRefusedInEveryMode) {
         EXPECT_EQ(test::ReadFile(path), bytes);
         EXPECT_FALSE(std::filesystem::exists(dir.Path("t.xml")));
     }
-    ::close(release[1]);
-    ::waitpid(holder, nullptr, 0);
-    ::close(ready[0]);
-    ::close(ready[1]);
 }
 
 TEST(FaultInjection, ExclusiveModeWritesTheCorrectedHeaderAtClose) {
@@ -214,18 +186,6 @@ TEST(FaultInjection, ExclusiveModeWritesTheCorrectedHeaderAtClose) {
     ASSERT_TRUE(RunConversion(view, owner, path, dir.Path("t.xml"), options));
     EXPECT_EQ(test::ReadFile(path).substr(4, 4), test::Le32(1));
 }
-
-#if defined(__SANITIZE_ADDRESS__)
-constexpr bool kAddressSanitizer = true;
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-constexpr bool kAddressSanitizer = true;
-#else
-constexpr bool kAddressSanitizer = false;
-#endif
-#else
-constexpr bool kAddressSanitizer = false;
-#endif
 
 // Small hostile tables whose numbers claim huge sizes.
 std::vector<std::pair<std::string, std::pair<std::string, std::string>>> HostileTables() {

@@ -1,11 +1,15 @@
 #include "tests/support/TestSupport.h"
 
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <fstream>
 #include <random>
 #include <sstream>
 
+#include "cli/Cli.h"
 #include "conversion/ConversionRun.h"
 #include "dbf/Dbf.h"
 #include "dbf/DbfGlobals.h"
@@ -100,6 +104,47 @@ std::string Convert(const std::string& tablePath, const std::string& targetPath)
     TableOwner owner;
     if (!RunConversion(view, owner, tablePath, targetPath)) return "!" + view.Messages().at(0);
     return ReadFile(targetPath);
+}
+
+std::vector<std::string> ColumnA(const std::string& xml) {
+    std::vector<std::string> values;
+    for (std::size_t at = xml.find("<row A=\""); at != std::string::npos; at = xml.find("<row A=\"", at + 1)) {
+        const std::size_t start = at + 8;
+        values.push_back(xml.substr(start, xml.find('"', start) - start));
+    }
+    return values;
+}
+
+CliResult RunDbf2xml(const std::vector<std::string>& args) {
+    std::ostringstream out, err;
+    const int status = cli::RunCli(args, out, err, false);
+    return {status, out.str(), err.str()};
+}
+
+LockHolder::LockHolder(const std::string& path, int operation) {
+    int ready[2], release[2];
+    if (::pipe(ready) != 0 || ::pipe(release) != 0) return;
+    FPid = ::fork();
+    if (FPid == 0) {
+        // Holds the lock until the test lets go (or ends, which closes the pipe too).
+        ::close(release[1]);
+        const int fd = ::open(path.c_str(), O_RDONLY);
+        (void)!::write(ready[1], ::flock(fd, operation) == 0 ? "y" : "n", 1);
+        char c;
+        (void)!::read(release[0], &c, 1);
+        ::_exit(0);
+    }
+    ::close(release[0]);
+    ::close(ready[1]);
+    FRelease = release[1];
+    char answer = 0;
+    FHolds = ::read(ready[0], &answer, 1) == 1 && answer == 'y';
+    ::close(ready[0]);
+}
+
+LockHolder::~LockHolder() {
+    if (FRelease >= 0) ::close(FRelease);
+    if (FPid > 0) ::waitpid(FPid, nullptr, 0);
 }
 
 }  // namespace korvane::test

@@ -77,4 +77,43 @@ std::string OpenMessage(const std::string& path, bool readOnly = false);
 // message prefixed with "!".
 std::string Convert(const std::string& tablePath, const std::string& targetPath);
 
+// The values of attribute A of every row of a document that starts its rows with it, in order.
+std::vector<std::string> ColumnA(const std::string& xml);
+
+// Another program that holds a file with flock (LOCK_EX or LOCK_SH) while it lives.
+class LockHolder {
+public:
+    LockHolder(const std::string& path, int operation);
+    ~LockHolder();
+    LockHolder(const LockHolder&) = delete;
+    LockHolder& operator=(const LockHolder&) = delete;
+    bool Holds() const { return FHolds; }
+
+private:
+    int FPid = -1;
+    int FRelease = -1;
+    bool FHolds = false;
+};
+
+// What dbf2xml said and did, run in this process.
+struct CliResult {
+    int status;
+    std::string out;
+    std::string err;
+};
+CliResult RunDbf2xml(const std::vector<std::string>& args);
+
+// The build runs under AddressSanitizer, whose own memory and address space would be measured.
+#if defined(__SANITIZE_ADDRESS__)
+inline constexpr bool kAddressSanitizer = true;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+inline constexpr bool kAddressSanitizer = true;
+#else
+inline constexpr bool kAddressSanitizer = false;
+#endif
+#else
+inline constexpr bool kAddressSanitizer = false;
+#endif
+
 }  // namespace korvane::test
