@@ -177,6 +177,25 @@ bool MayNotBeWritten(const std::string& path) {
     return file.Open(path, platform::FileAccess::ReadOnly, error) && !file.Open(path, platform::FileAccess::ReadWrite, error);
 }
 
+// A code page's number, with its common name where there is one.
+std::string CodePageName(std::uint32_t number) {
+    static constexpr std::pair<std::uint32_t, const char*> kNames[] = {
+        {437, "US DOS"},      {620, "Mazovia"},
+        {737, "Greek DOS"},   {850, "Western European DOS"},
+        {857, "Turkish DOS"}, {866, "Russian DOS"},
+        {874, "Thai"},        {895, "Kamenický"},
+        {932, "Japanese"},    {936, "Simplified Chinese"},
+        {949, "Korean"},      {950, "Traditional Chinese"},
+        {1251, "Cyrillic"},   {1252, "Western European"},
+        {1253, "Greek"},      {1254, "Turkish"},
+        {1255, "Hebrew"},     {1256, "Arabic"},
+        {1257, "Baltic"},     {65001, "UTF-8"},
+    };
+    for (const auto& [n, name] : kNames)
+        if (n == number) return std::to_string(number) + " (" + name + ")";
+    return std::to_string(number);
+}
+
 // Fields that need more bytes than the header's record length, read at the fields' length.
 std::string RecordLengthNote(const ConversionReport& r) {
     return "note: the header's record length is " + std::to_string(r.headerRecordLength) + " bytes, but the fields take " +
@@ -289,6 +308,16 @@ bool ConvertOne(const Arguments& a, const std::string& table, const std::string&
                             Plural(report.rows, "row was", "rows were") + " written");
     for (std::size_t k = 0; k < kValueProblems; ++k)
         if (report.values[k].count > 0) say(shownTable, ValueWarning(static_cast<ValueProblem>(k), report.values[k]));
+    if (!a.quiet) {
+        if (report.textInDeclaredCodePage)
+            say(shownTable, "note: the table declares code page " + CodePageName(report.declaredCodePage) +
+                                "; its text was read as Windows-1250 with the code page 852 repair; --code-page table reads it "
+                                "in its own code page");
+        if (report.textInUtf8)
+            say(shownTable,
+                "note: the table declares no code page and its text is UTF-8; it was read as Windows-1250 with the code page "
+                "852 repair; --code-page 65001 reads it as UTF-8");
+    }
     if (report.slotsBehindEnd > 0 && !a.quiet)
         say(shownTable, "note: " + Plural(report.slotsBehindEnd, "record slot", "record slots") +
                             " behind the table's end (after record " + std::to_string(report.tableEnd) + ") " +

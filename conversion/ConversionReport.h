@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstddef>
+#include <cstdint>
 #include <string>
 
 namespace korvane {
@@ -44,6 +45,12 @@ struct ConversionReport {
     bool memoMissing = false;
     std::string memoFileName;  // the memo file looked for, or found
     std::array<ValueIssue, kValueProblems> values;
+    // Text read as Windows-1250 that is likely in another code page: the table declares
+    // `declaredCodePage` (not 1250 or 852) and its text has high bytes, or it declares none and
+    // its text is UTF-8 with multi-byte characters.
+    std::uint32_t declaredCodePage = 0;
+    bool textInDeclaredCodePage = false;
+    bool textInUtf8 = false;
     // When reading a value failed: the record's physical number and the field's name.
     int failedRecord = 0;
     std::string failedField;

@@ -9,6 +9,7 @@
 #include "conversion/TargetFile.h"
 #include "conversion/TextCodePage.h"
 #include "conversion/TextFile.h"
+#include "conversion/TextWatch.h"
 #include "conversion/TranslateEvent.h"
 #include "conversion/TypedDocument.h"
 #include "conversion/XmlText.h"
@@ -145,6 +146,17 @@ std::vector<std::u16string> DecodedFieldNames(dbf::TDbf& table, platform::TextDe
     return dbf::XmlFieldNames(read);
 }
 
+// What the run looks for in the stored text: high bytes where the table declares a code page
+// other than 1250 and 852, UTF-8 where it declares none; nothing where the user named one.
+TextWatch WatchFor(const CodePageRequest& request, dbf::TDbf& table, ConversionReport& report) {
+    if (request.Active()) return TextWatch();
+    const DeclaredCodePage declared = TableCodePage(table);
+    if (declared.none) return TextWatch(TextWatch::Looks::ForUtf8);
+    if (declared.number == 0 || declared.number == 1250 || declared.number == 852) return TextWatch();
+    report.declaredCodePage = declared.number;
+    return TextWatch(TextWatch::Looks::ForHighBytes);
+}
+
 // The file that a reader's read or write failure is about (the memo file, say).
 void NoteFailedFile(const Exception& e, ConversionReport& report) {
     if (const auto* file = dynamic_cast<const dbf::EPagedFile*>(&e)) report.failedFile = file->FileName;
@@ -264,12 +276,15 @@ bool RunConversion(IConversionView& view, TableOwner& owner, const std::string& 
         view.SetGaugeRange(0, table.RecordCount());
         view.SetGaugeProgress(0);
         // One of the two writers, made once per run.
+        // Text read as Windows-1250 although the table says otherwise is looked for, so that
+        // the user can be told.
+        TextWatch watch = WatchFor(options.codePage, table, report);
         std::optional<RowWriter> writer;
         std::optional<TypedRowWriter> typedWriter;
         if (options.typed)
-            typedWriter.emplace(table, decoder.get(), typedNames);
+            typedWriter.emplace(table, decoder.get(), typedNames, &watch);
         else
-            writer.emplace(table, decoder.get(), names);
+            writer.emplace(table, decoder.get(), names, &watch);
         while (!table.Eof()) {
             ++report.rows;
             view.SetRecordNumber(table.RecNo());
@@ -280,6 +295,8 @@ bool RunConversion(IConversionView& view, TableOwner& owner, const std::string& 
                 writer->Write(out, table, report);
             table.Next();
         }
+        report.textInDeclaredCodePage = report.declaredCodePage != 0 && watch.SawHighBytes();
+        report.textInUtf8 = watch.SawUtf8();
         report.records = table.RecordsRead();
         report.tableShrank = table.TableShrank();
         report.tableEnd = table.RecordCount();

@@ -13,8 +13,8 @@ namespace {
 constexpr std::size_t kRenderPart = 8 * 1024;
 }  // namespace
 
-MemoText::MemoText(dbf::TDbfFile& file, const SingleByteText* singleByte, platform::TextDecoder* decoder)
-    : FFile(file), FSingleByte(decoder ? nullptr : singleByte), FDecoder(decoder) {}
+MemoText::MemoText(dbf::TDbfFile& file, const SingleByteText* singleByte, platform::TextDecoder* decoder, TextWatch* watch)
+    : FFile(file), FSingleByte(decoder ? nullptr : singleByte), FDecoder(decoder), FWatch(watch) {}
 
 std::int32_t MemoText::BlockOf(int column, std::span<const std::uint8_t> record) const {
     // The reference as the memo stream asks for it: an integer in non-native form.
@@ -48,12 +48,15 @@ void MemoText::WriteSingleByte(std::int32_t block, const Put& put) {
     std::int64_t length = 0;
     bool blocked = false;
     bool kept = true;
+    const bool watching = FWatch && FWatch->Active();
     memo->ReadMemo(block, [&](std::span<const std::uint8_t> piece) {
         length += static_cast<std::int64_t>(piece.size());
         blocked = blocked || FSingleByte->BlocksRepair(piece);
+        if (watching) FWatch->See(piece);
         kept = kept && FKept.size() + piece.size() <= kPiece;
         if (kept) FKept.insert(FKept.end(), piece.begin(), piece.end());
     });
+    if (watching) FWatch->EndValue();
     if (kept) {
         RenderBytes(FKept, !blocked, put);
         return;

@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "conversion/SingleByteText.h"
+#include "conversion/TextWatch.h"
 #include "platform/TextDecoder.h"
 
 namespace korvane {
@@ -34,7 +35,8 @@ public:
 
     // `singleByte` or `decoder` (at most one of them is used; the decoder first) say how text
     // is read; with neither the memo's text cannot be streamed.
-    MemoText(dbf::TDbfFile& file, const SingleByteText* singleByte, platform::TextDecoder* decoder);
+    // `watch` (may be null) is shown the memo's text as stored.
+    MemoText(dbf::TDbfFile& file, const SingleByteText* singleByte, platform::TextDecoder* decoder, TextWatch* watch = nullptr);
 
     bool StreamsText() const { return FDecoder || FSingleByte; }
     // The memo block field `column` of `record` refers to; 0 when it refers to none.
@@ -56,6 +58,7 @@ private:
     dbf::TDbfFile& FFile;
     const SingleByteText* FSingleByte;
     platform::TextDecoder* FDecoder;
+    TextWatch* FWatch;
     std::vector<std::uint8_t> FKept;  // a memo that fits one piece, read once
     std::vector<std::uint8_t> FCarry;
     std::string FOut;

@@ -61,13 +61,14 @@ std::vector<std::string> AttributeNames(dbf::TDbf& table, const std::vector<std:
 
 }  // namespace
 
-RowWriter::RowWriter(dbf::TDbf& table, platform::TextDecoder* decoder, const std::vector<std::u16string>* names)
+RowWriter::RowWriter(dbf::TDbf& table, platform::TextDecoder* decoder, const std::vector<std::u16string>* names, TextWatch* watch)
     : FText(table, decoder),
       FAudit(table, AttributeNames(table, names)),
+      FWatch(watch),
       // Text read in a code page the user asked for is decoded by the general path.
       FSingleByte(decoder ? nullptr : SingleByteText::For(platform::GetACP())),
       FFile(table.DbfFile()),
-      FMemo(*FFile, FSingleByte.get(), decoder),
+      FMemo(*FFile, FSingleByte.get(), decoder, watch),
       FSeparator(EscapedUtf8(std::u16string(1, platform::Settings().decimalSeparator))),
       FSeparatorByte(FSeparator.size() == 1 ? FSeparator[0] : kGeneralSeparator) {
     const std::uint32_t system = platform::GetACP();
@@ -239,6 +240,10 @@ bool RowWriter::PutStored(OutputCursor& cursor, const Column& c, std::size_t i, 
     } else {
         switch (c.stored) {
             case StoredText::Character:
+                if (FWatch && FWatch->Active()) {
+                    FWatch->See(text);
+                    FWatch->EndValue();
+                }
                 d = PutPrefix(cursor, c, SingleByteText::Room(text.size()));
                 d = FSingleByte->WritePadded(text, d);
                 break;
@@ -305,6 +310,10 @@ RowWriter::Value RowWriter::Read(const Column& c, std::size_t i, dbf::TDbf& tabl
     switch (c.form) {
         case Form::Text:
             if (const auto* text = std::get_if<dbf::TextValue>(&value)) {
+                if (FWatch && FWatch->Active()) {
+                    FWatch->See(text->bytes);
+                    FWatch->EndValue();
+                }
                 v.kind = Value::Kind::Bytes;
                 v.bytes = text->bytes;
                 return v;

@@ -19,6 +19,7 @@
 #include "conversion/MemoText.h"
 #include "conversion/SingleByteText.h"
 #include "conversion/TextFile.h"
+#include "conversion/TextWatch.h"
 #include "conversion/ValueAudit.h"
 #include "dbf/FieldValue.h"
 #include "fields/DateTime.h"
@@ -36,7 +37,9 @@ class RowWriter {
 public:
     // `decoder` (may be null) is the code page the user asked for; `names`, when given, the
     // decoded field names (else the field objects' names are used).
-    RowWriter(dbf::TDbf& table, platform::TextDecoder* decoder, const std::vector<std::u16string>* names);
+    // `watch` (may be null) is shown every character and memo value as stored.
+    RowWriter(dbf::TDbf& table, platform::TextDecoder* decoder, const std::vector<std::u16string>* names,
+              TextWatch* watch = nullptr);
     ~RowWriter();
 
     // Writes the current record's row as its write statements.
@@ -94,6 +97,7 @@ private:
 
     FieldTextReader FText;
     ValueAudit FAudit;
+    TextWatch* FWatch;
     std::unique_ptr<SingleByteText> FSingleByte;
     dbf::TDbfFile* FFile;
     MemoText FMemo;

@@ -72,7 +72,8 @@ DeclaredCodePage TableCodePage(dbf::TDbf& table) {
     }
     // The driver's code page (at level 7 from the driver's name); none declared: the system's.
     from.number = table.DbfFile() ? table.DbfFile()->FileCodePage() : 0;
-    if (from.number == 0) from.number = platform::GetACP();
+    from.none = from.number == 0;
+    if (from.none) from.number = platform::GetACP();
     return from;
 }
 

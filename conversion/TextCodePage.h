@@ -28,6 +28,7 @@ struct DeclaredCodePage {
     std::uint32_t number = 0;  // 0: the .cpg file names no code page Korvane knows
     std::string declaredBy;    // the .cpg file, or empty when the table itself declares it
     std::string text;          // the .cpg file's first line, without its line end
+    bool none = false;         // neither a .cpg file nor the table's driver declares one
 };
 
 // What an open table declares: a .cpg file beside it (found as the memo file is, letter case

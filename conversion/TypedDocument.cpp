@@ -144,11 +144,13 @@ std::vector<std::string> Utf8Names(const std::vector<std::u16string>& names) {
 }
 }  // namespace
 
-TypedRowWriter::TypedRowWriter(dbf::TDbf& table, platform::TextDecoder* decoder, const std::vector<std::u16string>& names)
+TypedRowWriter::TypedRowWriter(dbf::TDbf& table, platform::TextDecoder* decoder, const std::vector<std::u16string>& names,
+                               TextWatch* watch)
     : FText(table, decoder),
       FAudit(table, Utf8Names(names)),
+      FWatch(watch),
       FSingleByte(decoder ? nullptr : SingleByteText::For(platform::GetACP())),
-      FMemo(*table.DbfFile(), FSingleByte.get(), decoder) {
+      FMemo(*table.DbfFile(), FSingleByte.get(), decoder, watch) {
     for (const std::u16string& name : names) FPrefixes.push_back(u" " + name + u"=\"");
     // Memos and blobs are streamed, so that no value is held whole.
     const dbf::TDbfFieldDefs& defs = table.DbfFile()->FieldDefs();
@@ -182,6 +184,13 @@ bool TypedRowWriter::Value(dbf::TDbf& table, std::span<const std::uint8_t> recor
     };
     switch (XsdOf(def)) {
         case Xsd::String:
+            if (FWatch && FWatch->Active()) {
+                const dbf::DecodedField stored = file.DecodeField(column, ftString, record);
+                if (const auto* text = std::get_if<dbf::TextValue>(&stored.value)) FWatch->See(text->bytes);
+                FWatch->EndValue();
+            }
+            FText.Read(field, i, FValue);
+            return true;
         case Xsd::Memo:
             FText.Read(field, i, FValue);
             return true;

@@ -25,7 +25,9 @@ void WriteTypedSchema(TTextRec& out, dbf::TDbf& table, const std::vector<std::u1
 // Writes the rows: one attribute per field that has a value, in its lexical form.
 class TypedRowWriter {
 public:
-    TypedRowWriter(dbf::TDbf& table, platform::TextDecoder* decoder, const std::vector<std::u16string>& names);
+    // `watch` (may be null) is shown every character and memo value as stored.
+    TypedRowWriter(dbf::TDbf& table, platform::TextDecoder* decoder, const std::vector<std::u16string>& names,
+                   TextWatch* watch = nullptr);
     void Write(TTextRec& out, dbf::TDbf& table, ConversionReport& report);
 
 private:
@@ -34,6 +36,7 @@ private:
 
     FieldTextReader FText;
     ValueAudit FAudit;
+    TextWatch* FWatch;
     std::unique_ptr<SingleByteText> FSingleByte;
     MemoText FMemo;
     // How a memo-like field's value is streamed: not at all, as text, as base64.

@@ -17,5 +17,9 @@ struct SingleByteCodePage {
 
 extern const SingleByteCodePage kSingleByteCodePages[];
 extern const std::size_t kSingleByteCodePageCount;
+// Pages the system lacks that only text read in a code page the user asks for uses: Kamenický
+// (895) and Mazovia (620), the Czech and Polish encodings of DOS programs.
+extern const SingleByteCodePage kOwnCodePages[];
+extern const std::size_t kOwnCodePageCount;
 
 }  // namespace korvane::platform

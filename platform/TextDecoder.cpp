@@ -115,6 +115,8 @@ std::unique_ptr<TextDecoder> TextDecoder::For(std::uint32_t codePage) {
     if (codePage == kCodePageUtf8) return std::make_unique<Utf8Decoder>();
     for (std::size_t i = 0; i < kSingleByteCodePageCount; ++i)
         if (kSingleByteCodePages[i].number == codePage) return std::make_unique<SingleByteDecoder>(kSingleByteCodePages[i]);
+    for (std::size_t i = 0; i < kOwnCodePageCount; ++i)
+        if (kOwnCodePages[i].number == codePage) return std::make_unique<SingleByteDecoder>(kOwnCodePages[i]);
     if (codePage == 0 || codePage == kCodePageUtf16LE) return nullptr;
     // UTF-16LE in the machine's own order: iconv's "UTF-16" would put a byte-order mark first.
     auto handle = std::make_unique<IconvHandle>("UTF-16LE", IconvNameOf(codePage).c_str());

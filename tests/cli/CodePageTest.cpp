@@ -139,20 +139,21 @@ TEST(CodePage, CombinesWithTheTypedDocumentAndTheModes) {
 
 TEST(CodePage, WhatCannotBeReadFailsTheTable) {
     TempDir dir;
-    const std::string mazovia = dir.Write("m.dbf", TableBuilder().LanguageId(0x69).Field("T", 'C', 2).Record({"a"}).Bytes());
-    const Converted declared = Convert(dir, mazovia, {"--code-page", "table"});
+    const std::string hebrew = dir.Write("h.dbf", TableBuilder().Field("T", 'C', 2).Record({"a"}).Bytes());
+    const std::string hebrewCpg = dir.Write("h.cpg", "867\n");
+    const Converted declared = Convert(dir, hebrew, {"--code-page", "table"});
     EXPECT_EQ(declared.status, 1);
     EXPECT_EQ(
         declared.err,
-        "dbf2xml: " + mazovia +
-            ": declares code page 620, which Korvane cannot decode; name the code page its text is in with --code-page N\n");
+        "dbf2xml: " + hebrewCpg +
+            ": declares code page 867, which Korvane cannot decode; name the code page its text is in with --code-page N\n");
     const std::string t = dir.Write("t.dbf", TableBuilder().Field("T", 'C', 2).Record({"a"}).Bytes());
     const std::string cpg = dir.Write("t.cpg", "LATIN-9\n");
     const Converted bad = Convert(dir, t, {"--code-page", "table"});
     EXPECT_EQ(bad.status, 1);
     EXPECT_EQ(bad.err, "dbf2xml: " + cpg + ": names no code page Korvane knows: \"LATIN-9\"\n");
     std::ostringstream out, err;
-    EXPECT_EQ(RunCli({"--code-page", "620", t}, out, err, false), 2);
+    EXPECT_EQ(RunCli({"--code-page", "867", t}, out, err, false), 2);
     EXPECT_EQ(RunCli({"--code-page", t}, out, err, false), 2);
 }
 
