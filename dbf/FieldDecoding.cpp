@@ -161,6 +161,29 @@ std::size_t VarLength(const TDbfFieldDef& def, std::span<const std::uint8_t> rec
     return std::min(n, field.size());
 }
 
+// How many bytes a field's binary form takes at the least; 0 for a field stored as text.
+std::size_t BinaryFormWidth(const TDbfFieldDef& def, const FieldDecodingContext& context) {
+    switch (def.NativeFieldType) {
+        case 'I':
+            return def.FoxProBinaryForms() ? 1 : 4;  // dBase III and V: the width it has
+        case '+':
+            return 4;
+        case 'O':
+        case '@':
+        case 'T':
+        case 'Y':
+            return 8;
+        case 'B':
+            return def.FieldType == ftFloat ? 8 : 0;
+        case 'M':
+        case 'G':
+        case 'W':
+            return context.level == xFoxPro && def.Size == 4 ? 4 : 0;
+        default:
+            return 0;
+    }
+}
+
 }  // namespace
 
 std::string InvalidTimeStampText(const InvalidTimeStamp& stamp) {
@@ -308,13 +331,14 @@ bool DecodeDateText(const std::uint8_t* text, std::size_t length, int& year, int
 }
 
 FieldByteRange FieldBytesOf(const TDbfFieldDef& def) {
-    // Numbers are read from their whole stored width (the schema says at most 20), and so
-    // are the integers of dBase III and V tables.
-    std::int32_t width = def.Size;
+    // A value is read from its field's own bytes and never from the next field's: from its
+    // normalised size where that is smaller (a logical's one byte), else from its width as
+    // stored (numbers wider than the 20 the schema says, dBase III and V integers).
+    std::int32_t width = std::min(def.Size, def.DescriptorWidth);
     switch (def.NativeFieldType) {
         case 'N':
         case 'F':
-            width = std::max(def.Size, def.DescriptorWidth);
+            width = def.DescriptorWidth;
             break;
         case 'I':
             if (def.FoxProBinaryForms()) width = def.DescriptorWidth;
@@ -339,25 +363,14 @@ DecodedField DecodeFieldValue(const FieldDecodingContext& context, const TDbfFie
                               std::span<const std::uint8_t> source, bool wantValue) {
     if (source.empty()) return {};
     const std::span<const std::uint8_t> field = FieldBytes(def, source);
-    // Binary forms read a fixed width; bytes the record lacks count as zero.
+    // Binary forms read a fixed width from the field's own bytes: a field too narrow for its
+    // form has no value; bytes the record lacks count as zero.
     std::array<std::uint8_t, 8> fixed{};
     const std::span<const std::uint8_t> bin(fixed);
     const bool foxPro = context.level == xFoxPro;
-    switch (def.NativeFieldType) {
-        case 'I':
-        case '+':
-        case 'O':
-        case '@':
-        case 'T':
-        case 'B':
-        case 'Y':
-        case 'M':
-        case 'G':
-        case 'W':
-            std::copy_n(field.begin(), std::min<std::size_t>(field.size(), 8), fixed.begin());
-            break;
-        default:
-            break;
+    if (const std::size_t form = BinaryFormWidth(def, context); form > 0) {
+        if (static_cast<std::size_t>(std::max(def.DescriptorWidth, 0)) < form) return {};
+        std::copy_n(field.begin(), std::min<std::size_t>(field.size(), 8), fixed.begin());
     }
 
     switch (def.NativeFieldType) {

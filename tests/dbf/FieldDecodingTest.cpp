@@ -200,6 +200,42 @@ TEST(FieldDecoding, FieldsReachingPastTheRecordReadOnlyTheRecord) {
     EXPECT_EQ(table.Fields()[1]->AsString(), u"0");
 }
 
+// A value is read from its field's own bytes only: a binary form wider than its field has no
+// value, a wider field gives the form its first bytes, and the next field's bytes never leak in.
+TEST(FieldDecoding, AValueNeverReadsTheNextFieldsBytes) {
+    struct Case {
+        std::uint8_t version;
+        char type;
+        int width;
+        std::string bytes;  // the field's own, then 8 bytes of the next field
+        std::string text;
+    };
+    const std::string next = Le32(2460311) + Le32(3600000);  // a valid time stamp, should it leak
+    const std::vector<Case> cases = {
+        {0x30, 'T', 6, Le32(2460311) + "\0\0", ""},
+        {0x30, 'T', 10, Le32(2460311) + Le32(3600000) + "xx", "01/01/2024 01:00:00"},
+        {0x04, '@', 4, "\x42\x00\x00\x00", ""},
+        {0x30, 'Y', 4, Le32(15000), ""},
+        {0x30, 'B', 4, "\x00\x00\xF0\x3F", ""},
+        {0x04, 'O', 6, std::string(6, '\x80'), ""},
+        {0x04, 'I', 2, "\x80\x07", ""},
+        {0x30, 'I', 3, "\x07\x00\x00", ""},
+        {0x30, 'M', 4, Le32(0), ""},
+        {0x03, 'L', 3, "T  ", "True"},
+        {0x03, 'D', 6, "202401", "12/30/1899"},
+    };
+    for (const Case& c : cases) {
+        TempDir dir;
+        TableBuilder b(c.version);
+        b.FieldByte("F", static_cast<std::uint8_t>(c.type), c.width).FieldByte("NEXT", 'T', 8);
+        b.RawRecord(c.bytes + next);
+        TDbf table;
+        table.SetTableName(dir.Write("t.dbf", b.Bytes()));
+        table.Open();
+        EXPECT_EQ(platform::Utf16ToUtf8(table.Fields()[0]->AsString()), c.text) << c.type << " width " << c.width;
+    }
+}
+
 TEST(FieldDecoding, DateTimesOutsideAnyCalendarAreSafe) {
     // dBase 7 time stamps read as TDateTime values themselves can hold any double.
     for (const std::string& bytes : {Be64(BitsOf(-9.25596e61)), Be64(BitsOf(1e300)), Be64(0x7FF8000100000001ull)}) {
@@ -333,6 +369,7 @@ TEST(FieldValue, TheCoreDeliversTypedValues) {
         [] {
             TDbfFieldDef def(xBaseIII);
             def.Size = 5;
+            def.DescriptorWidth = 5;
             def.Offset = 1;
             def.SetNativeFieldType('N');
             return def;
