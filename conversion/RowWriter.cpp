@@ -126,10 +126,13 @@ RowWriter::RowWriter(dbf::TDbf& table, platform::TextDecoder* decoder, const std
                 form(Form::Float, numeric, StoredText::Decimal);
                 break;
             case ftDate:
-                form(Form::Date, native == 'D', StoredText::Date);
+                form(Form::Date, native == 'D' && !c.def->BinaryDate(), StoredText::Date);
                 break;
             case ftDateTime:
                 form(Form::DateTime, false, StoredText::None);
+                break;
+            case ftTime:
+                form(Form::Time, false, StoredText::None);
                 break;
             case ftBoolean:
                 if (auto* logical = dynamic_cast<TBooleanField*>(&field)) {
@@ -346,6 +349,14 @@ RowWriter::Value RowWriter::Read(const Column& c, std::size_t i, dbf::TDbf& tabl
                     AppendDateTimeText(FValue, date->value, c.form == Form::DateTime);
                     v.kind = Value::Kind::Utf16;
                 }
+                return v;
+            }
+            break;
+        case Form::Time:
+            if (const auto* time = std::get_if<dbf::DateValue>(&value)) {
+                FValue.clear();
+                AppendTimeText(FValue, time->value);
+                v.kind = Value::Kind::Utf16;
                 return v;
             }
             break;

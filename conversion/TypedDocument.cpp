@@ -17,7 +17,7 @@ namespace korvane {
 namespace {
 
 // What a field's values are in the typed document, by its type letter.
-enum class Xsd { String, Memo, Decimal, Currency, Integer, Int, Long, Double, Boolean, Date, DateTime, Binary };
+enum class Xsd { String, Memo, Decimal, Currency, Integer, Short, Int, Long, Double, Boolean, Date, DateTime, Time, Binary };
 
 Xsd XsdOf(const dbf::TDbfFieldDef& def) {
     switch (def.NativeFieldType) {
@@ -33,9 +33,19 @@ Xsd XsdOf(const dbf::TDbfFieldDef& def) {
         case 'Y':
             return Xsd::Currency;
         case 'I':
+            if (def.ScaledInteger()) return Xsd::Decimal;
             return def.FieldType == ftLargeint ? Xsd::Long : Xsd::Int;
         case '+':
+        case '4':
             return Xsd::Int;
+        case '2':
+            return Xsd::Short;
+        case '^':
+            return Xsd::Long;
+        case '8':
+            return Xsd::Double;
+        case '=':
+            return Xsd::DateTime;
         case 'B':
             return def.FieldType == ftFloat ? Xsd::Double : Xsd::Binary;
         case 'O':
@@ -45,6 +55,7 @@ Xsd XsdOf(const dbf::TDbfFieldDef& def) {
         case 'D':
             return Xsd::Date;
         case 'T':
+            return def.TimeOfDay() ? Xsd::Time : Xsd::DateTime;
         case '@':
             return Xsd::DateTime;
         default:
@@ -62,6 +73,8 @@ const char16_t* TypeName(Xsd kind) {
             return u"xs:decimal";
         case Xsd::Integer:
             return u"xs:integer";
+        case Xsd::Short:
+            return u"xs:short";
         case Xsd::Int:
             return u"xs:int";
         case Xsd::Long:
@@ -74,6 +87,8 @@ const char16_t* TypeName(Xsd kind) {
             return u"xs:date";
         case Xsd::DateTime:
             return u"xs:dateTime";
+        case Xsd::Time:
+            return u"xs:time";
         case Xsd::Binary:
             return u"xs:base64Binary";
     }
@@ -195,6 +210,17 @@ bool TypedRowWriter::Value(dbf::TDbf& table, std::span<const std::uint8_t> recor
             FText.Read(field, i, FValue);
             return true;
         case Xsd::Decimal: {
+            if (def.ScaledInteger()) {
+                // The stored integer with its decimals, exactly.
+                std::int64_t stored = 0;
+                const dbf::TDbfFieldDef whole = [&] {
+                    dbf::TDbfFieldDef copy = def;
+                    copy.DescriptorPrecision = 0;
+                    return copy;
+                }();
+                if (!file.GetFieldDataFromDef(whole, ftLargeint, record, &stored, true)) return false;
+                return ascii(ScaledDecimal(stored, def.DescriptorPrecision));
+            }
             // Written from the text itself, exactly; the reader's parse decides what is a number.
             double parsed = 0;
             if (!file.GetFieldData(column, ftFloat, record, &parsed, true)) return noNumber();
@@ -206,6 +232,7 @@ bool TypedRowWriter::Value(dbf::TDbf& table, std::span<const std::uint8_t> recor
             return file.GetFieldData(column, ftBCD, record, &amount, true) && ascii(CurrencyDecimal(amount));
         }
         case Xsd::Integer:
+        case Xsd::Short:
         case Xsd::Int:
         case Xsd::Long: {
             // The reader's integer value for the field's kind, its rounding of a fraction included.
@@ -237,7 +264,18 @@ bool TypedRowWriter::Value(dbf::TDbf& table, std::span<const std::uint8_t> recor
             FAudit.Logical(i, first);
             return false;
         }
+        case Xsd::Time: {
+            const dbf::DecodedField decoded = file.DecodeField(column, ftTime, record);
+            if (const auto* stamp = std::get_if<dbf::InvalidTimeStamp>(&decoded.value)) FAudit.TimeStamp(i, *stamp);
+            const auto* time = std::get_if<dbf::DateValue>(&decoded.value);
+            return decoded.hasValue && time && ascii(XsdTime(time->value));
+        }
         case Xsd::Date: {
+            if (def.BinaryDate()) {
+                const dbf::DecodedField decoded = file.DecodeField(column, ftDate, record);
+                const auto* date = std::get_if<dbf::DateValue>(&decoded.value);
+                return decoded.hasValue && date && ascii(XsdDateTime(date->value).substr(0, 10));
+            }
             const std::string_view text = TrimmedText(dbf::FieldBytes(def, record));
             int year = 0, month = 0, day = 0;
             if (text.empty()) return false;

@@ -115,16 +115,32 @@ std::string XsdDateTime(TDateTime value) {
     SplitDateTime(value, dayNumber, ms);
     int year = 0, month = 0, day = 0;
     DateFromDayNumber(dayNumber, year, month, day);
-    char text[64];
+    return XsdDate(year, month, day) + "T" + XsdTime(value);
+}
+
+std::string XsdTime(TDateTime value) {
+    std::int64_t dayNumber = 0, ms = 0;
+    SplitDateTime(value, dayNumber, ms);
+    char text[32];
     const auto h = static_cast<int>(ms / 3600000), m = static_cast<int>(ms / 60000 % 60), s = static_cast<int>(ms / 1000 % 60);
     const auto milli = static_cast<int>(ms % 1000);
-    std::snprintf(text, sizeof text, "%sT%02d:%02d:%02d", XsdDate(year, month, day).c_str(), h, m, s);
-    std::string out = text;
-    if (milli != 0) {
-        std::snprintf(text, sizeof text, ".%03d", milli);
-        out += text;
-    }
-    return out;
+    if (milli != 0)
+        std::snprintf(text, sizeof text, "%02d:%02d:%02d.%03d", h, m, s, milli);
+    else
+        std::snprintf(text, sizeof text, "%02d:%02d:%02d", h, m, s);
+    return text;
+}
+
+std::string ScaledDecimal(std::int64_t value, int decimals) {
+    const bool negative = value < 0;
+    // The magnitude as digits, with room for the decimals and a leading zero.
+    std::string digits = std::to_string(value);
+    if (negative) digits.erase(0, 1);
+    if (decimals <= 0) return (negative ? "-" : "") + digits;
+    if (digits.size() <= static_cast<std::size_t>(decimals))
+        digits.insert(0, static_cast<std::size_t>(decimals) + 1 - digits.size(), '0');
+    digits.insert(digits.size() - static_cast<std::size_t>(decimals), 1, '.');
+    return (negative ? "-" : "") + digits;
 }
 
 std::string Base64(std::span<const std::uint8_t> bytes) {

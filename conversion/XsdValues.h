@@ -25,6 +25,10 @@ std::string XsdDouble(double value);
 std::string XsdDate(int year, int month, int day);
 // xs:dateTime: "1999-12-31T08:30:00", with ".sss" when the millisecond is not zero.
 std::string XsdDateTime(TDateTime value);
+// The time of day of a value: 08:30:00, with milliseconds where there are any.
+std::string XsdTime(TDateTime value);
+// An integer over ten to the power of `decimals`, exactly: 1234 and 2 give 12.34.
+std::string ScaledDecimal(std::int64_t value, int decimals);
 std::string Base64(std::span<const std::uint8_t> bytes);
 
 }  // namespace korvane

@@ -57,10 +57,26 @@ void TDbfFieldDef::NativeToVCL() {
                 FieldType = ftLargeint;
             break;
         case 'I':
-            FieldType = FoxProBinaryForms() && DescriptorWidth == 8 ? ftLargeint : ftInteger;
+            FieldType = ScaledInteger() ? ftFloat : FoxProBinaryForms() && DescriptorWidth == 8 ? ftLargeint : ftInteger;
             break;
         case '+':
-            FieldType = DbfVersion == xBaseVII ? ftAutoInc : ftUnknown;
+            FieldType = DbfVersion == xBaseVII || (HarbourForms() && DescriptorWidth == 4) ? ftAutoInc : ftUnknown;
+            break;
+        // Harbour's binary numbers and its modification time, each of one width only.
+        case '=':
+            FieldType = HarbourForms() && DescriptorWidth == 8 ? ftDateTime : ftUnknown;
+            break;
+        case '^':
+            FieldType = HarbourForms() && DescriptorWidth == 8 ? ftLargeint : ftUnknown;
+            break;
+        case '2':
+            FieldType = HarbourForms() && DescriptorWidth == 2 ? ftSmallint : ftUnknown;
+            break;
+        case '4':
+            FieldType = HarbourForms() && DescriptorWidth == 4 ? ftInteger : ftUnknown;
+            break;
+        case '8':
+            FieldType = HarbourForms() && DescriptorWidth == 8 ? ftFloat : ftUnknown;
             break;
         case 'L':
             FieldType = ftBoolean;
@@ -69,6 +85,8 @@ void TDbfFieldDef::NativeToVCL() {
             FieldType = ftDate;
             break;
         case 'T':
+            FieldType = TimeOfDay() ? ftTime : ftDateTime;
+            break;
         case '@':
             FieldType = ftDateTime;
             break;
@@ -122,8 +140,21 @@ void TDbfFieldDef::CheckSizePrecision() {
             }
             break;
         case 'I':
+            if (FieldType == ftFloat) {
+                Size = DescriptorWidth;  // a scaled integer keeps its decimals
+                break;
+            }
+            [[fallthrough]];
         case '+':
             Size = FieldType == ftLargeint ? 8 : 4;
+            Precision = 0;
+            break;
+        case '2':
+        case '4':
+        case '8':
+        case '^':
+        case '=':
+            Size = DescriptorWidth;
             Precision = 0;
             break;
         case 'L':
@@ -135,7 +166,7 @@ void TDbfFieldDef::CheckSizePrecision() {
             Precision = 0;
             break;
         case 'T':
-            Size = foxPro ? 8 : 14;
+            Size = FieldType == ftTime ? 4 : foxPro ? 8 : 14;
             Precision = 0;
             break;
         case '@':

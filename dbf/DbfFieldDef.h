@@ -26,6 +26,14 @@ public:
     // dBase III and V tables written by other xBase programs: their I, @ and 8-byte B fields
     // use FoxPro's little-endian forms.
     bool FoxProBinaryForms() const { return DbfVersion == xBaseIII || DbfVersion == xBaseV; }
+    // Forms that Clipper and Harbour write: at dBase III and V, and at FoxPro level for letters
+    // and widths FoxPro has none of (Harbour marks every table with an .fpt as FoxPro's).
+    bool HarbourForms() const { return FoxProBinaryForms() || DbfVersion == xFoxPro; }
+    // Harbour's binary date (3 or 4 bytes, a Julian day) and time of day (4 bytes, milliseconds).
+    bool BinaryDate() const { return NativeFieldType == 'D' && HarbourForms() && (DescriptorWidth == 3 || DescriptorWidth == 4); }
+    bool TimeOfDay() const { return NativeFieldType == 'T' && HarbourForms() && DescriptorWidth == 4; }
+    // Harbour's integer stored times ten to the power of its decimals (dBase III and V).
+    bool ScaledInteger() const { return NativeFieldType == 'I' && FoxProBinaryForms() && DescriptorPrecision > 0; }
 
     std::string FieldName;   // 8-bit text in the system ANSI code page
     std::string StoredName;  // the descriptor's name bytes as stored, before upper-casing

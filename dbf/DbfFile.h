@@ -122,6 +122,9 @@ private:
     void OpenProductionIndex();
     void ReadFieldProperties(std::int64_t position, int headerSize);
     void DecideRecordLength();
+    // Reads character fields' widths as Clipper writes them where the record length says so;
+    // `recordLength` is the fields' length, the deletion flag included.
+    void ApplyClipperWidths(std::int32_t& recordLength);
     // The bytes behind the header, less one final end-of-file byte.
     std::int64_t DataAreaLength();
     // Looks at the slots behind those already found to be records, up to `inFile`.

@@ -91,10 +91,39 @@ DecodedField StoredWidthInteger(std::span<const std::uint8_t> bin, std::int32_t 
     return {true, static_cast<std::int32_t>(v)};
 }
 
+// Harbour's date of 3 or 4 bytes: a little-endian Julian day; 0, and days outside years 1 to
+// 9999, are no value.
+DecodedField BinaryDate(std::span<const std::uint8_t> bin, std::int32_t width) {
+    const std::uint32_t julian = width == 3 ? (ReadU32LE(bin, 0) & 0xFFFFFFu) : ReadU32LE(bin, 0);
+    const std::int64_t day = static_cast<std::int64_t>(julian) - 1721425;
+    constexpr std::int64_t kLastDay = 3652059;  // 31 December 9999
+    if (julian == 0 || day <= 0 || day > kLastDay) return {};
+    return {true, DateValue{DateTimeFromParts(day, 0)}};
+}
+
+// Harbour's time of day: the little-endian count of milliseconds since midnight. 0 is no
+// value (Harbour stores an empty time and midnight alike); a count past the day forms none.
+DecodedField TimeOfDay(std::span<const std::uint8_t> bin) {
+    const std::uint32_t ms = ReadU32LE(bin, 0);
+    if (ms == 0) return {};
+    if (ms >= kMsPerDay) return Invalid(0, ms);
+    return {true, DateValue{static_cast<double>(ms) / static_cast<double>(kMsPerDay)}};
+}
+
+// Harbour's integer with decimals: the stored integer over ten to the power of its decimals.
+DecodedField ScaledInteger(std::span<const std::uint8_t> bin, std::int32_t width, std::int32_t decimals);
+
 double DoubleFromBits(std::uint64_t bits) {
     double v;
     std::memcpy(&v, &bits, sizeof v);
     return v;
+}
+
+DecodedField ScaledInteger(std::span<const std::uint8_t> bin, std::int32_t width, std::int32_t decimals) {
+    const DecodedField whole = StoredWidthInteger(bin, width, ftLargeint);
+    const auto* n = std::get_if<std::int64_t>(&whole.value);
+    if (!whole.hasValue || !n) return {};
+    return {true, static_cast<double>(*n) / std::pow(10.0, decimals)};
 }
 
 // The text form: numbers, dates, logicals and character values written as text.
@@ -168,10 +197,20 @@ std::size_t BinaryFormWidth(const TDbfFieldDef& def, const FieldDecodingContext&
             return def.FoxProBinaryForms() ? 1 : 4;  // dBase III and V: the width it has
         case '+':
             return 4;
+        case 'D':
+            return def.BinaryDate() ? 3 : 0;
+        case 'T':
+            return def.TimeOfDay() ? 4 : 8;
+        case '2':
+            return 2;
+        case '4':
+            return 4;
         case 'O':
         case '@':
-        case 'T':
         case 'Y':
+        case '=':
+        case '^':
+        case '8':
             return 8;
         case 'B':
             return def.FieldType == ftFloat ? 8 : 0;
@@ -376,10 +415,25 @@ DecodedField DecodeFieldValue(const FieldDecodingContext& context, const TDbfFie
     switch (def.NativeFieldType) {
         case 'I':
         case '+':
-            if (foxPro) return {true, ReadI32LE(bin, 0)};
+            if (foxPro || (def.NativeFieldType == '+' && def.HarbourForms())) return {true, ReadI32LE(bin, 0)};
+            if (def.ScaledInteger()) return ScaledInteger(bin, def.DescriptorWidth, def.DescriptorPrecision);
             if (def.FoxProBinaryForms() && def.NativeFieldType == 'I') return StoredWidthInteger(bin, def.DescriptorWidth, kind);
             if (AllZero(bin.first(4))) return {};
             return {true, static_cast<std::int32_t>(ReadU32BE(bin, 0) ^ 0x80000000u)};
+        // Harbour's binary forms, all little-endian.
+        case '2':
+            return {true, static_cast<std::int16_t>(platform::ReadU16LE(bin, 0))};
+        case '4':
+            return {true, ReadI32LE(bin, 0)};
+        case '^':
+            return {true, static_cast<std::int64_t>(ReadU64LE(bin, 0))};
+        case '8':
+            return {true, DoubleFromBits(ReadU64LE(bin, 0))};
+        case '=':
+            return FoxProTimeStamp(bin);
+        case 'D':
+            if (def.BinaryDate()) return BinaryDate(bin, def.DescriptorWidth);
+            break;
         case 'O': {
             if (AllZero(bin)) return {};
             std::uint64_t bits = ReadU64BE(bin, 0);
@@ -398,6 +452,7 @@ DecodedField DecodeFieldValue(const FieldDecodingContext& context, const TDbfFie
             return CheckedTimeStamp(ms / kMsPerDay, ms % kMsPerDay);
         }
         case 'T':
+            if (def.TimeOfDay()) return TimeOfDay(bin);
             return FoxProTimeStamp(bin);
         case 'B':
             if (def.FieldType != ftFloat) break;  // a memo reference

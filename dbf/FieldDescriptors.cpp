@@ -99,8 +99,37 @@ void TDbfFile::ConstructFieldDefs() {
         }
     }
     CheckFieldCount(FFieldDefs.Count());
+    ApplyClipperWidths(recordOffset);
     FFieldsLength = recordOffset;
     if (level7) ReadFieldProperties(position, headerLength);
+}
+
+void TDbfFile::ApplyClipperWidths(std::int32_t& recordLength) {
+    // Clipper and Harbour keep the high byte of a character field's width in its decimals
+    // byte at dBase III and V too. Read so only where the widths then fill the record as the
+    // header says and as stored they do not: a decimals byte may be mere noise.
+    if (DbfVersion != xBaseIII && DbfVersion != xBaseV) return;
+    std::int32_t wide = 1;
+    bool any = false;
+    for (int i = 0; i < FFieldDefs.Count(); ++i) {
+        const TDbfFieldDef& def = FFieldDefs.Items(i);
+        const bool character = def.NativeFieldType == 'C' && def.DescriptorPrecision > 0;
+        any = any || character;
+        wide += def.DescriptorWidth + (character ? 256 * def.DescriptorPrecision : 0);
+    }
+    if (!any || wide != FRecordSize || recordLength == FRecordSize) return;
+    recordLength = 1;
+    for (int i = 0; i < FFieldDefs.Count(); ++i) {
+        TDbfFieldDef& def = FFieldDefs.Items(i);
+        if (def.NativeFieldType == 'C' && def.DescriptorPrecision > 0) {
+            def.DescriptorWidth += 256 * def.DescriptorPrecision;
+            def.DescriptorPrecision = 0;
+            def.Size = def.DescriptorWidth;
+            def.Precision = 0;
+        }
+        def.Offset = recordLength;
+        recordLength += def.DescriptorWidth;
+    }
 }
 
 void TDbfFile::ReadFieldProperties(std::int64_t position, int headerLength) {

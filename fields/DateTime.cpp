@@ -246,6 +246,12 @@ void AppendDateTimeText(std::u16string& text, TDateTime value, bool withTime) {
     }
 }
 
+void AppendTimeText(std::u16string& text, TDateTime value) {
+    std::tm tm{};
+    std::int64_t ms = 0;
+    if (BrokenDown(value, tm, ms)) AppendFormatted(text, platform::Settings().longTimeFormat, tm);
+}
+
 char* PutDateText(char* out, int year, int month, int day) {
     std::tm tm{};
     tm.tm_year = year - 1900;

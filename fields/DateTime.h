@@ -52,6 +52,8 @@ private:
 // Appends a date (and, when the time is not midnight and `withTime` is set, a space and
 // the time) in the regional formats.
 void AppendDateTimeText(std::u16string& text, TDateTime value, bool withTime);
+// Appends the time of day of a value in the regional long time format.
+void AppendTimeText(std::u16string& text, TDateTime value);
 // The same text written as ASCII at `out`, which has room for kDateTimeTextMax bytes; returns
 // its end, or null when the regional formats need more than numbers and ASCII (the text is
 // then AppendDateTimeText's).

@@ -42,6 +42,9 @@ std::unique_ptr<TField> CreateFieldForDef(const TFieldDef& def) {
         case ftDateTime:
             field = std::make_unique<TDateTimeField>();
             break;
+        case ftTime:
+            field = std::make_unique<TTimeField>();
+            break;
         case ftBytes:
             if (def.Size == 0) throw EDatabaseError(SInvalidFieldSize);
             field = std::make_unique<TBytesField>();

@@ -21,6 +21,12 @@ void TDateTimeField::GetText(std::u16string& text) {
     if (GetData(&value, false)) AppendDateTimeText(text, value, true);
 }
 
+void TTimeField::GetText(std::u16string& text) {
+    text.clear();
+    TDateTime value = 0;
+    if (GetData(&value, false)) AppendTimeText(text, value);
+}
+
 void TDateField::GetText(std::u16string& text) {
     text.clear();
     TDateTime value = 0;

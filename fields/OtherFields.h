@@ -22,6 +22,13 @@ protected:
     using TField::TField;
 };
 
+// A time of day: rendered in the regional long time format.
+class TTimeField : public TDateTimeField {
+public:
+    TTimeField() : TDateTimeField(ftTime) {}
+    void GetText(std::u16string& text) override;
+};
+
 class TDateField : public TDateTimeField {
 public:
     TDateField() : TDateTimeField(ftDate) {}

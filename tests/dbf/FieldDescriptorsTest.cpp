@@ -118,12 +118,17 @@ TEST(FieldDescriptors, BadDescriptorsMakeTheFileInvalid) {
         std::uint8_t version;
         std::string name;
         std::uint8_t type;
+        int width = 4;
     };
-    for (const Case& c : {Case{0x03, "", 'C'}, Case{0x03, "A", 'X'}, Case{0x03, "A", '+'}, Case{0x03, "A", 'V'},
-                          Case{0x8B, "A", 'Q'}, Case{0x04, "A", 'W'}})
-        EXPECT_TRUE(test::RefusedUnchanged(TableBuilder(c.version).FieldByte(c.name, c.type, 4).HeaderRecordCount(9).Bytes(),
-                                           "Invalid DBF file."))
-            << c.name << " " << int(c.type);
+    // Harbour's letters in any width but their own; another program's variant field (V) at
+    // dBase III and V.
+    for (const Case& c :
+         {Case{0x03, "", 'C'}, Case{0x03, "A", 'X'}, Case{0x03, "A", '+', 3}, Case{0x03, "A", 'V'}, Case{0x8B, "A", 'Q'},
+          Case{0x04, "A", 'W'}, Case{0x03, "A", '=', 4}, Case{0x03, "A", '^', 4}, Case{0x03, "A", '2', 4},
+          Case{0x03, "A", '4', 2}, Case{0x03, "A", '8', 4}, Case{0x04, "A", '8', 8}, Case{0x8B, "A", 'V', 10}})
+        EXPECT_TRUE(test::RefusedUnchanged(
+            TableBuilder(c.version).FieldByte(c.name, c.type, c.width).HeaderRecordCount(9).Bytes(), "Invalid DBF file."))
+            << c.name << " " << int(c.type) << " width " << c.width;
 }
 
 // Names keep only what XML 1.0 (fourth edition) allows at each place, so that parsers built on
