@@ -24,8 +24,13 @@ Xsd XsdOf(const dbf::TDbfFieldDef& def) {
         case 'C':
         case 'V':
         case 0x91:
+        case dbf::TDbfFieldDef::kUnicodeCharacter:
+        case dbf::TDbfFieldDef::kUnicodeVarchar:
             return Xsd::String;
+        case 'Q':
+            return def.FieldType == ftString ? Xsd::String : Xsd::Binary;
         case 'M':
+        case dbf::TDbfFieldDef::kUnicodeMemo:
             return Xsd::Memo;
         case 'N':
         case 'F':

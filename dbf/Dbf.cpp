@@ -125,7 +125,8 @@ void TDbf::GetFieldDefsFromDbfFieldDefs() {
         TFieldDef fd;
         fd.Name = name;
         fd.DataType = def.FieldType;
-        fd.Size = (def.FieldType == ftString || def.FieldType == ftBCD || def.FieldType == ftBytes || def.FieldType == ftVarBytes)
+        fd.Size = (def.FieldType == ftString || def.FieldType == ftBCD || def.FieldType == ftBytes ||
+                   def.FieldType == ftVarBytes || def.FieldType == ftWideString)
                       ? def.Size
                       : 0;
         if (def.FieldType == ftFloat) fd.Precision = def.Precision;

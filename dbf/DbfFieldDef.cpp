@@ -39,7 +39,19 @@ void TDbfFieldDef::NativeToVCL() {
             FieldType = foxPro ? ftString : ftUnknown;
             break;
         case 'Q':
-            FieldType = foxPro ? ftVarBytes : ftUnknown;
+            if (VisualFoxPro)
+                FieldType = ftVarBytes;
+            else if (HarbourForms())
+                FieldType = VarText() ? ftString : ftVarBytes;
+            else
+                FieldType = ftUnknown;
+            break;
+        case kUnicodeCharacter:
+        case kUnicodeVarchar:
+            FieldType = HarbourForms() && DescriptorWidth % 2 == 0 ? ftWideString : ftUnknown;
+            break;
+        case kUnicodeMemo:
+            FieldType = HarbourForms() ? ftWideMemo : ftUnknown;
             break;
         case 'W':
             FieldType = foxPro ? ftBlob : ftUnknown;
@@ -129,6 +141,11 @@ void TDbfFieldDef::CheckSizePrecision() {
         case 'Q':
             Precision = 0;
             break;
+        case kUnicodeCharacter:
+        case kUnicodeVarchar:
+            Size = DescriptorWidth / 2;  // in characters
+            Precision = 0;
+            break;
         case 'N':
         case 'F':
             Size = std::clamp(Size, 1, 20);
@@ -183,6 +200,7 @@ void TDbfFieldDef::CheckSizePrecision() {
         case 'M':
         case 'G':
         case 'W':
+        case kUnicodeMemo:
             if (foxPro) {
                 if (Size != 4 && Size != 10) Size = 4;
             } else {
@@ -204,6 +222,7 @@ bool TDbfFieldDef::IsBlob() const {
         case 'G':
         case 'M':
         case 'W':
+        case kUnicodeMemo:
             return true;
         // FoxPro's B is a double yet keeps its place among the memo fields; the 8-byte
         // double of dBase III and V tables does not.

@@ -32,6 +32,15 @@ public:
     // Harbour's binary date (3 or 4 bytes, a Julian day) and time of day (4 bytes, milliseconds).
     bool BinaryDate() const { return NativeFieldType == 'D' && HarbourForms() && (DescriptorWidth == 3 || DescriptorWidth == 4); }
     bool TimeOfDay() const { return NativeFieldType == 'T' && HarbourForms() && DescriptorWidth == 4; }
+    // Harbour's variable-length field: text unless its descriptor says binary (Visual FoxPro's
+    // own Q is always binary).
+    bool VarText() const { return NativeFieldType == 'Q' && !VisualFoxPro && (DescriptorFlags & kBinaryFlag) == 0; }
+    // Harbour's Unicode fields: UTF-16 character, varchar and memo.
+    bool Unicode() const { return NativeFieldType >= kUnicodeCharacter && NativeFieldType <= kUnicodeMemo; }
+    static constexpr std::uint8_t kUnicodeCharacter = 0x1A;
+    static constexpr std::uint8_t kUnicodeVarchar = 0x1B;
+    static constexpr std::uint8_t kUnicodeMemo = 0x1C;
+    static constexpr std::uint8_t kBinaryFlag = 0x04;
     // Harbour's integer stored times ten to the power of its decimals (dBase III and V).
     bool ScaledInteger() const { return NativeFieldType == 'I' && FoxProBinaryForms() && DescriptorPrecision > 0; }
 
@@ -56,6 +65,8 @@ public:
     // The descriptor's own width (after the FoxPro C rule): the next field starts after it.
     std::int32_t DescriptorWidth = 0;
     std::int32_t DescriptorPrecision = 0;  // the descriptor's decimals, likewise
+    std::uint8_t DescriptorFlags = 0;      // byte 18 of a descriptor below level 7
+    bool VisualFoxPro = false;             // the table's version byte is Visual FoxPro's (0x30-0x32)
 };
 
 class TDbfFieldDefs {

@@ -217,10 +217,22 @@ std::size_t BinaryFormWidth(const TDbfFieldDef& def, const FieldDecodingContext&
         case 'M':
         case 'G':
         case 'W':
+        case TDbfFieldDef::kUnicodeMemo:
             return context.level == xFoxPro && def.Size == 4 ? 4 : 0;
         default:
             return 0;
     }
+}
+
+// A varchar's text: with its length bit set, the first n bytes (n its last byte) up to a zero
+// byte; else stored like a C field.
+DecodedField VarcharText(const FieldDecodingContext& context, const TDbfFieldDef& def, std::span<const std::uint8_t> record,
+                         std::span<const std::uint8_t> field) {
+    if (!VarLengthBit(context.nullField, def, record)) return TextForm(field, ftString, true);
+    const std::size_t n = VarLength(def, record, field);
+    const auto* zero = static_cast<const std::uint8_t*>(std::memchr(field.data(), 0, n));
+    const std::size_t count = zero ? static_cast<std::size_t>(zero - field.data()) : n;
+    return {n > 0, TextValue{field.first(count)}};
 }
 
 }  // namespace
@@ -382,6 +394,10 @@ FieldByteRange FieldBytesOf(const TDbfFieldDef& def) {
         case 'I':
             if (def.FoxProBinaryForms()) width = def.DescriptorWidth;
             break;
+        case TDbfFieldDef::kUnicodeCharacter:
+        case TDbfFieldDef::kUnicodeVarchar:
+            width = def.DescriptorWidth;  // their size counts characters of two bytes
+            break;
         default:
             break;
     }
@@ -465,21 +481,31 @@ DecodedField DecodeFieldValue(const FieldDecodingContext& context, const TDbfFie
         case 'M':
         case 'G':
         case 'W':
+        case TDbfFieldDef::kUnicodeMemo:
             if (def.Size != 4) break;
             // The block number is delivered even when it is 0 (blank).
             return {!AllZero(bin.first(4)), ReadI32LE(bin, 0)};
-        case 'V': {
-            if (!VarLengthBit(context.nullField, def, source)) break;  // stored like a C field
-            const std::size_t n = VarLength(def, source, field);
-            const auto* zero = static_cast<const std::uint8_t*>(std::memchr(field.data(), 0, n));
-            const std::size_t count = zero ? static_cast<std::size_t>(zero - field.data()) : n;
-            return {n > 0, TextValue{field.first(count)}};
-        }
-        case 'Q': {
-            // Varbinary: the bytes as stored, nothing trimmed.
-            const std::size_t n = VarLengthBit(context.nullField, def, source) ? VarLength(def, source, field) : field.size();
+        case 'Q':
+            if (def.FieldType == ftString) return VarcharText(context, def, source, field);
+            {
+                // Varbinary: the bytes as stored, nothing trimmed.
+                const std::size_t n = VarLengthBit(context.nullField, def, source) ? VarLength(def, source, field) : field.size();
+                return {n > 0, VarBytesValue{field.first(n)}};
+            }
+        case TDbfFieldDef::kUnicodeCharacter: {
+            // UTF-16 little-endian; trailing blanks and zeros are padding.
+            std::size_t n = field.size() & ~std::size_t{1};
+            while (n >= 2 && field[n - 1] == 0 && (field[n - 2] == ' ' || field[n - 2] == 0)) n -= 2;
             return {n > 0, VarBytesValue{field.first(n)}};
         }
+        case TDbfFieldDef::kUnicodeVarchar: {
+            // The count of code units is in the last two bytes, whatever the length bit says.
+            const std::size_t units = field.size() >= 2 ? platform::ReadU16LE(field, field.size() - 2) : 0;
+            if (units > field.size() / 2 - 1) return {false, VarBytesValue{}};
+            return {units > 0, VarBytesValue{field.first(2 * units)}};
+        }
+        case 'V':
+            return VarcharText(context, def, source, field);
         default:
             break;
     }

@@ -60,8 +60,8 @@ void TDbfFile::ConstructFieldDefs() {
             nullable = DbfVersion == xFoxPro && (d[kDescFoxProFlags] & kFoxProNullable) != 0 && name != "_NULLFLAGS";
         }
         // FoxPro character fields keep the high byte of their width in the precision byte;
-        // the rule looks at the letter as stored.
-        if (type == 'C' && DbfVersion == xFoxPro) {
+        // the rule looks at the letter as stored. Harbour's Unicode character fields alike.
+        if ((type == 'C' && DbfVersion == xFoxPro) || (type == TDbfFieldDef::kUnicodeCharacter && !level7)) {
             width += 256 * precision;
             precision = 0;
         }
@@ -75,11 +75,14 @@ void TDbfFile::ConstructFieldDefs() {
         def.AutoInc = autoInc;
         def.DescriptorWidth = width;
         def.DescriptorPrecision = precision;
+        def.DescriptorFlags = level7 ? 0 : d[kDescFoxProFlags];
+        def.VisualFoxPro = (FHeader[kHdrVersion] & 0xFE) == 0x30 || FHeader[kHdrVersion] == 0x32;
         def.SetNativeFieldType(type);
         // _NULLFLAGS bits in descriptor order: a length bit for every varchar and varbinary
-        // field, then a null bit for every nullable field.
-        if (DbfVersion == xFoxPro && (def.NativeFieldType == 'V' || def.NativeFieldType == 'Q'))
-            def.VarLengthPosition = nullBit++;
+        // field (Harbour's too), then a null bit for every nullable field.
+        const bool variable = def.NativeFieldType == 'Q' || def.NativeFieldType == TDbfFieldDef::kUnicodeVarchar ||
+                              (DbfVersion == xFoxPro && def.NativeFieldType == 'V');
+        if (variable && def.FieldType != ftUnknown) def.VarLengthPosition = nullBit++;
         if (nullable) def.NullPosition = nullBit++;
 
         if (name.empty() || def.FieldType == ftUnknown) throw EDbfError(STRING_INVALID_DBF_FILE);

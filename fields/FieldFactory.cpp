@@ -67,6 +67,12 @@ std::unique_ptr<TField> CreateFieldForDef(const TFieldDef& def) {
         case ftLargeint:
             field = std::make_unique<TLargeintField>();
             break;
+        case ftWideString:
+            field = std::make_unique<TWideStringField>();
+            break;
+        case ftWideMemo:
+            field = std::make_unique<TWideMemoField>();
+            break;
         default:
             throw EDatabaseError(SInvalidFieldSize);
     }

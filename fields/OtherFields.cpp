@@ -6,6 +6,7 @@
 #include "fields/DataSet.h"
 #include "fields/DateTime.h"
 #include "platform/CodePages.h"
+#include "platform/Unicode.h"
 
 namespace korvane {
 
@@ -63,6 +64,23 @@ void TBlobField::GetBytes(std::string& bytes) {
     if (!stream) return;
     const std::span<const std::uint8_t> content = stream->Bytes();
     bytes.assign(reinterpret_cast<const char*>(content.data()), content.size());
+}
+
+void TWideMemoField::GetText(std::u16string& text) {
+    text.clear();
+    if (!DataSet) return;
+    const BlobStreamRef stream(DataSet->CreateBlobStream(*this, bmRead));
+    if (stream) platform::DecodeUtf16LE(stream->Bytes(), text);
+}
+
+void TWideStringField::GetText(std::u16string& text) {
+    text.clear();
+    if (!DataSet || Size <= 0) return;
+    // Delivered as a 16-bit length and the bytes.
+    auto& buffer = DataSet->ScratchBuffer(2 * static_cast<std::size_t>(Size) + 2);
+    if (!GetData(buffer.data(), false)) return;
+    const std::size_t length = std::min<std::size_t>(buffer[0] | (buffer[1] << 8), 2 * static_cast<std::size_t>(Size));
+    platform::DecodeUtf16LE({buffer.data() + 2, length}, text);
 }
 
 void TBlobField::GetText(std::u16string& text) {

@@ -61,6 +61,20 @@ public:
     bool Transliterate = false;
 };
 
+// Harbour's Unicode memo: its content is UTF-16 text.
+class TWideMemoField : public TBlobField {
+public:
+    TWideMemoField() : TBlobField(ftWideMemo) {}
+    void GetText(std::u16string& text) override;
+};
+
+// Harbour's Unicode character and varchar fields: UTF-16 text in the record.
+class TWideStringField : public TField {
+public:
+    TWideStringField() : TField(ftWideString) {}
+    void GetText(std::u16string& text) override;
+};
+
 class TMemoField : public TBlobField {
 public:
     TMemoField() : TBlobField(ftMemo) { Transliterate = true; }

@@ -65,4 +65,23 @@ std::u16string Utf8ToUtf16(std::string_view text) {
     return out;
 }
 
+void DecodeUtf16LE(std::span<const std::uint8_t> bytes, std::u16string& out) {
+    out.clear();
+    const std::size_t units = bytes.size() / 2;
+    out.reserve(units);
+    for (std::size_t k = 0; k < units; ++k) {
+        const auto unit = static_cast<char16_t>(bytes[2 * k] | (bytes[2 * k + 1] << 8));
+        if (IsHighSurrogate(unit) && k + 1 < units) {
+            const auto next = static_cast<char16_t>(bytes[2 * k + 2] | (bytes[2 * k + 3] << 8));
+            if (IsLowSurrogate(next)) {
+                out += unit;
+                out += next;
+                ++k;
+                continue;
+            }
+        }
+        out += IsHighSurrogate(unit) || IsLowSurrogate(unit) ? u'\uFFFD' : unit;
+    }
+}
+
 }  // namespace korvane::platform

@@ -1,6 +1,7 @@
 // UTF-8 and UTF-16 conversions.
 #pragma once
 
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -14,6 +15,9 @@ std::string Utf16ToUtf8(std::u16string_view text);
 // recommends.
 void AppendUtf16(std::u16string& out, std::string_view text);
 std::u16string Utf8ToUtf16(std::string_view text);
+// UTF-16 little-endian bytes to text (an odd last byte dropped); a surrogate without its
+// partner becomes U+FFFD.
+void DecodeUtf16LE(std::span<const std::uint8_t> bytes, std::u16string& out);
 // ASCII text as UTF-16, unit for byte.
 inline std::u16string Widen(std::string_view ascii) {
     return std::u16string(ascii.begin(), ascii.end());

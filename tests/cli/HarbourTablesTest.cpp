@@ -118,5 +118,91 @@ TEST(HarbourTables, CharacterFieldsWiderThan255Bytes) {
     EXPECT_NE(dir.Read("p.xml").find("<row A=\"12345678\" B=\"ab\" />"), std::string::npos);
 }
 
+std::string Utf16(const std::u16string& text) {
+    std::string bytes;
+    for (char16_t c : text) bytes += test::Le16(c);
+    return bytes;
+}
+
+// Harbour's variable-length field Q: text unless its descriptor says binary, its length bit in
+// _NullFlags as FoxPro 9 allocates them; Visual FoxPro's own Q stays binary. Unicode
+// character, varchar and memo fields: UTF-16, whatever code page the text is read in.
+TEST(HarbourTables, VariableLengthAndUnicodeFields) {
+    const std::string czech =
+        "\xC4\x8C"
+        "e\xC5\xA1tina";  // Čeština
+    const std::u16string mixed = u"日本語 عربي Čeština";
+    const std::string mixedUtf8 = "日本語 عربي " + czech;
+    const std::string bad = "\xEF\xBF\xBD";  // U+FFFD
+    struct Case {
+        std::string name;
+        std::uint8_t version;
+        std::string nullFlags;  // the record's _NullFlags byte, "" for a table without the field
+        std::string plain;      // the attributes of the plain document's row
+    };
+    const std::vector<Case> cases = {
+        // Length bits clear: the whole field, its length byte included (a control character);
+        // QB's bytes as the plain document shows varbinary bytes (controls, each U+FFFD).
+        {"bits clear", 0x03, std::string(1, '\0'), " QT=\"abc\xEF\xBF\xBD\" QB=\"" + bad + bad + bad + bad + "\""},
+        // Length bits set: QT's first 2 bytes, QB's first byte.
+        {"bits set", 0x03, "\x03", " QT=\"ab\" QB=\"\xEF\xBF\xBD\""},
+        {"no _NullFlags", 0x03, "", " QT=\"abc\xEF\xBF\xBD\" QB=\"" + bad + bad + bad + bad + "\""},
+        {"Harbour's FoxPro", 0xF5, "\x03", " QT=\"ab\" QB=\"\xEF\xBF\xBD\""},
+    };
+    for (const Case& c : cases) {
+        TempDir dir;
+        TableBuilder b(c.version);
+        b.Field("QT", 'Q', 4).Field("QB", 'Q', 4, 0, 0x04).Field("U", '\x1A', 36).Field("UV", '\x1B', 10).Field("UB", '\x1B', 6);
+        if (!c.nullFlags.empty()) b.Field("_NullFlags", '0', 1);
+        // QT: "abc" and its length byte 2; QB: bytes 1 2 3 and its length byte 1.
+        std::string record =
+            "abc\x02"
+            "\x01\x02\x03\x01" +
+            Utf16(mixed) + Utf16(u"  ") + Utf16(u"Dva") + std::string(2, '\0') + test::Le16(3) + std::string(4, '\0') +
+            test::Le16(9);
+        if (!c.nullFlags.empty()) record += c.nullFlags;
+        b.RawRecord(record);
+        const std::string path = dir.Write("u.dbf", b.Bytes());
+        for (const std::vector<std::string>& options : {std::vector<std::string>{}, {"--code-page", "1251"}}) {
+            std::vector<std::string> args = options;
+            args.insert(args.end(), {"-q", "-o", dir.Path("u.xml"), path});
+            ASSERT_EQ(test::RunDbf2xml(args).status, 0) << c.name;
+            const std::vector<std::string> rows = Rows(dir.Read("u.xml"));
+            ASSERT_EQ(rows.size(), 1u);
+            // The Unicode fields read alike in every code page; a count beyond the field is empty text.
+            EXPECT_NE(rows[0].find(" U=\"" + mixedUtf8 + "\" UV=\"Dva\" UB=\"\""), std::string::npos) << c.name << rows[0];
+            if (options.empty()) {
+                EXPECT_TRUE(rows[0].starts_with("   <row" + c.plain)) << c.name << ": " << rows[0];
+            }
+        }
+        ASSERT_EQ(test::RunDbf2xml({"--typed", "-q", "-o", dir.Path("t.xml"), path}).status, 0);
+        const std::string typed = dir.Read("t.xml");
+        EXPECT_NE(typed.find(" U=\"" + mixedUtf8 + "\" UV=\"Dva\""), std::string::npos) << c.name;
+        EXPECT_NE(typed.find("QB=\"" + std::string(c.nullFlags == "\x03" ? "AQ==" : "AQIDAQ==") + "\""), std::string::npos)
+            << c.name;
+    }
+    // Visual FoxPro's own Q is binary whatever its flags.
+    TempDir dir;
+    const std::string vfp = dir.Write("v.dbf", TableBuilder(0x30).Field("Q", 'Q', 2).RawRecord("ab").Bytes());
+    ASSERT_EQ(test::RunDbf2xml({"--typed", "-q", vfp}).status, 0);
+    EXPECT_NE(dir.Read("v.xml").find("<row Q=\"YWI=\" />"), std::string::npos);
+}
+
+// A Unicode memo: UTF-16 text in the memo file, an odd last byte dropped, an unpaired
+// surrogate shown as U+FFFD.
+TEST(HarbourTables, UnicodeMemo) {
+    TempDir dir;
+    test::MemoBuilder memo = test::MemoBuilder::Fpt(64);
+    memo.FptMemo(8, Utf16(u"日本語 Čeština ") + Utf16(std::u16string(1, char16_t(0xD800))) + "x");
+    dir.Write("m.fpt", memo.Bytes());
+    const std::string path = dir.Write("m.dbf", TableBuilder(0xF5).Field("UM", '\x1C', 4).RawRecord(Le32(8)).Bytes());
+    for (const char* typed : {"--read-only", "--typed"}) {
+        ASSERT_EQ(test::RunDbf2xml({typed, "-q", path}).status, 0);
+        EXPECT_NE(dir.Read("m.xml").find("UM=\"日本語 " + std::string("\xC4\x8C") + "e\xC5\xA1tina \xEF\xBF\xBD\""),
+                  std::string::npos)
+            << typed;
+    }
+}
+
 }  // namespace
 }  // namespace korvane::cli

@@ -120,12 +120,12 @@ TEST(FieldDescriptors, BadDescriptorsMakeTheFileInvalid) {
         std::uint8_t type;
         int width = 4;
     };
-    // Harbour's letters in any width but their own; another program's variant field (V) at
-    // dBase III and V.
-    for (const Case& c :
-         {Case{0x03, "", 'C'}, Case{0x03, "A", 'X'}, Case{0x03, "A", '+', 3}, Case{0x03, "A", 'V'}, Case{0x8B, "A", 'Q'},
-          Case{0x04, "A", 'W'}, Case{0x03, "A", '=', 4}, Case{0x03, "A", '^', 4}, Case{0x03, "A", '2', 4},
-          Case{0x03, "A", '4', 2}, Case{0x03, "A", '8', 4}, Case{0x04, "A", '8', 8}, Case{0x8B, "A", 'V', 10}})
+    // Harbour's letters in any width but their own, its Unicode fields of an odd width or at
+    // level 7; another program's variant field (V) at dBase III and V.
+    for (const Case& c : {Case{0x03, "", 'C'}, Case{0x03, "A", 'X'}, Case{0x03, "A", '+', 3}, Case{0x03, "A", 'V'},
+                          Case{0x04, "A", 'Q'}, Case{0x04, "A", 'W'}, Case{0x03, "A", '=', 4}, Case{0x03, "A", '^', 4},
+                          Case{0x03, "A", '2', 4}, Case{0x03, "A", '4', 2}, Case{0x03, "A", '8', 4}, Case{0x04, "A", '8', 8},
+                          Case{0x8B, "A", 'V', 10}, Case{0x03, "A", 0x1A, 3}, Case{0x03, "A", 0x1B, 5}, Case{0x04, "A", 0x1A, 4}})
         EXPECT_TRUE(test::RefusedUnchanged(
             TableBuilder(c.version).FieldByte(c.name, c.type, c.width).HeaderRecordCount(9).Bytes(), "Invalid DBF file."))
             << c.name << " " << int(c.type) << " width " << c.width;
