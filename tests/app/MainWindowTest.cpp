@@ -248,6 +248,19 @@ TEST_F(MainWindowTest, UnreadableValuesAreToldAfterTheFinishedState) {
     EXPECT_EQ(boxes.plain.size(), 1u);
 }
 
+// Notes are the command line's: a table whose text is likely in the code page it declares
+// converts in the window with nothing to tell.
+TEST_F(MainWindowTest, NotesAreNotShown) {
+    TempDir dir;
+    const std::string table = dir.Write("k.dbf", TableBuilder().LanguageId(0x68).Field("T", 'C', 4).Record({"\x80\x87"}).Bytes());
+    dialogs.answers = {QString::fromStdString(table)};
+    form.b_OpenDBF->click();
+    form.b_Run->click();
+    EXPECT_TRUE(boxes.plain.empty());
+    EXPECT_TRUE(boxes.errors.empty());
+    EXPECT_EQ(form.l_Info->text(), Q("Hotovo ...."));
+}
+
 TEST_F(MainWindowTest, FailedRunLeavesTheEarlierTargetIntact) {
     TempDir dir;
     const std::string table = dir.Write("t.dbf", TableBuilder(0x83).Field("M", 'M', 10).Record({""}).Record({"1"}).Bytes());

@@ -157,5 +157,92 @@ TEST(CodePage, WhatCannotBeReadFailsTheTable) {
     EXPECT_EQ(RunCli({"--code-page", t}, out, err, false), 2);
 }
 
+// Tables of Czech and Polish DOS programs: their text, memos and field names in Kamenický and
+// Mazovia, read in the code page the table declares or the one named. The plain document
+// stays as without the pages (the driver makes no difference to it).
+TEST(CodePage, KamenickyAndMazoviaTables) {
+    struct Case {
+        std::uint8_t driver;
+        const char* number;
+        std::string letters;  // every accented letter of the alphabet, as stored
+        std::string name;     // a field name with one of them
+        std::string text;     // the letters as UTF-8
+        std::string decodedName;
+    };
+    const std::vector<Case> cases = {
+        {0x68, "895",
+         "\xA0\x87\x83\x82\x88\xA1\xA4\xA2\xA9\xA8\x9F\xA3\x96\x98\x91\x8F\x80\x85\x90\x89\x8B\xA5\x95\x9E\x9B\x86\x97"
+         "\xA6\x9D\x92",
+         "\x80ISLO", "áčďéěíňóřšťúůýžÁČĎÉĚÍŇÓŘŠŤÚŮÝŽ", "ČISLO"},
+        {0x69, "620", "\x86\x8D\x91\x92\xA4\xA2\x9E\xA6\xA7\x8F\x95\x90\x9C\xA5\xA3\x98\xA0\xA1", "\x8FMA", "ąćęłńóśźżĄĆĘŁŃÓŚŹŻ",
+         "ĄMA"},
+    };
+    for (const Case& c : cases) {
+        TempDir dir;
+        auto table = [&](std::uint8_t driver) {
+            TableBuilder b(0x83);
+            b.LanguageId(driver).Field(c.name, 'C', 30).Field("POZN", 'M', 10).Record({c.letters, "1"});
+            return b.Bytes();
+        };
+        dir.Write("t.dbt", test::MemoBuilder::Dbt(512).Block(1, c.letters + "\x1A\x1A").Bytes());
+        const std::string path = dir.Write("t.dbf", table(c.driver));
+        for (const char* which : {"table", c.number}) {
+            const Converted r = Convert(dir, path, {"--code-page", which});
+            ASSERT_EQ(r.status, 0) << r.err;
+            EXPECT_EQ(Rows(r.xml), "   <row " + c.decodedName + "=\"" + c.text + "\" POZN=\"" + c.text + "\" />\r\n</table>\r\n")
+                << which;
+            EXPECT_NE(r.xml.find("<xs:attribute name=\"" + c.decodedName + "\">"), std::string::npos) << which;
+        }
+        const std::string plain = Convert(dir, path, {}).xml;
+        dir.Write("t.dbf", table(0));
+        EXPECT_EQ(plain, Convert(dir, path, {}).xml) << c.number;
+    }
+}
+
+// Without --code-page, a table whose text is likely in another code page than it was read in
+// gets one note: high bytes where it declares a page other than 1250 and 852, UTF-8 where it
+// declares none. A note is no warning: -q hides it and --strict does not fail on it.
+TEST(CodePage, ANoteWhenTheTextIsLikelyInAnotherCodePage) {
+    const std::string note895 =
+        ": note: the table declares code page 895 (Kamenický); its text was read as Windows-1250 with the code page 852 repair; "
+        "--code-page table reads it in its own code page\n";
+    const std::string noteUtf8 =
+        ": note: the table declares no code page and its text is UTF-8; it was read as Windows-1250 with the code page 852 "
+        "repair; --code-page 65001 reads it as UTF-8\n";
+    struct Case {
+        std::uint8_t driver;
+        std::vector<std::string> values;
+        std::string note;  // "" for none
+    };
+    const std::vector<Case> cases = {
+        {0x68,
+         {"plain",
+          "\x80"
+          "esky",
+          "\x87"},
+         note895},
+        {0x68, {"ascii only", "no high bytes"}, ""},
+        {0x00, {"\xC5\xBDlu\xC5\xA5ou\xC4\x8Dk\xC3\xBD", "k\xC5\xAF\xC5\x88"}, noteUtf8},
+        // UTF-8 first, then a byte no UTF-8 has: not UTF-8 after all.
+        {0x00, {"\xC5\xBDlu\xC5\xA5ou\xC4\x8Dk\xC3\xBD", "k\x85\xE5"}, ""},
+        {0x00, {"only ascii"}, ""},
+        {0xC8, {"\x8A\x9A"}, ""},  // Windows-1250 declared
+    };
+    for (const Case& c : cases) {
+        TempDir dir;
+        TableBuilder b;
+        b.LanguageId(c.driver).Field("T", 'C', 20);
+        for (const std::string& v : c.values) b.Record({v});
+        const std::string path = dir.Write("t.dbf", b.Bytes());
+        const test::CliResult loud = test::RunDbf2xml({"-o", dir.Path("t.xml"), path});
+        EXPECT_EQ(loud.status, 0);
+        const std::string expected = c.note.empty() ? "" : "dbf2xml: " + path + c.note;
+        EXPECT_EQ(loud.err.substr(0, loud.err.rfind("dbf2xml: ")), expected) << int(c.driver) << " " << c.values[0];
+        EXPECT_EQ(test::RunDbf2xml({"-q", "--strict", "-o", dir.Path("t.xml"), path}).err, "");
+        // With a code page named there is nothing to tell.
+        EXPECT_EQ(test::RunDbf2xml({"--code-page", "1250", "-o", dir.Path("t.xml"), path}).err.find("note:"), std::string::npos);
+    }
+}
+
 }  // namespace
 }  // namespace korvane::cli

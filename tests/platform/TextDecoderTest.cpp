@@ -58,5 +58,19 @@ TEST(TextDecoder, SingleAndDoubleBytePages) {
     for (std::uint32_t unknown : {867u, 1200u, 0u}) EXPECT_EQ(TextDecoder::For(unknown), nullptr) << unknown;
 }
 
+// The code page numbers at both ends of every numbered range decode (ISO-8859-12 was never
+// published, and the ranges stop where the pages do).
+TEST(TextDecoder, BothEndsOfEveryNumberedRange) {
+    for (const std::uint32_t number :
+         {28591u, 28601u, 28603u, 28606u, 437u, 874u, 1250u, 1256u, 10000u, 10029u, 932u, 950u, 65001u, 620u, 895u}) {
+        const auto decoder = TextDecoder::For(number);
+        ASSERT_NE(decoder, nullptr) << number;
+        std::u16string text;
+        decoder->Decode(std::vector<std::uint8_t>{'A', 'z'}, text);
+        EXPECT_EQ(text, u"Az") << number;
+    }
+    for (const std::uint32_t none : {28590u, 28602u, 28607u}) EXPECT_EQ(TextDecoder::For(none), nullptr) << none;
+}
+
 }  // namespace
 }  // namespace korvane::platform
