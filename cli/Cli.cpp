@@ -128,6 +128,8 @@ struct Arguments {
     bool quiet = false;
     bool strict = false;
     bool haveTarget = false;
+    bool recursive = false;
+    std::string outputDir;  // empty: each document beside its table
     std::string target;
     std::vector<std::string> tables;
 };
@@ -337,6 +339,84 @@ bool ConvertOne(const Arguments& a, const std::string& table, const std::string&
     return true;
 }
 
+// One table of the run: its path as messages name it, absolute, and its document's path.
+struct Job {
+    std::string shown;
+    std::string full;
+    std::string target;
+};
+
+bool IsTableName(const std::string& name) {
+    if (name.size() < 4) return false;
+    std::string ext = name.substr(name.size() - 4);
+    for (char& c : ext)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    return ext == ".dbf";
+}
+
+// The tables a folder holds (directly, or with `recursive` in its whole tree, links to folders
+// not followed), as paths relative to it, in byte order; a subfolder that cannot be read is
+// told and passed over.
+void TablesIn(const std::string& folder, const std::string& relative, bool recursive, std::vector<std::string>& out,
+              std::ostream& err) {
+    std::vector<platform::FolderEntry> entries;
+    if (const int e = platform::ListFolder(folder + relative, entries); e != 0) {
+        err << "dbf2xml: " << Shown(folder + relative) << ": cannot be read: " << platform::SystemErrorText(e) << "\n";
+        return;
+    }
+    for (const platform::FolderEntry& entry : entries) {
+        if (entry.folder) {
+            if (recursive) TablesIn(folder, relative + entry.name + "/", recursive, out, err);
+        } else if (entry.regular && IsTableName(entry.name)) {
+            out.push_back(relative + entry.name);
+        }
+    }
+}
+
+// The tables of the arguments, each once, with their documents' paths: beside the table, or
+// under `outputDir` (a table given directly by its name, one found in a folder at the same
+// relative path as under that folder).
+std::vector<Job> ExpandTables(const std::vector<std::string>& paths, bool recursive, const std::string& outputDir,
+                              std::ostream& err) {
+    std::vector<Job> jobs;
+    std::vector<std::pair<std::uint64_t, std::uint64_t>> seen;
+    const std::string out = outputDir.empty() ? "" : platform::IncludeTrailingPathDelimiter(platform::ExpandFileName(outputDir));
+    auto add = [&](const std::string& shown, const std::string& full, const std::string& relative) {
+        std::uint64_t device = 0, inode = 0;
+        if (platform::PathIdentity(full, device, inode)) {
+            if (std::find(seen.begin(), seen.end(), std::make_pair(device, inode)) != seen.end()) return;
+            seen.emplace_back(device, inode);
+        } else if (std::any_of(jobs.begin(), jobs.end(), [&](const Job& j) { return j.full == full; })) {
+            return;
+        }
+        const std::string target =
+            out.empty() ? platform::ChangeFileExt(full, ".xml") : platform::ChangeFileExt(out + relative, ".xml");
+        jobs.push_back({shown, full, target});
+    };
+    for (const std::string& path : paths) {
+        const std::string full = platform::ExpandFileName(path);
+        if (!platform::StatPath(full).folder) {
+            add(path, full, platform::ExtractFileName(full));
+            continue;
+        }
+        const std::string folder = platform::IncludeTrailingPathDelimiter(full);
+        std::vector<std::string> found;
+        TablesIn(folder, "", recursive, found, err);
+        std::sort(found.begin(), found.end());
+        if (found.empty()) err << "dbf2xml: " << Shown(full) << ": no tables\n";
+        for (const std::string& relative : found)
+            add(platform::IncludeTrailingPathDelimiter(path) + relative, folder + relative, relative);
+    }
+    return jobs;
+}
+
+// Whether two targets are one file: the same path, or the same existing file.
+bool SameTarget(const std::string& a, const std::string& b) {
+    if (platform::ExpandFileName(a) == platform::ExpandFileName(b)) return true;
+    std::uint64_t da = 0, ia = 0, db = 0, ib = 0;
+    return platform::PathIdentity(a, da, ia) && platform::PathIdentity(b, db, ib) && da == db && ia == ib;
+}
+
 // A file that a table of the run is read from: the table, or a memo or index file beside it.
 struct InputFile {
     std::size_t owner;  // the table's place among the arguments
@@ -423,11 +503,18 @@ void EndBySignalHeldBack(int status) {
 
 std::string UsageText() {
     return "Usage: dbf2xml [--read-only | --fix-header | --exclusive] [--code-page WHICH] [--typed] [--strict]\n"
-           "               [-q] [-o OUT | -o -] [--] TABLE...\n"
+           "               [-q] [-r] [-o OUT | -o - | --output-dir DIR] [--] TABLE|FOLDER...\n"
            "Converts dBase and FoxPro tables (.dbf with .dbt or .fpt memos) to XML.\n"
            "\n"
            "  -o OUT        write the document of the single TABLE to OUT ('-': standard output);\n"
            "                without it each TABLE goes to its own name with the extension .xml\n"
+           "  FOLDER        every table directly in it (.dbf in any letter case, links to tables\n"
+           "                included), in the byte order of their paths; a link given as an\n"
+           "                argument is followed\n"
+           "  -r, --recursive  a FOLDER's whole tree (links to folders inside it are not followed)\n"
+           "  --output-dir DIR  each document under DIR: a TABLE given directly as DIR/NAME.xml, a\n"
+           "                table of a FOLDER at the same relative path under DIR (folders are\n"
+           "                made as needed)\n"
            "  --read-only   only read the tables (the default: a table is never written)\n"
            "  --fix-header  open each table as the window does: for reading and writing, and a\n"
            "                header that disagrees with the file is corrected on disk\n"
@@ -463,6 +550,7 @@ std::string UsageText() {
            "read from.\n"
            "\n"
            "Examples: dbf2xml --code-page table mesta.dbf   (a Cyrillic table with driver 0xC9)\n"
+           "          dbf2xml -r --output-dir out data       (data/2019/faktury.dbf to out/2019/faktury.xml)\n"
            "          dbf2xml --typed -o cenik.xml cenik.dbf (a document its own schema validates)\n"
            "\n"
            "Exit status: 0 when every table was converted, 1 when any table failed (each failure\n"
@@ -522,6 +610,12 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
             a.strict = true;
         } else if (arg == "-q" || arg == "--quiet") {
             a.quiet = true;
+        } else if (arg == "-r" || arg == "--recursive") {
+            a.recursive = true;
+        } else if (arg == "--output-dir") {
+            if (i + 1 >= args.size() || args[i + 1].empty()) return usage("--output-dir needs a folder");
+            if (!a.outputDir.empty() && a.outputDir != args[i + 1]) return again("--output-dir", a.outputDir, args[i + 1]);
+            a.outputDir = args[++i];
         } else if (arg == "-o") {
             if (i + 1 >= args.size()) return usage("-o needs a file name");
             if (a.haveTarget && a.target != args[i + 1]) return again("-o", a.target, args[i + 1]);
@@ -532,8 +626,12 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
         }
     }
     if (a.tables.empty()) return usage("no table given");
-    if (a.haveTarget && a.tables.size() != 1) return usage("-o takes exactly one table");
+    if (a.haveTarget && !a.outputDir.empty()) return usage("-o and --output-dir exclude each other");
     if (a.haveTarget && a.target.empty()) return usage("-o needs a file name");
+    // Folders stand for the tables in them; every table of the run is known before the first
+    // converts.
+    const std::vector<Job> jobs = ExpandTables(a.tables, a.recursive, a.outputDir, err);
+    if (a.haveTarget && (jobs.size() != 1 || platform::StatPath(a.tables[0]).folder)) return usage("-o takes exactly one table");
     a.options.standardOutput = a.haveTarget && a.target == "-";
     a.options.codePage = a.codePage;
     a.options.typed = a.typed;
@@ -554,19 +652,39 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
         std::string table;
     };
     std::vector<Written> written;
-    const std::vector<InputFile> inputs = InputFiles(a.tables);
+    std::vector<std::string> fulls;
+    for (const Job& job : jobs) fulls.push_back(job.full);
+    const std::vector<InputFile> inputs = InputFiles(fulls);
+    std::vector<std::size_t> claimed;  // the tables whose targets are taken
     int interrupted = 0;
-    for (std::size_t t = 0; t < a.tables.size(); ++t) {
-        const std::string& table = a.tables[t];
+    for (std::size_t t = 0; t < jobs.size(); ++t) {
+        const std::string& table = jobs[t].shown;
         ++totals.tables;
-        const std::string full = platform::ExpandFileName(table);
-        const std::string xml = a.haveTarget ? a.target : platform::ChangeFileExt(full, ".xml");
+        const std::string& full = jobs[t].full;
+        const std::string xml = a.haveTarget ? a.target : jobs[t].target;
         // No target may be a file another table of the run is read from (its own are refused
         // with the reader's message when it is opened).
         if (!a.options.standardOutput) {
             if (const InputFile* input = InputAt(inputs, xml, t)) {
                 err << "dbf2xml: " << Shown(full) << ": not converted: its target " << Shown(xml) << " is "
                     << (input->table ? "a table" : "a memo or index file") << " of this run\n";
+                status = 1;
+                continue;
+            }
+        }
+        // Two tables of the run with one target: the later one is not converted.
+        if (const auto first =
+                std::find_if(claimed.begin(), claimed.end(), [&](std::size_t j) { return SameTarget(jobs[j].target, xml); });
+            !a.haveTarget && first != claimed.end()) {
+            err << "dbf2xml: " << Shown(full) << ": not converted: its target " << Shown(xml) << " is the target of "
+                << Shown(jobs[*first].full) << " too\n";
+            status = 1;
+            continue;
+        }
+        claimed.push_back(t);
+        if (!a.outputDir.empty()) {
+            if (const int e = platform::MakeFolders(platform::ExtractFilePath(xml)); e != 0) {
+                err << "dbf2xml: " << Shown(platform::ExtractFilePath(xml)) << ": " << platform::SystemErrorText(e) << "\n";
                 status = 1;
                 continue;
             }
@@ -589,7 +707,7 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
         // A signal held back while a document replaced its target: that table is converted,
         // no other starts, and the status tells of the signal when tables were left.
         if (const int signal = platform::DeferredSignal(); signal != 0) {
-            if (t + 1 < a.tables.size()) interrupted = signal;
+            if (t + 1 < jobs.size()) interrupted = signal;
             break;
         }
     }

@@ -1,6 +1,6 @@
 // The command-line companion:
 //   dbf2xml [--read-only | --fix-header | --exclusive] [--code-page WHICH] [--typed] [--strict]
-//           [-q] [-o OUT | -o -] [--] TABLE...
+//           [-q] [-r] [-o OUT | -o - | --output-dir DIR] [--] TABLE|FOLDER...
 #pragma once
 
 #include <ostream>

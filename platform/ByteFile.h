@@ -31,6 +31,7 @@ enum class FileAccess {
 struct PathStatus {
     bool exists = false;
     bool regular = false;
+    bool folder = false;
     bool link = false;  // only from LinkStatus
     std::uint64_t links = 0;
     unsigned mode = 0;  // permission bits

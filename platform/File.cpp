@@ -1,5 +1,6 @@
 #include "platform/File.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -7,6 +8,8 @@
 
 #include <cerrno>
 #include <cstdlib>
+
+#include "platform/Paths.h"
 
 namespace korvane::platform {
 
@@ -183,6 +186,7 @@ PathStatus StatusOf(const struct stat& st, bool ok) {
     if (!ok) return s;
     s.exists = true;
     s.regular = S_ISREG(st.st_mode);
+    s.folder = S_ISDIR(st.st_mode);
     s.link = S_ISLNK(st.st_mode);
     s.links = st.st_nlink;
     s.mode = st.st_mode & 07777;
@@ -221,6 +225,39 @@ bool RenameFile(const std::string& from, const std::string& to, OsError& error) 
 
 void RemoveFile(const std::string& path) noexcept {
     ::unlink(path.c_str());
+}
+
+int ListFolder(const std::string& folder, std::vector<FolderEntry>& entries) {
+    entries.clear();
+    DIR* d = ::opendir(folder.c_str());
+    if (!d) return errno;
+    const std::string prefix = IncludeTrailingPathDelimiter(folder);
+    errno = 0;
+    while (const dirent* e = ::readdir(d)) {
+        const std::string name = e->d_name;
+        if (name == "." || name == "..") continue;
+        FolderEntry entry{name};
+        struct stat own {};
+        if (::lstat((prefix + name).c_str(), &own) == 0) entry.folder = S_ISDIR(own.st_mode);
+        entry.regular = StatPath(prefix + name).regular;
+        entries.push_back(std::move(entry));
+        errno = 0;
+    }
+    const int e = errno;
+    ::closedir(d);
+    return e;
+}
+
+int MakeFolders(const std::string& folder) {
+    std::string path;
+    std::size_t at = 0;
+    while (at != std::string::npos) {
+        at = folder.find('/', at + 1);
+        path = folder.substr(0, at);
+        if (path.empty() || StatPath(path).exists) continue;
+        if (::mkdir(path.c_str(), 0777) != 0 && errno != EEXIST) return errno;
+    }
+    return 0;
 }
 
 int SyncFolder(const std::string& folder) {

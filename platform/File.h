@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "platform/ByteFile.h"
 #include "platform/OsError.h"
@@ -55,6 +56,18 @@ PathStatus LinkStatus(const std::string& path);
 std::string RealPath(const std::string& path);
 [[nodiscard]] bool RenameFile(const std::string& from, const std::string& to, OsError& error);
 void RemoveFile(const std::string& path) noexcept;
+// One entry of a folder: its name, whether it is a folder itself (a link to one is not), and
+// whether it is a regular file or a link to one.
+struct FolderEntry {
+    std::string name;
+    bool folder = false;
+    bool regular = false;
+};
+// The entries of a folder but "." and ".."; 0 or the errno of the failure to read it.
+int ListFolder(const std::string& folder, std::vector<FolderEntry>& entries);
+// Creates a folder and the folders above it that are missing (0777 less the umask); 0 or the
+// errno of the failure.
+int MakeFolders(const std::string& folder);
 // Writes a folder's entries (a rename in it) through to the disk; 0 or the errno of the failure.
 int SyncFolder(const std::string& folder);
 // The reason given when a file is locked by another program.

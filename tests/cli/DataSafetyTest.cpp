@@ -265,8 +265,8 @@ TEST(OneTargetPerRun, ALaterTableDoesNotOverwriteAnEarlierDocument) {
     const std::string other = dir.Write("other.dbf", SmallTable());
     std::ostringstream out, err;
     EXPECT_EQ(RunCli({"-q", lower, upper, other}, out, err, false), 1);
-    EXPECT_EQ(err.str(),
-              "dbf2xml: " + upper + ": not converted: " + dir.Path("cars.xml") + " was written from " + lower + " in this run\n");
+    EXPECT_EQ(err.str(), "dbf2xml: " + upper + ": not converted: its target " + dir.Path("cars.xml") + " is the target of " +
+                             lower + " too\n");
     EXPECT_NE(dir.Read("cars.xml").find("<row X=\"lower\" />"), std::string::npos);
     EXPECT_TRUE(fs::exists(dir.Path("other.xml")));
 }
