@@ -1,5 +1,10 @@
 #include "cli/Cli.h"
 
+#include <poll.h>
+#include <sched.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <chrono>
 #include <csignal>
@@ -130,6 +135,7 @@ struct Arguments {
     bool haveTarget = false;
     bool recursive = false;
     std::string outputDir;  // empty: each document beside its table
+    int jobs = 1;           // tables converted at the same time
     std::string target;
     std::vector<std::string> tables;
 };
@@ -417,6 +423,14 @@ bool SameTarget(const std::string& a, const std::string& b) {
     return platform::PathIdentity(a, da, ia) && platform::PathIdentity(b, db, ib) && da == db && ia == ib;
 }
 
+// The processors this process may run on.
+int UsableProcessors() {
+    cpu_set_t set;
+    CPU_ZERO(&set);
+    if (::sched_getaffinity(0, sizeof set, &set) != 0) return 1;
+    return std::max(1, CPU_COUNT(&set));
+}
+
 // A file that a table of the run is read from: the table, or a memo or index file beside it.
 struct InputFile {
     std::size_t owner;  // the table's place among the arguments
@@ -458,6 +472,140 @@ const InputFile* InputAt(const std::vector<InputFile>& inputs, const std::string
         if (f.path == path || (exists && f.exists && f.device == device && f.inode == inode)) return &f;
     }
     return nullptr;
+}
+
+// Converts the tables in worker processes, up to `a.jobs` at a time. Each worker converts one
+// table exactly as a serial run does and hands back what it had to say and its figures; they
+// are told in the tables' order, whole, whatever order the workers finish in. Processes rather
+// than threads: the reader keeps process-wide state (its settings, the signal clean-up's one
+// temporary file, the signal mask while a document replaces its target), which a worker of its
+// own keeps to itself.
+int ConvertInParallel(const Arguments& a, const std::vector<Job>& jobs, const std::vector<std::string>& refusals,
+                      std::ostream& err, bool progress, Totals& totals) {
+    struct Worker {
+        pid_t pid = -1;
+        int fd = -1;
+        std::string said;  // its figures' line, then its messages
+        bool done = false;
+    };
+    std::vector<Worker> workers(jobs.size());
+    std::size_t next = 0, told = 0, running = 0;
+    int status = 0, stopped = 0;
+    bool drawn = false;  // a progress line stands on the terminal
+    const auto started = Clock::now();
+    auto start = [&](std::size_t t) {
+        int pipe[2];
+        if (::pipe(pipe) != 0) return false;
+        const pid_t pid = ::fork();
+        if (pid < 0) {
+            ::close(pipe[0]);
+            ::close(pipe[1]);
+            return false;
+        }
+        if (pid == 0) {
+            ::close(pipe[0]);
+            platform::ForgetSignalForwards();
+            std::ostringstream said;
+            Totals figures;
+            TableOwner owner;
+            const bool converted =
+                ConvertOne(a, jobs[t].shown, jobs[t].full, a.haveTarget ? a.target : jobs[t].target, owner, said, false, figures);
+            char line[160];
+            std::snprintf(line, sizeof line, "%d %lld %lld %.6f %llu %d\n", converted ? 1 : 0, figures.rows, figures.deleted,
+                          figures.seconds, static_cast<unsigned long long>(figures.bytes), platform::DeferredSignal());
+            const std::string out = line + said.str();
+            for (std::size_t done = 0; done < out.size();) {
+                const ssize_t n = ::write(pipe[1], out.data() + done, out.size() - done);
+                if (n <= 0) break;
+                done += static_cast<std::size_t>(n);
+            }
+            ::_exit(0);
+        }
+        ::close(pipe[1]);
+        platform::ForwardSignalsTo(pid);
+        workers[t].pid = pid;
+        workers[t].fd = pipe[0];
+        ++running;
+        return true;
+    };
+    auto tell = [&] {
+        for (; told < jobs.size() && (workers[told].done || !refusals[told].empty()); ++told) {
+            if (drawn) {
+                err << "\n";
+                drawn = false;
+            }
+            ++totals.tables;
+            if (!refusals[told].empty()) {
+                err << refusals[told];
+                status = 1;
+                continue;
+            }
+            const std::string& said = workers[told].said;
+            const std::size_t end = said.find('\n');
+            int converted = 0, signal = 0;
+            long long rows = 0, deleted = 0;
+            double seconds = 0;
+            unsigned long long bytes = 0;
+            if (end == std::string::npos || std::sscanf(said.c_str(), "%d %lld %lld %lf %llu %d", &converted, &rows, &deleted,
+                                                        &seconds, &bytes, &signal) != 6) {
+                err << "dbf2xml: " << Shown(jobs[told].full) << ": the conversion ended without a word\n";
+                status = 1;
+                continue;
+            }
+            err << said.substr(end + 1);
+            if (!converted) status = 1;
+            if (signal != 0) stopped = signal;
+            totals.converted += converted;
+            totals.rows += rows;
+            totals.deleted += deleted;
+            totals.seconds += seconds;
+            totals.bytes += bytes;
+        }
+        err.flush();
+    };
+    for (;;) {
+        while (running < static_cast<std::size_t>(a.jobs) && next < jobs.size() && stopped == 0) {
+            if (refusals[next].empty() && !start(next)) {
+                workers[next].done = true;
+                workers[next].said = "0 0 0 0 0 0\ndbf2xml: " + Shown(jobs[next].full) + ": no worker could be started\n";
+            }
+            ++next;
+        }
+        tell();
+        if (running == 0) break;
+        std::vector<pollfd> waiting;
+        for (const Worker& w : workers)
+            if (w.fd >= 0) waiting.push_back({w.fd, POLLIN, 0});
+        if (::poll(waiting.data(), waiting.size(), -1) < 0 && errno != EINTR) break;
+        for (const pollfd& p : waiting) {
+            if (p.revents == 0) continue;
+            Worker& w = *std::find_if(workers.begin(), workers.end(), [&](const Worker& x) { return x.fd == p.fd; });
+            char buffer[4096];
+            const ssize_t n = ::read(w.fd, buffer, sizeof buffer);
+            if (n > 0) {
+                w.said.append(buffer, static_cast<std::size_t>(n));
+                continue;
+            }
+            if (n < 0 && errno == EINTR) continue;
+            ::close(w.fd);
+            w.fd = -1;
+            ::waitpid(w.pid, nullptr, 0);
+            platform::StopForwardingTo(w.pid);
+            w.done = true;
+            --running;
+        }
+        if (progress) {
+            // The whole run on one line: tables done of all, rows, time.
+            err << "\rdbf2xml: " << told << " of " << jobs.size() << " tables  " << Plural(totals.rows, "row", "rows") << "  "
+                << Seconds(std::chrono::duration<double>(Clock::now() - started).count()) << std::flush;
+            drawn = true;
+        }
+    }
+    if (drawn) err << "\n";
+    // A signal held back while a document replaced its target stops the run; it tells when
+    // tables were left unconverted.
+    if (stopped != 0 && next < jobs.size()) return 128 + stopped;
+    return status;
 }
 
 }  // namespace
@@ -503,7 +651,7 @@ void EndBySignalHeldBack(int status) {
 
 std::string UsageText() {
     return "Usage: dbf2xml [--read-only | --fix-header | --exclusive] [--code-page WHICH] [--typed] [--strict]\n"
-           "               [-q] [-r] [-o OUT | -o - | --output-dir DIR] [--] TABLE|FOLDER...\n"
+           "               [-q] [-r] [-j N] [-o OUT | -o - | --output-dir DIR] [--] TABLE|FOLDER...\n"
            "Converts dBase and FoxPro tables (.dbf with .dbt or .fpt memos) to XML.\n"
            "\n"
            "  -o OUT        write the document of the single TABLE to OUT ('-': standard output);\n"
@@ -515,6 +663,8 @@ std::string UsageText() {
            "  --output-dir DIR  each document under DIR: a TABLE given directly as DIR/NAME.xml, a\n"
            "                table of a FOLDER at the same relative path under DIR (folders are\n"
            "                made as needed)\n"
+           "  -j N, --jobs N  convert up to N tables at the same time (0: one per processor);\n"
+           "                documents, messages and their order are those of -j 1\n"
            "  --read-only   only read the tables (the default: a table is never written)\n"
            "  --fix-header  open each table as the window does: for reading and writing, and a\n"
            "                header that disagrees with the file is corrected on disk\n"
@@ -550,7 +700,7 @@ std::string UsageText() {
            "read from.\n"
            "\n"
            "Examples: dbf2xml --code-page table mesta.dbf   (a Cyrillic table with driver 0xC9)\n"
-           "          dbf2xml -r --output-dir out data       (data/2019/faktury.dbf to out/2019/faktury.xml)\n"
+           "          dbf2xml -r -j 0 --output-dir out data  (data/2019/faktury.dbf to out/2019/faktury.xml)\n"
            "          dbf2xml --typed -o cenik.xml cenik.dbf (a document its own schema validates)\n"
            "\n"
            "Exit status: 0 when every table was converted, 1 when any table failed (each failure\n"
@@ -610,6 +760,12 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
             a.strict = true;
         } else if (arg == "-q" || arg == "--quiet") {
             a.quiet = true;
+        } else if (arg == "-j" || arg == "--jobs") {
+            const std::string count = i + 1 < args.size() ? args[i + 1] : "";
+            if (count.empty() || count.size() > 4 || count.find_first_not_of("0123456789") != std::string::npos)
+                return usage(arg + " needs a number of tables to convert at the same time");
+            a.jobs = std::stoi(args[++i]);
+            if (a.jobs == 0) a.jobs = UsableProcessors();
         } else if (arg == "-r" || arg == "--recursive") {
             a.recursive = true;
         } else if (arg == "--output-dir") {
@@ -655,39 +811,44 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
     std::vector<std::string> fulls;
     for (const Job& job : jobs) fulls.push_back(job.full);
     const std::vector<InputFile> inputs = InputFiles(fulls);
+    // What keeps a table from being converted is decided for all of them before any converts.
+    std::vector<std::string> refusals(jobs.size());
     std::vector<std::size_t> claimed;  // the tables whose targets are taken
-    int interrupted = 0;
     for (std::size_t t = 0; t < jobs.size(); ++t) {
+        const std::string& full = jobs[t].full;
+        const std::string xml = a.haveTarget ? a.target : jobs[t].target;
+        std::ostringstream refusal;
+        // No target may be a file another table of the run is read from (its own are refused
+        // with the reader's message when it is opened).
+        if (const InputFile* input = a.options.standardOutput ? nullptr : InputAt(inputs, xml, t)) {
+            refusal << "dbf2xml: " << Shown(full) << ": not converted: its target " << Shown(xml) << " is "
+                    << (input->table ? "a table" : "a memo or index file") << " of this run\n";
+        } else if (const auto first = std::find_if(claimed.begin(), claimed.end(),
+                                                   [&](std::size_t j) { return SameTarget(jobs[j].target, xml); });
+                   !a.haveTarget && first != claimed.end()) {
+            // Two tables of the run with one target: the later one is not converted.
+            refusal << "dbf2xml: " << Shown(full) << ": not converted: its target " << Shown(xml) << " is the target of "
+                    << Shown(jobs[*first].full) << " too\n";
+        } else if (const int e = a.outputDir.empty() ? 0 : platform::MakeFolders(platform::ExtractFilePath(xml)); e != 0) {
+            refusal << "dbf2xml: " << Shown(platform::ExtractFilePath(xml)) << ": " << platform::SystemErrorText(e) << "\n";
+        } else {
+            claimed.push_back(t);
+        }
+        refusals[t] = refusal.str();
+    }
+    // Several tables at the same time where more than one is to be converted.
+    const bool parallel = a.jobs > 1 && claimed.size() > 1 && !a.options.standardOutput;
+    if (parallel) status = ConvertInParallel(a, jobs, refusals, err, drawProgress, totals);
+    int interrupted = 0;
+    for (std::size_t t = 0; t < jobs.size() && !parallel; ++t) {
         const std::string& table = jobs[t].shown;
         ++totals.tables;
         const std::string& full = jobs[t].full;
         const std::string xml = a.haveTarget ? a.target : jobs[t].target;
-        // No target may be a file another table of the run is read from (its own are refused
-        // with the reader's message when it is opened).
-        if (!a.options.standardOutput) {
-            if (const InputFile* input = InputAt(inputs, xml, t)) {
-                err << "dbf2xml: " << Shown(full) << ": not converted: its target " << Shown(xml) << " is "
-                    << (input->table ? "a table" : "a memo or index file") << " of this run\n";
-                status = 1;
-                continue;
-            }
-        }
-        // Two tables of the run with one target: the later one is not converted.
-        if (const auto first =
-                std::find_if(claimed.begin(), claimed.end(), [&](std::size_t j) { return SameTarget(jobs[j].target, xml); });
-            !a.haveTarget && first != claimed.end()) {
-            err << "dbf2xml: " << Shown(full) << ": not converted: its target " << Shown(xml) << " is the target of "
-                << Shown(jobs[*first].full) << " too\n";
+        if (!refusals[t].empty()) {
+            err << refusals[t];
             status = 1;
             continue;
-        }
-        claimed.push_back(t);
-        if (!a.outputDir.empty()) {
-            if (const int e = platform::MakeFolders(platform::ExtractFilePath(xml)); e != 0) {
-                err << "dbf2xml: " << Shown(platform::ExtractFilePath(xml)) << ": " << platform::SystemErrorText(e) << "\n";
-                status = 1;
-                continue;
-            }
         }
         std::uint64_t device = 0, inode = 0;
         const bool targetExists = !a.options.standardOutput && platform::PathIdentity(xml, device, inode);

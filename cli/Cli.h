@@ -1,6 +1,6 @@
 // The command-line companion:
 //   dbf2xml [--read-only | --fix-header | --exclusive] [--code-page WHICH] [--typed] [--strict]
-//           [-q] [-r] [-o OUT | -o - | --output-dir DIR] [--] TABLE|FOLDER...
+//           [-q] [-r] [-j N] [-o OUT | -o - | --output-dir DIR] [--] TABLE|FOLDER...
 #pragma once
 
 #include <ostream>

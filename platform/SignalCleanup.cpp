@@ -16,8 +16,12 @@ volatile sig_atomic_t gRegistered = 0;
 volatile sig_atomic_t gLineEnd = 0;
 volatile sig_atomic_t gDeferring = 0;
 volatile sig_atomic_t gDeferred = 0;
+constexpr int kMaxForwards = 256;
+volatile sig_atomic_t gForwards[kMaxForwards] = {};
 
 void OnSignal(int signal) {
+    for (int i = 0; i < kMaxForwards; ++i)
+        if (gForwards[i] > 0) ::kill(static_cast<pid_t>(gForwards[i]), signal);
     if (gDeferring) {
         gDeferred = signal;
         return;
@@ -51,6 +55,23 @@ void InstallSignalCleanup() {
         if (::sigaction(s, nullptr, &before) == 0 && before.sa_handler == SIG_IGN) continue;
         ::sigaction(s, &action, nullptr);
     }
+}
+
+void ForwardSignalsTo(int pid) {
+    for (int i = 0; i < kMaxForwards; ++i)
+        if (gForwards[i] == 0) {
+            gForwards[i] = pid;
+            return;
+        }
+}
+
+void StopForwardingTo(int pid) {
+    for (int i = 0; i < kMaxForwards; ++i)
+        if (gForwards[i] == pid) gForwards[i] = 0;
+}
+
+void ForgetSignalForwards() {
+    for (int i = 0; i < kMaxForwards; ++i) gForwards[i] = 0;
 }
 
 int DeferredSignal() {

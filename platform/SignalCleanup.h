@@ -12,6 +12,11 @@ namespace korvane::platform {
 // end the program by the same signal, so the shell sees 130, 143 or 129. A signal that the
 // program was started with ignored (by nohup, `trap '' INT`, a service manager) stays ignored.
 void InstallSignalCleanup();
+// Processes that a signal reaching this one is passed on to first (the workers converting
+// tables at the same time), at most 256.
+void ForwardSignalsTo(int pid);
+void StopForwardingTo(int pid);
+void ForgetSignalForwards();
 // The signal that a DeferredSignalBlock held back and recorded; 0 when none did.
 int DeferredSignal();
 // The file to remove when a signal arrives (one at a time); a later call replaces it.

@@ -1,10 +1,14 @@
 // Folders as input and an output folder: which tables a folder stands for, in which order,
 // each once, and where their documents go.
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
+#include <regex>
 #include <sstream>
+#include <thread>
 
 #include "cli/Cli.h"
 #include "tests/support/TableBuilder.h"
@@ -92,12 +96,13 @@ TEST(Folders, TablesInTheOrderOfTheirPaths) {
     EXPECT_EQ(order, (std::vector<std::string>{"2019/faktury.dbf", "2019/x.DBF", "B.DBF", "a.dbf", "c.Dbf", "../outside/t.dbf"}));
 }
 
-// Two tables whose documents would be one file: the later one is not converted.
+// Two tables whose documents would be one file: the later one is not converted, also when they
+// would run at the same time.
 TEST(Folders, TwoTablesWithOneTarget) {
     Tree t;
     const std::string other = t.dir.Write("outside/a.dbf", Table("other a"));
-    const test::CliResult r =
-        test::RunDbf2xml({"-q", "--output-dir", t.dir.Path("out"), t.dir.Path("data/a.dbf"), other, t.dir.Path("data/c.Dbf")});
+    const test::CliResult r = test::RunDbf2xml(
+        {"-q", "-j", "2", "--output-dir", t.dir.Path("out"), t.dir.Path("data/a.dbf"), other, t.dir.Path("data/c.Dbf")});
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.err, "dbf2xml: " + other + ": not converted: its target " + t.dir.Path("out/a.xml") + " is the target of " +
                          t.dir.Path("data/a.dbf") + " too\n");
@@ -136,6 +141,72 @@ TEST(Folders, AnUnreadableSubfolder) {
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << said;
     EXPECT_EQ(said, "dbf2xml: " + t.dir.Path("data/closed") + ": cannot be read: Permission denied\n");
     EXPECT_EQ(t.Documents("out").size(), 6u);
+}
+
+// Tables converted at the same time: the same documents, the messages whole and in the tables'
+// order, the same exit status as one after the other.
+TEST(Parallel, TheSameAsOneAfterTheOther) {
+    Tree t;
+    t.dir.Write("data/2019/broken.dbf", "\x03 not a table");
+    auto run = [&](const char* jobs, const std::string& out) {
+        test::CliResult r = test::RunDbf2xml({"-r", "-j", jobs, "--output-dir", t.dir.Path(out), t.dir.Path("data")});
+        // The times differ from run to run, and the output folder by its name.
+        r.err = std::regex_replace(r.err, std::regex("[0-9.]+ s, [0-9.]+ MB/s"), "T");
+        for (std::size_t at; (at = r.err.find(t.dir.Path(out))) != std::string::npos;)
+            r.err.replace(at, t.dir.Path(out).size(), "OUT");
+        return r;
+    };
+    const test::CliResult one = run("1", "one");
+    for (const char* jobs : {"2", "4", "0"}) {
+        const std::string out = std::string("many") + jobs;
+        const test::CliResult many = run(jobs, out);
+        EXPECT_EQ(many.status, one.status) << jobs;
+        EXPECT_EQ(one.status, 1);  // the broken table
+        EXPECT_EQ(many.err, one.err) << jobs;
+        for (const auto& e : fs::recursive_directory_iterator(t.dir.Path("one"))) {
+            if (!e.is_regular_file()) continue;
+            EXPECT_TRUE(test::ReadFile(e.path().string()) ==
+                        test::ReadFile(t.dir.Path(out + "/" + fs::relative(e.path(), t.dir.Path("one")).string())))
+                << e.path();
+        }
+    }
+    EXPECT_EQ(test::RunDbf2xml({"-j", "x", t.dir.Path("data")}).status, 2);
+}
+
+// Interrupted, a run of several tables at the same time stops every running table, removes
+// every unfinished document and leaves every finished one.
+TEST(Parallel, AnInterruptedRunKeepsWhatIsFinished) {
+    TempDir dir;
+    fs::create_directory(dir.Path("in"));
+    fs::create_directory(dir.Path("out"));
+    dir.Write("in/a-small.dbf", Table("small"));
+    TableBuilder big;
+    big.Field("X", 'C', 60);
+    for (int i = 0; i < 300000; ++i) big.Record({"row " + std::to_string(i)});
+    const std::string bytes = big.Bytes();
+    for (const char* name : {"in/b-big.dbf", "in/c-big.dbf", "in/d-big.dbf"}) dir.Write(name, bytes);
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::execl(KORVANE_DBF2XML, KORVANE_DBF2XML, "-q", "-j", "2", "--output-dir", dir.Path("out").c_str(),
+                dir.Path("in").c_str(), static_cast<char*>(nullptr));
+        ::_exit(127);
+    }
+    // Interrupt it once the small table's document is there: two big ones are being written.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (std::chrono::steady_clock::now() < deadline && !fs::exists(dir.Path("out/a-small.xml")))
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    ::kill(child, SIGINT);
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGINT);
+    // Give the workers a moment to finish their own clean-up.
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    std::vector<std::string> left;
+    for (const auto& e : fs::directory_iterator(dir.Path("out"))) left.push_back(e.path().filename().string());
+    std::sort(left.begin(), left.end());
+    // The big tables' workers stopped with their documents unfinished; none was left behind.
+    EXPECT_EQ(left, std::vector<std::string>{"a-small.xml"});
+    EXPECT_TRUE(test::ReadFile(dir.Path("out/a-small.xml")).ends_with("</table>\r\n"));
 }
 
 }  // namespace
