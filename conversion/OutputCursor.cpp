@@ -1,5 +1,7 @@
 #include "conversion/OutputCursor.h"
 
+#include "platform/CodePages.h"
+
 namespace korvane {
 
 void OutputCursor::Restart() {
@@ -46,6 +48,29 @@ void OutputCursor::Statement() {
     _Flush(FOut);
     Restart();
     IOTest();
+}
+
+bool LineBreakIsPlain() {
+    const std::uint32_t system = platform::GetACP();
+    std::u16string lineBreak;
+    return system == platform::kCodePageUtf8 ||
+           (platform::MultiByteToWide(system, {reinterpret_cast<const std::uint8_t*>("\r\n"), 2}, lineBreak) &&
+            lineBreak == u"\r\n");
+}
+
+void EndRow(OutputCursor& cursor, TTextRec& out, bool plainLineBreak) {
+    if (!plainLineBreak) {
+        cursor.Commit();
+        WriteLineStatement(out, u" />");
+        return;
+    }
+    // The element's end and the line break: one line statement.
+    char* d = cursor.Reserve(5);
+    *d++ = ' ', *d++ = '/', *d++ = '>';
+    if (out.CrLf) *d++ = '\r';
+    *d++ = '\n';
+    cursor.Done(d);
+    cursor.Commit();
 }
 
 }  // namespace korvane

@@ -24,7 +24,6 @@ namespace korvane {
 namespace {
 
 constexpr std::string_view kRowStart = "   <row";
-constexpr std::string_view kRowEnd = " />";
 constexpr std::size_t kIntegerRoom = 24;  // a sign and 19 digits
 constexpr std::size_t kPrefixBlock = 48;
 
@@ -71,16 +70,12 @@ RowWriter::RowWriter(dbf::TDbf& table, platform::TextDecoder* decoder, const std
       FMemo(*FFile, FSingleByte.get(), decoder, watch),
       FSeparator(EscapedUtf8(std::u16string(1, platform::Settings().decimalSeparator))),
       FSeparatorByte(FSeparator.size() == 1 ? FSeparator[0] : kGeneralSeparator) {
-    const std::uint32_t system = platform::GetACP();
     // The regional date pattern, compiled once. A pattern of plain characters only writes
     // plain text (digits, its pads and its literals), which needs no escaping.
     const std::string& dateFormat = platform::Settings().shortDateFormat;
     FDatePlain = !dateFormat.empty() && IsPlainAscii(dateFormat) && FDatePattern.Compile(dateFormat);
     // CR and LF are written as the system code page's characters of those bytes.
-    std::u16string lineBreak;
-    FPlainLineEnd = system == platform::kCodePageUtf8 ||
-                    (platform::MultiByteToWide(system, {reinterpret_cast<const std::uint8_t*>("\r\n"), 2}, lineBreak) &&
-                     lineBreak == u"\r\n");
+    FPlainLineEnd = LineBreakIsPlain();
     const auto& fields = table.Fields();
     for (std::size_t i = 0; i < fields.size(); ++i) {
         TField& field = *fields[i];
@@ -462,17 +457,7 @@ void RowWriter::Write(TTextRec& out, dbf::TDbf& table, ConversionReport& report)
         }
         PutAttribute(cursor, FColumns[i], v);
     }
-    if (FPlainLineEnd) {
-        // The element's end and the line break: one line statement.
-        char* d = Put(cursor.Reserve(kRowEnd.size() + 2), kRowEnd);
-        if (out.CrLf) *d++ = '\r';
-        *d++ = '\n';
-        cursor.Done(d);
-        cursor.Commit();
-    } else {
-        cursor.Commit();
-        WriteLineStatement(out, u" />");
-    }
+    EndRow(cursor, out, FPlainLineEnd);
 }
 
 }  // namespace korvane

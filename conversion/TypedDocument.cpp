@@ -2,13 +2,18 @@
 
 #include <algorithm>
 #include <array>
+#include <charconv>
+#include <cstdio>
 #include <cstring>
 
 #include "conversion/ConversionReport.h"
+#include "conversion/OutputCursor.h"
 #include "conversion/XmlText.h"
 #include "conversion/XsdValues.h"
 #include "dbf/Dbf.h"
+#include "dbf/NumberText.h"
 #include "fields/OtherFields.h"
+#include "fields/StringField.h"
 #include "platform/CodePages.h"
 #include "platform/Unicode.h"
 
@@ -170,20 +175,145 @@ TypedRowWriter::TypedRowWriter(dbf::TDbf& table, platform::TextDecoder* decoder,
       FAudit(table, Utf8Names(names)),
       FWatch(watch),
       FSingleByte(decoder ? nullptr : SingleByteText::For(platform::GetACP())),
-      FMemo(*table.DbfFile(), FSingleByte.get(), decoder, watch) {
-    for (const std::u16string& name : names) FPrefixes.push_back(u" " + name + u"=\"");
-    // Memos and blobs are streamed, so that no value is held whole.
+      FMemo(*table.DbfFile(), FSingleByte.get(), decoder, watch),
+      FPlainLineBreak(LineBreakIsPlain()) {
+    for (const std::u16string& name : names) FPrefixes.push_back(" " + platform::Utf16ToUtf8(name) + "=\"");
     const dbf::TDbfFieldDefs& defs = table.DbfFile()->FieldDefs();
     for (std::size_t i = 0; i < names.size(); ++i) {
         TField& field = *table.Fields()[i];
-        const Xsd kind = XsdOf(defs.Items(static_cast<int>(i)));
+        const dbf::TDbfFieldDef& def = defs.Items(static_cast<int>(i));
+        Column c;
+        c.bytes = dbf::FieldBytesOf(def);
+        const Xsd kind = XsdOf(def);
+        const bool numeric = def.NativeFieldType == 'N' || def.NativeFieldType == 'F';
+        // Memos and blobs are streamed, so that no value is held whole; values stored as text
+        // are read straight from the record where the system's code page has byte tables.
         if (kind == Xsd::Memo && FMemo.StreamsText() && dynamic_cast<TMemoField*>(&field))
-            FStreamed.push_back(Streamed::Text);
+            c.way = Way::Text;
         else if (kind == Xsd::Binary && dynamic_cast<TBlobField*>(&field))
-            FStreamed.push_back(Streamed::Base64);
-        else
-            FStreamed.push_back(Streamed::No);
+            c.way = Way::Base64;
+        else if (kind == Xsd::String && def.NativeFieldType == 'C' && FSingleByte && dynamic_cast<TStringField*>(&field))
+            c.way = Way::Character;
+        else if (kind == Xsd::Decimal && numeric)
+            c.way = Way::Decimal;
+        else if (kind == Xsd::Integer && numeric)
+            c.way = Way::Whole;
+        else if (kind == Xsd::Boolean && def.NativeFieldType == 'L')
+            c.way = Way::Logical;
+        else if (kind == Xsd::Date && !def.BinaryDate())
+            c.way = Way::Date;
+        c.lowest = def.FieldType == ftSmallint ? INT16_MIN : def.FieldType == ftInteger ? INT32_MIN : INT64_MIN;
+        c.highest = def.FieldType == ftSmallint ? INT16_MAX : def.FieldType == ftInteger ? INT32_MAX : INT64_MAX;
+        FColumns.push_back(c);
     }
+}
+
+char* TypedRowWriter::PutPrefix(OutputCursor& cursor, std::size_t i, std::size_t valueRoom) {
+    const std::string& prefix = FPrefixes[i];
+    char* d = cursor.Reserve(prefix.size() + valueRoom + 1);
+    std::memcpy(d, prefix.data(), prefix.size());
+    return d + prefix.size();
+}
+
+bool TypedRowWriter::PutStored(OutputCursor& cursor, std::size_t i, std::span<const std::uint8_t> record) {
+    const Column& c = FColumns[i];
+    const std::span<const std::uint8_t> field = c.bytes.In(record);
+    char ascii[96];  // a decimal of 15 digits and a power of ten within 10^-22 to 10^22 at the most
+    std::size_t length = 0;
+    switch (c.way) {
+        case Way::Character: {
+            const std::span<const std::uint8_t> text = dbf::CharacterTextPadded(field);
+            if (FWatch && FWatch->Active()) {
+                FWatch->See(text);
+                FWatch->EndValue();
+            }
+            char* d = FSingleByte->WritePadded(text, PutPrefix(cursor, i, SingleByteText::Room(text.size())));
+            *d++ = '"';
+            cursor.Done(d);
+            return true;
+        }
+        case Way::Decimal: {
+            const std::span<const std::uint8_t> text = dbf::TrimmedTextPadded(field, ftFloat);
+            if (text.empty()) return true;  // blank: no value
+            dbf::DecimalDigits digits;
+            if (!dbf::ParseDecimalDigits(text.data(), text.size(), digits)) return false;
+            // The value exactly as its digits denote it: no leading or trailing zeros.
+            char* a = ascii;
+            if (digits.count == 0) {
+                *a++ = '0';
+            } else {
+                if (digits.negative) *a++ = '-';
+                const int point = digits.exponent, count = digits.count;
+                if (point <= 0) {
+                    *a++ = '0', *a++ = '.';
+                    for (int k = point; k < 0; ++k) *a++ = '0';
+                    for (int k = 0; k < count; ++k) *a++ = digits.digits[k];
+                } else {
+                    for (int k = 0; k < count || k < point; ++k) {
+                        if (k == point) *a++ = '.';
+                        *a++ = k < count ? digits.digits[k] : '0';
+                    }
+                }
+            }
+            length = static_cast<std::size_t>(a - ascii);
+            break;
+        }
+        case Way::Whole: {
+            const std::span<const std::uint8_t> text = dbf::TrimmedTextPadded(field, ftFloat);
+            if (text.empty()) return true;
+            std::int64_t n = 0;
+            if (!dbf::ParseIntegerDigits(text.data(), text.size(), n)) return false;
+            if (n < c.lowest || n > c.highest) return true;  // out of the kind's range: no value
+            length = static_cast<std::size_t>(std::to_chars(ascii, ascii + sizeof ascii, n).ptr - ascii);
+            break;
+        }
+        case Way::Logical: {
+            const std::string_view text = TrimmedText(field);
+            if (text.empty()) return true;
+            const auto first = static_cast<std::uint8_t>(text[0]);
+            if (dbf::IsTrueLetter(first)) {
+                std::memcpy(ascii, "true", 4), length = 4;
+            } else if (first == 'F' || first == 'f' || first == 'N' || first == 'n') {
+                std::memcpy(ascii, "false", 5), length = 5;
+            } else {
+                FAudit.Logical(i, first);
+                return true;
+            }
+            break;
+        }
+        case Way::Date: {
+            const std::string_view text = TrimmedText(field);
+            if (text.empty()) return true;
+            const std::span<const std::uint8_t> bytes(reinterpret_cast<const std::uint8_t*>(text.data()), text.size());
+            int year = 0, month = 0, day = 0;
+            if (!dbf::DecodeDateText(bytes.data(), bytes.size(), year, month, day)) {
+                FAudit.Date(i, bytes);
+                return true;
+            }
+            // YYYY-MM-DD, as XsdDate writes it, without a formatting call per value.
+            const auto two = [](char* at, int v) {
+                at[0] = static_cast<char>('0' + v / 10 % 10);
+                at[1] = static_cast<char>('0' + v % 10);
+            };
+            if (year < 0 || year > 9999) return false;
+            two(ascii, year / 100);
+            two(ascii + 2, year % 100);
+            ascii[4] = '-';
+            two(ascii + 5, month);
+            ascii[7] = '-';
+            two(ascii + 8, day);
+            length = 10;
+            break;
+        }
+        default:
+            return false;
+    }
+    char* d = PutPrefix(cursor, i, length);
+    std::memcpy(d, ascii, length);
+    d += length;
+    *d++ = '"';
+    cursor.Done(d);
+    return true;
 }
 
 bool TypedRowWriter::Value(dbf::TDbf& table, std::span<const std::uint8_t> record, std::size_t i) {
@@ -193,8 +323,10 @@ bool TypedRowWriter::Value(dbf::TDbf& table, std::span<const std::uint8_t> recor
     if (file.NullFlagSet(def, record)) return false;
     TField& field = *table.Fields()[i];
     const int column = static_cast<int>(i);
+    FAsciiValue = false;
     auto ascii = [&](const std::string& text) {
-        FValue.assign(text.begin(), text.end());
+        FAscii = text;
+        FAsciiValue = true;
         return true;
     };
     // A number stored as text that has no value is looked at once more.
@@ -318,39 +450,59 @@ bool TypedRowWriter::Value(dbf::TDbf& table, std::span<const std::uint8_t> recor
 }
 
 void TypedRowWriter::Write(TTextRec& out, dbf::TDbf& table, ConversionReport& report) {
-    const std::span<const std::uint8_t> record = table.CurrentRecordBytes();
+    OutputCursor cursor(out);
+    // The record in a padded copy, so that values are read sixteen bytes at a time.
+    const std::span<const std::uint8_t> current = table.CurrentRecordBytes();
+    if (FRecord.size() < current.size() + SingleByteText::kReadPast) FRecord.resize(current.size() + SingleByteText::kReadPast);
+    if (!current.empty()) std::memcpy(FRecord.data(), current.data(), current.size());
+    const std::span<const std::uint8_t> record(FRecord.data(), current.size());
+    dbf::TDbfFile& file = *table.DbfFile();
     FAudit.ReportTo(report);
-    FPiece = u"   <row";
+    char* start = cursor.Reserve(7);
+    std::memcpy(start, "   <row", 7);
+    cursor.Done(start + 7);
     for (std::size_t i = 0; i < FPrefixes.size(); ++i) {
+        const Column& c = FColumns[i];
+        // In this document, and only here, the null bits decide what is written.
+        if (file.NullFlagSet(file.FieldDefs().Items(static_cast<int>(i)), record)) continue;
         bool present = false;
         try {
-            if (FStreamed[i] != Streamed::No) {
-                // In this document, and only here, the null bits decide what is written.
-                if (table.DbfFile()->NullFlagSet(table.DbfFile()->FieldDefs().Items(static_cast<int>(i)), record)) continue;
-                FPiece += FPrefixes[i];
-                Write0UString(out, FPiece);
+            if (c.way == Way::Text || c.way == Way::Base64) {
+                const auto put = [&](std::string_view bytes) {
+                    char* d = cursor.Reserve(bytes.size());
+                    std::memcpy(d, bytes.data(), bytes.size());
+                    cursor.Done(d + bytes.size());
+                };
+                put(FPrefixes[i]);
                 const std::int32_t block = FMemo.BlockOf(static_cast<int>(i), record);
-                const auto put = [&](std::string_view bytes) { WriteBytes(out, bytes.data(), bytes.size()); };
-                if (FStreamed[i] == Streamed::Text)
+                if (c.way == Way::Text)
                     FMemo.WriteText(block, put);
                 else
                     FMemo.WriteBase64(block, put);
-                FPiece = u"\"";
+                put("\"");
                 continue;
             }
+            if (c.way != Way::General && !record.empty() && PutStored(cursor, i, record)) continue;
             present = Value(table, record, i);
         } catch (...) {
+            cursor.CommitDone();
             report.failedRecord = table.RecNo();
-            report.failedField = platform::Utf16ToUtf8(FPrefixes[i].substr(1, FPrefixes[i].size() - 3));
+            report.failedField = FPrefixes[i].substr(1, FPrefixes[i].size() - 3);
             throw;
         }
         if (!present) continue;
-        FPiece += FPrefixes[i];
-        AppendXmlAttributeValue(FPiece, FValue);
-        FPiece += u'"';
+        char* d;
+        if (FAsciiValue) {
+            d = PutPrefix(cursor, i, FAscii.size());
+            std::memcpy(d, FAscii.data(), FAscii.size());
+            d += FAscii.size();
+        } else {
+            d = WriteXmlAttributeUtf8(FValue, FEscaped, PutPrefix(cursor, i, XmlAttributeUtf8Room(FValue.size())));
+        }
+        *d++ = '"';
+        cursor.Done(d);
     }
-    FPiece += u" />";
-    WriteLineStatement(out, FPiece);
+    EndRow(cursor, out, FPlainLineBreak);
 }
 
 }  // namespace korvane

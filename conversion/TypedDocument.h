@@ -9,8 +9,10 @@
 
 #include "conversion/FieldTextReader.h"
 #include "conversion/MemoText.h"
+#include "conversion/OutputCursor.h"
 #include "conversion/TextFile.h"
 #include "conversion/ValueAudit.h"
+#include "dbf/FieldValue.h"
 
 namespace korvane {
 
@@ -33,18 +35,36 @@ public:
 private:
     // The value of field i of the current record; false when the attribute is left out.
     bool Value(dbf::TDbf& table, std::span<const std::uint8_t> record, std::size_t i);
+    // The attribute of a value stored as text, read straight from the record (as the plain
+    // document reads it); false, with nothing written, where it needs the general rules.
+    bool PutStored(OutputCursor& cursor, std::size_t i, std::span<const std::uint8_t> record);
+    // Reserves room for field i's prefix and `valueRoom` bytes, writes the prefix and returns
+    // where the value goes.
+    char* PutPrefix(OutputCursor& cursor, std::size_t i, std::size_t valueRoom);
 
     FieldTextReader FText;
     ValueAudit FAudit;
     TextWatch* FWatch;
     std::unique_ptr<SingleByteText> FSingleByte;
     MemoText FMemo;
-    // How a memo-like field's value is streamed: not at all, as text, as base64.
-    enum class Streamed : std::uint8_t { No, Text, Base64 };
-    std::vector<Streamed> FStreamed;
-    std::vector<std::u16string> FPrefixes;  // ` NAME="`
-    std::u16string FValue;
-    std::u16string FPiece;
+    // How a field's value is read and written: through the general rules, streamed (a memo's
+    // text, a blob's base64), or straight from the record's text.
+    enum class Way : std::uint8_t { General, Text, Base64, Character, Decimal, Whole, Logical, Date };
+    struct Column {
+        Way way = Way::General;
+        dbf::FieldByteRange bytes;
+        std::int64_t lowest = 0, highest = 0;  // a whole number's range
+    };
+    std::vector<Column> FColumns;
+    std::vector<std::string> FPrefixes;  // ` NAME="` as UTF-8
+    bool FPlainLineBreak;
+    std::vector<std::uint8_t> FRecord;  // the current record, padded
+    std::u16string FValue;              // a value's text, to be escaped
+    std::u16string FEscaped;
+    // A value in XML Schema's ASCII forms (numbers, dates, booleans, base64), which need no
+    // escaping; set in place of FValue when FAsciiValue is.
+    std::string FAscii;
+    bool FAsciiValue = false;
     std::string FBytes;
     std::vector<std::uint8_t> FBuffer;
 };

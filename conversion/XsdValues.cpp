@@ -104,10 +104,25 @@ std::string XsdDouble(double value) {
     return mantissa + "E" + std::to_string(exponent);
 }
 
+namespace {
+// Writes `v` as `width` digits (zeros in front) at `at`.
+void Digits(char* at, int v, int width) {
+    for (int k = width - 1; k >= 0; --k, v /= 10) at[k] = static_cast<char>('0' + v % 10);
+}
+}  // namespace
+
 std::string XsdDate(int year, int month, int day) {
     char text[32];
-    std::snprintf(text, sizeof text, "%04d-%02d-%02d", year, month, day);
-    return text;
+    if (year < 0 || year > 9999 || month < 0 || month > 99 || day < 0 || day > 99) {
+        std::snprintf(text, sizeof text, "%04d-%02d-%02d", year, month, day);
+        return text;
+    }
+    Digits(text, year, 4);
+    text[4] = '-';
+    Digits(text + 5, month, 2);
+    text[7] = '-';
+    Digits(text + 8, day, 2);
+    return std::string(text, 10);
 }
 
 std::string XsdDateTime(TDateTime value) {
@@ -121,14 +136,18 @@ std::string XsdDateTime(TDateTime value) {
 std::string XsdTime(TDateTime value) {
     std::int64_t dayNumber = 0, ms = 0;
     SplitDateTime(value, dayNumber, ms);
-    char text[32];
+    char text[16];
     const auto h = static_cast<int>(ms / 3600000), m = static_cast<int>(ms / 60000 % 60), s = static_cast<int>(ms / 1000 % 60);
     const auto milli = static_cast<int>(ms % 1000);
-    if (milli != 0)
-        std::snprintf(text, sizeof text, "%02d:%02d:%02d.%03d", h, m, s, milli);
-    else
-        std::snprintf(text, sizeof text, "%02d:%02d:%02d", h, m, s);
-    return text;
+    Digits(text, h % 100, 2);
+    text[2] = ':';
+    Digits(text + 3, m, 2);
+    text[5] = ':';
+    Digits(text + 6, s, 2);
+    if (milli == 0) return std::string(text, 8);
+    text[8] = '.';
+    Digits(text + 9, milli, 3);
+    return std::string(text, 12);
 }
 
 std::string ScaledDecimal(std::int64_t value, int decimals) {
