@@ -282,7 +282,7 @@ bool RunConversion(IConversionView& view, TableOwner& owner, const std::string& 
         std::optional<RowWriter> writer;
         std::optional<TypedRowWriter> typedWriter;
         if (options.typed)
-            typedWriter.emplace(table, decoder.get(), typedNames, &watch);
+            typedWriter.emplace(table, decoder.get(), typedNames, &watch, options.generalValues);
         else
             writer.emplace(table, decoder.get(), names, &watch);
         while (!table.Eof()) {

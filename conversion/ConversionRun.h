@@ -45,6 +45,9 @@ struct ConversionOptions {
     platform::IFileSystem* files = nullptr;
     // Write the typed document: a valid inline schema, values in XML Schema's forms.
     bool typed = false;
+    // Read every typed value through the general rules, none straight from the record (tests
+    // compare the two ways).
+    bool generalValues = false;
     // Called with what the run has found once the table is open and again after the last
     // row, before the document is ended and takes the target's place; an exception it raises
     // fails the run.

@@ -170,7 +170,7 @@ std::vector<std::string> Utf8Names(const std::vector<std::u16string>& names) {
 }  // namespace
 
 TypedRowWriter::TypedRowWriter(dbf::TDbf& table, platform::TextDecoder* decoder, const std::vector<std::u16string>& names,
-                               TextWatch* watch)
+                               TextWatch* watch, bool generalOnly)
     : FText(table, decoder),
       FAudit(table, Utf8Names(names)),
       FWatch(watch),
@@ -202,6 +202,7 @@ TypedRowWriter::TypedRowWriter(dbf::TDbf& table, platform::TextDecoder* decoder,
             c.way = Way::Logical;
         else if (kind == Xsd::Date && !def.BinaryDate())
             c.way = Way::Date;
+        if (generalOnly && c.way != Way::Text && c.way != Way::Base64) c.way = Way::General;
         c.lowest = def.FieldType == ftSmallint ? INT16_MIN : def.FieldType == ftInteger ? INT32_MIN : INT64_MIN;
         c.highest = def.FieldType == ftSmallint ? INT16_MAX : def.FieldType == ftInteger ? INT32_MAX : INT64_MAX;
         FColumns.push_back(c);

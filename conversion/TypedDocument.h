@@ -28,8 +28,9 @@ void WriteTypedSchema(TTextRec& out, dbf::TDbf& table, const std::vector<std::u1
 class TypedRowWriter {
 public:
     // `watch` (may be null) is shown every character and memo value as stored.
+    // `generalOnly`: every value through the general rules, none straight from the record.
     TypedRowWriter(dbf::TDbf& table, platform::TextDecoder* decoder, const std::vector<std::u16string>& names,
-                   TextWatch* watch = nullptr);
+                   TextWatch* watch = nullptr, bool generalOnly = false);
     void Write(TTextRec& out, dbf::TDbf& table, ConversionReport& report);
 
 private:

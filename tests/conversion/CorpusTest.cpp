@@ -7,6 +7,7 @@
 #include <sstream>
 
 #include "cli/Cli.h"
+#include "conversion/ConversionRun.h"
 #include "platform/Endian.h"
 #include "tests/support/TestSupport.h"
 
@@ -248,6 +249,35 @@ TEST(Corpus, WhereTablesEnd) {
             EXPECT_EQ(CountRows(xml), c.rows) << c.table;
         }
         for (const std::string& piece : c.pieces) EXPECT_NE(xml.find(piece), std::string::npos) << c.table << ": " << piece;
+    }
+}
+
+// The typed document of every shared table as the general rules write it, byte for byte.
+TEST(Corpus, TypedValuesStraightFromTheRecordAsTheGeneralRules) {
+    KORVANE_NEED_CORPUS();
+    for (const std::string& relative : ManifestPaths()) {
+        const fs::path source = fs::path(KORVANE_CORPUS_DIR) / relative;
+        test::TempDir dir;
+        for (const auto& entry : fs::directory_iterator(source.parent_path()))
+            if (entry.path().stem() == source.stem()) fs::copy_file(entry.path(), dir.Path(entry.path().filename().string()));
+        std::string documents[2];
+        bool converted[2] = {false, false};
+        for (const bool general : {false, true}) {
+            test::RecordingView view;
+            TableOwner owner;
+            ConversionOptions options;
+            options.typed = true;
+            options.readOnly = true;
+            options.generalValues = general;
+            try {
+                converted[general] = RunConversion(view, owner, dir.Path(source.filename().string()), dir.Path("t.xml"), options);
+            } catch (const std::exception&) {
+                converted[general] = false;
+            }
+            if (converted[general]) documents[general] = test::ReadFile(dir.Path("t.xml"));
+        }
+        EXPECT_EQ(converted[0], converted[1]) << relative;
+        EXPECT_TRUE(documents[0] == documents[1]) << relative;
     }
 }
 

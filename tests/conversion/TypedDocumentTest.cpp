@@ -4,6 +4,7 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <random>
 
 #include "conversion/ConversionRun.h"
 #include "platform/Exception.h"
@@ -159,6 +160,48 @@ TEST(TypedDocument, ATimeStampOutsideAnyCalendarIsLeftOutAndCounted) {
     EXPECT_EQ(issue.record, 2);
     EXPECT_EQ(issue.field, "T");
     EXPECT_EQ(issue.detail, "'0.1' is not a valid timestamp");
+}
+
+// Values read straight from the record write what the general rules write, byte for byte:
+// random character, numeric, date and logical text of every shape, under several settings.
+TEST(TypedDocument, StraightFromTheRecordAsTheGeneralRules) {
+    std::mt19937 rng(11);
+    const std::vector<std::string> numbers = {
+        "  12.50", "-0.000", "1.5E3", "  .5", "-.", "   .  ", "1,5",   "9999999999999999999", "  -12", "+7", "12.7",
+        "0000001", "1e-30",  "  abc", "",     "-0", "32768",  "-32769"};
+    const std::vector<std::string> dates = {"20240229", "20230229", "        ", "2024 2 3", "abcdefgh", "00000000", "99991231"};
+    const std::string letters = "TtFfYyNn?X 1";
+    for (const std::uint32_t codePage : {1250u, 65001u, 1252u}) {
+        platform::PlatformSettings settings = test::DefaultTestSettings();
+        settings.ansiCodePage = codePage;
+        test::ScopedSettings scoped(settings);
+        TempDir dir;
+        TableBuilder b;
+        b.Field("C", 'C', 12).Field("D2", 'N', 20, 2).Field("D4", 'N', 12, 4).Field("S", 'N', 4).Field("I", 'N', 8);
+        b.Field("L", 'N', 19).Field("DT", 'D', 8).Field("B", 'L', 1);
+        for (int r = 0; r < 300; ++r) {
+            std::string text;
+            for (int k = 0; k < 12; ++k)
+                text +=
+                    static_cast<char>(rng() % 3 == 0 ? 0x80u + rng() % 128 : static_cast<unsigned char>("ab<&\"' "[rng() % 7]));
+            auto pick = [&](const std::vector<std::string>& from) { return from[rng() % from.size()]; };
+            b.Record({text, pick(numbers), pick(numbers), pick(numbers), pick(numbers), pick(numbers), pick(dates),
+                      std::string(1, letters[rng() % letters.size()])});
+        }
+        const std::string path = dir.Write("t.dbf", b.Bytes());
+        std::string documents[2];
+        for (const bool general : {false, true}) {
+            test::RecordingView view;
+            TableOwner owner;
+            ConversionOptions options;
+            options.typed = true;
+            options.generalValues = general;
+            ASSERT_TRUE(RunConversion(view, owner, path, dir.Path("t.xml"), options));
+            documents[general ? 1 : 0] = dir.Read("t.xml");
+        }
+        EXPECT_TRUE(documents[0] == documents[1]) << codePage;
+        EXPECT_NE(documents[0].find("<row C=\""), std::string::npos);
+    }
 }
 
 }  // namespace
