@@ -496,8 +496,15 @@ int ConvertInParallel(const Arguments& a, const std::vector<Job>& jobs, const st
     auto start = [&](std::size_t t) {
         int pipe[2];
         if (::pipe(pipe) != 0) return false;
+        // Signals wait until the worker is known to be passed them on; the worker takes them
+        // as soon as it runs.
+        sigset_t held, saved;
+        sigemptyset(&held);
+        for (int n : {SIGINT, SIGTERM, SIGHUP}) sigaddset(&held, n);
+        ::sigprocmask(SIG_BLOCK, &held, &saved);
         const pid_t pid = ::fork();
         if (pid < 0) {
+            ::sigprocmask(SIG_SETMASK, &saved, nullptr);
             ::close(pipe[0]);
             ::close(pipe[1]);
             return false;
@@ -505,6 +512,7 @@ int ConvertInParallel(const Arguments& a, const std::vector<Job>& jobs, const st
         if (pid == 0) {
             ::close(pipe[0]);
             platform::ForgetSignalForwards();
+            ::sigprocmask(SIG_SETMASK, &saved, nullptr);
             std::ostringstream said;
             Totals figures;
             TableOwner owner;
@@ -523,6 +531,7 @@ int ConvertInParallel(const Arguments& a, const std::vector<Job>& jobs, const st
         }
         ::close(pipe[1]);
         platform::ForwardSignalsTo(pid);
+        ::sigprocmask(SIG_SETMASK, &saved, nullptr);
         workers[t].pid = pid;
         workers[t].fd = pipe[0];
         ++running;

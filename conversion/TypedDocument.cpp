@@ -176,6 +176,7 @@ TypedRowWriter::TypedRowWriter(dbf::TDbf& table, platform::TextDecoder* decoder,
       FWatch(watch),
       FSingleByte(decoder ? nullptr : SingleByteText::For(platform::GetACP())),
       FMemo(*table.DbfFile(), FSingleByte.get(), decoder, watch),
+      FFile(table.DbfFile()),
       FPlainLineBreak(LineBreakIsPlain()) {
     for (const std::u16string& name : names) FPrefixes.push_back(" " + platform::Utf16ToUtf8(name) + "=\"");
     const dbf::TDbfFieldDefs& defs = table.DbfFile()->FieldDefs();
@@ -202,6 +203,17 @@ TypedRowWriter::TypedRowWriter(dbf::TDbf& table, platform::TextDecoder* decoder,
             c.way = Way::Logical;
         else if (kind == Xsd::Date && !def.BinaryDate())
             c.way = Way::Date;
+        else if ((kind == Xsd::Int || kind == Xsd::Long || kind == Xsd::Short) && !numeric)
+            c.way = Way::Binary;
+        else if (kind == Xsd::DateTime)
+            c.way = Way::Stamp;
+        else if (kind == Xsd::Double)
+            c.way = Way::Double;
+        else if (kind == Xsd::Currency)
+            c.way = Way::Currency;
+        else if (kind == Xsd::Binary && def.NativeFieldType == '0' && c.bytes.width <= 48)
+            c.way = Way::Bytes;
+        c.kind = def.FieldType;
         if (generalOnly && c.way != Way::Text && c.way != Way::Base64) c.way = Way::General;
         c.lowest = def.FieldType == ftSmallint ? INT16_MIN : def.FieldType == ftInteger ? INT32_MIN : INT64_MIN;
         c.highest = def.FieldType == ftSmallint ? INT16_MAX : def.FieldType == ftInteger ? INT32_MAX : INT64_MAX;
@@ -304,6 +316,42 @@ bool TypedRowWriter::PutStored(OutputCursor& cursor, std::size_t i, std::span<co
             ascii[7] = '-';
             two(ascii + 8, day);
             length = 10;
+            break;
+        }
+        case Way::Binary:
+        case Way::Stamp:
+        case Way::Double:
+        case Way::Currency: {
+            const dbf::DecodedField decoded = FFile->DecodeField(static_cast<int>(i),
+                                                                 c.way == Way::Currency ? ftBCD
+                                                                 : c.way == Way::Double ? ftFloat
+                                                                                        : c.kind,
+                                                                 record);
+            if (!decoded.hasValue) {
+                if (const auto* stamp = std::get_if<dbf::InvalidTimeStamp>(&decoded.value)) FAudit.TimeStamp(i, *stamp);
+                return true;  // no value
+            }
+            std::string text;
+            if (const auto* date = std::get_if<dbf::DateValue>(&decoded.value))
+                text = XsdDateTime(date->value);
+            else if (const auto* real = std::get_if<double>(&decoded.value))
+                text = XsdDouble(*real);
+            else if (const auto* wide = std::get_if<std::int64_t>(&decoded.value))
+                text = c.way == Way::Currency ? CurrencyDecimal(*wide) : std::to_string(*wide);
+            else if (const auto* whole = std::get_if<std::int32_t>(&decoded.value))
+                text = std::to_string(*whole);
+            else if (const auto* small = std::get_if<std::int16_t>(&decoded.value))
+                text = std::to_string(*small);
+            else
+                return false;  // a form this way does not expect: the general rules decide
+            length = std::min(text.size(), sizeof ascii);
+            std::memcpy(ascii, text.data(), length);
+            break;
+        }
+        case Way::Bytes: {
+            const std::string text = Base64(field);
+            length = text.size();
+            std::memcpy(ascii, text.data(), length);
             break;
         }
         default:

@@ -50,14 +50,30 @@ private:
     MemoText FMemo;
     // How a field's value is read and written: through the general rules, streamed (a memo's
     // text, a blob's base64), or straight from the record's text.
-    enum class Way : std::uint8_t { General, Text, Base64, Character, Decimal, Whole, Logical, Date };
+    enum class Way : std::uint8_t {
+        General,
+        Text,
+        Base64,
+        Character,
+        Decimal,
+        Whole,
+        Logical,
+        Date,  // stored as text
+        Binary,
+        Stamp,
+        Double,
+        Currency,  // binary forms, through the typed decoding
+        Bytes      // a field's own bytes as base64
+    };
     struct Column {
         Way way = Way::General;
         dbf::FieldByteRange bytes;
         std::int64_t lowest = 0, highest = 0;  // a whole number's range
+        TFieldType kind = ftUnknown;           // the kind a binary form is decoded as
     };
     std::vector<Column> FColumns;
     std::vector<std::string> FPrefixes;  // ` NAME="` as UTF-8
+    dbf::TDbfFile* FFile;
     bool FPlainLineBreak;
     std::vector<std::uint8_t> FRecord;  // the current record, padded
     std::u16string FValue;              // a value's text, to be escaped

@@ -71,18 +71,25 @@ std::optional<std::string> ExactDecimal(std::string_view text) {
     return out;
 }
 
+namespace {
+// Writes `v` as `width` digits (zeros in front) at `at`.
+void Digits(char* at, int v, int width) {
+    for (int k = width - 1; k >= 0; --k, v /= 10) at[k] = static_cast<char>('0' + v % 10);
+}
+}  // namespace
+
 std::string CurrencyDecimal(std::int64_t amount) {
     // The magnitude as unsigned, so that the smallest amount has one too.
     const bool negative = amount < 0;
     const std::uint64_t magnitude = negative ? 0 - static_cast<std::uint64_t>(amount) : static_cast<std::uint64_t>(amount);
     std::string out = (negative ? "-" : "") + std::to_string(magnitude / 10000);
-    std::uint64_t fraction = magnitude % 10000;
-    if (fraction != 0) {
-        char digits[8];
-        std::snprintf(digits, sizeof digits, ".%04llu", static_cast<unsigned long long>(fraction));
-        std::string f = digits;
-        f.erase(f.find_last_not_of('0') + 1);
-        out += f;
+    if (const auto fraction = static_cast<int>(magnitude % 10000); fraction != 0) {
+        // Four decimals, the zeros at their end left out.
+        char digits[5] = {'.'};
+        Digits(digits + 1, fraction, 4);
+        std::size_t length = 5;
+        while (digits[length - 1] == '0') --length;
+        out.append(digits, length);
     }
     return out;
 }
@@ -103,13 +110,6 @@ std::string XsdDouble(double value) {
     std::from_chars(text.data() + e + 1 + (text[e + 1] == '+' ? 1 : 0), text.data() + text.size(), exponent);
     return mantissa + "E" + std::to_string(exponent);
 }
-
-namespace {
-// Writes `v` as `width` digits (zeros in front) at `at`.
-void Digits(char* at, int v, int width) {
-    for (int k = width - 1; k >= 0; --k, v /= 10) at[k] = static_cast<char>('0' + v % 10);
-}
-}  // namespace
 
 std::string XsdDate(int year, int month, int day) {
     char text[32];
