@@ -304,6 +304,19 @@ TEST(Progress, EndsAtOneHundredPercentWithDeletedRecordsLast) {
     EXPECT_TRUE(o.text.starts_with("\rdbf2xml: " + t + "  0 %  0 rows  ")) << o.text.substr(0, 80);
 }
 
+// Tables converted at the same time share one progress line for the whole run; the summaries
+// stand on lines of their own.
+TEST(Progress, OneLineForAParallelRun) {
+    TempDir dir;
+    for (const char* name : {"a.dbf", "b.dbf", "c.dbf"}) dir.Write(name, TableBuilder().Field("X", 'C', 4).Record({"x"}).Bytes());
+    const TerminalOutput o = OnTerminal({"-j", "2", dir.Path("a.dbf"), dir.Path("b.dbf"), dir.Path("c.dbf")});
+    ASSERT_TRUE(WIFEXITED(o.status) && WEXITSTATUS(o.status) == 0) << o.text;
+    EXPECT_NE(o.text.find(" of 3 tables  "), std::string::npos) << o.text;
+    for (const char* name : {"a", "b", "c"})
+        EXPECT_NE(o.text.find("\r\ndbf2xml: " + dir.Path(name) + ".dbf -> "), std::string::npos) << o.text;
+    EXPECT_NE(o.text.find("dbf2xml: 3 tables: 3 converted, 0 failed"), std::string::npos) << o.text;
+}
+
 TEST(Progress, AnInterruptEndsTheLine) {
     TempDir dir;
     TableBuilder b;
