@@ -498,10 +498,8 @@ int ConvertInParallel(const Arguments& a, const std::vector<Job>& jobs, const st
         if (::pipe(pipe) != 0) return false;
         // Signals wait until the worker is known to be passed them on; the worker takes them
         // as soon as it runs.
-        sigset_t held, saved;
-        sigemptyset(&held);
-        for (int n : {SIGINT, SIGTERM, SIGHUP}) sigaddset(&held, n);
-        ::sigprocmask(SIG_BLOCK, &held, &saved);
+        sigset_t saved;
+        ::sigprocmask(SIG_BLOCK, &platform::CleanupSignals(), &saved);
         const pid_t pid = ::fork();
         if (pid < 0) {
             ::sigprocmask(SIG_SETMASK, &saved, nullptr);

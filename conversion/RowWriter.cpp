@@ -434,9 +434,7 @@ void RowWriter::Write(TTextRec& out, dbf::TDbf& table, ConversionReport& report)
     OutputCursor cursor(out);
     // The record in a padded copy, so that values are read sixteen bytes at a time.
     const std::span<const std::uint8_t> current = table.CurrentRecordBytes();
-    if (FRecord.size() < current.size() + SingleByteText::kReadPast) FRecord.resize(current.size() + SingleByteText::kReadPast);
-    if (!current.empty()) std::memcpy(FRecord.data(), current.data(), current.size());
-    const std::span<const std::uint8_t> record(FRecord.data(), current.size());
+    const std::span<const std::uint8_t> record = FRecord.Copy(current);
     FAudit.ReportTo(report);
     PutPiece(cursor, kRowStart);
     for (std::size_t i = 0; i < FColumns.size(); ++i) {

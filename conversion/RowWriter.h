@@ -115,7 +115,7 @@ private:
     // The date pattern, and whether dates are written with it (its text is then plain).
     NumericPattern FDatePattern;
     bool FDatePlain = false;
-    std::vector<std::uint8_t> FRecord;  // the current record, padded
+    PaddedRecord FRecord;  // the current record
 };
 
 }  // namespace korvane

@@ -10,8 +10,10 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <memory>
 #include <span>
+#include <vector>
 
 namespace korvane {
 
@@ -60,6 +62,20 @@ private:
     // Bytes whose round trip through the code page is a high byte that no 852 letter has:
     // one of them keeps the value from being repaired.
     std::array<bool, 256> FBlocksRepair{};
+};
+
+// A copy of a record with SingleByteText::kReadPast readable bytes behind it, so that its values
+// are read sixteen bytes at a time.
+class PaddedRecord {
+public:
+    std::span<const std::uint8_t> Copy(std::span<const std::uint8_t> record) {
+        if (FBytes.size() < record.size() + SingleByteText::kReadPast) FBytes.resize(record.size() + SingleByteText::kReadPast);
+        if (!record.empty()) std::memcpy(FBytes.data(), record.data(), record.size());
+        return {FBytes.data(), record.size()};
+    }
+
+private:
+    std::vector<std::uint8_t> FBytes;
 };
 
 }  // namespace korvane

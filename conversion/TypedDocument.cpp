@@ -502,9 +502,7 @@ void TypedRowWriter::Write(TTextRec& out, dbf::TDbf& table, ConversionReport& re
     OutputCursor cursor(out);
     // The record in a padded copy, so that values are read sixteen bytes at a time.
     const std::span<const std::uint8_t> current = table.CurrentRecordBytes();
-    if (FRecord.size() < current.size() + SingleByteText::kReadPast) FRecord.resize(current.size() + SingleByteText::kReadPast);
-    if (!current.empty()) std::memcpy(FRecord.data(), current.data(), current.size());
-    const std::span<const std::uint8_t> record(FRecord.data(), current.size());
+    const std::span<const std::uint8_t> record = FRecord.Copy(current);
     dbf::TDbfFile& file = *table.DbfFile();
     FAudit.ReportTo(report);
     char* start = cursor.Reserve(7);

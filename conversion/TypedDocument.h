@@ -75,8 +75,8 @@ private:
     std::vector<std::string> FPrefixes;  // ` NAME="` as UTF-8
     dbf::TDbfFile* FFile;
     bool FPlainLineBreak;
-    std::vector<std::uint8_t> FRecord;  // the current record, padded
-    std::u16string FValue;              // a value's text, to be escaped
+    PaddedRecord FRecord;   // the current record
+    std::u16string FValue;  // a value's text, to be escaped
     std::u16string FEscaped;
     // A value in XML Schema's ASCII forms (numbers, dates, booleans, base64), which need no
     // escaping; set in place of FValue when FAsciiValue is.

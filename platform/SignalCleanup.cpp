@@ -32,7 +32,8 @@ void OnSignal(int signal) {
     ::raise(signal);
 }
 
-// SIGINT, SIGTERM and SIGHUP.
+}  // namespace
+
 const sigset_t& CleanupSignals() {
     static const sigset_t set = [] {
         sigset_t s;
@@ -43,13 +44,10 @@ const sigset_t& CleanupSignals() {
     return set;
 }
 
-}  // namespace
-
 void InstallSignalCleanup() {
     struct sigaction action {};
     action.sa_handler = OnSignal;
-    sigemptyset(&action.sa_mask);
-    for (int s : {SIGINT, SIGTERM, SIGHUP}) sigaddset(&action.sa_mask, s);
+    action.sa_mask = CleanupSignals();
     for (int s : {SIGINT, SIGTERM, SIGHUP}) {
         struct sigaction before {};
         if (::sigaction(s, nullptr, &before) == 0 && before.sa_handler == SIG_IGN) continue;

@@ -17,6 +17,8 @@ void InstallSignalCleanup();
 void ForwardSignalsTo(int pid);
 void StopForwardingTo(int pid);
 void ForgetSignalForwards();
+// SIGINT, SIGTERM and SIGHUP: the signals that end a run.
+const sigset_t& CleanupSignals();
 // The signal that a DeferredSignalBlock held back and recorded; 0 when none did.
 int DeferredSignal();
 // The file to remove when a signal arrives (one at a time); a later call replaces it.

@@ -15,10 +15,6 @@ namespace {
 using test::TableBuilder;
 using test::TempDir;
 
-test::CliResult Dbf2xml(const std::vector<std::string>& args) {
-    return test::RunDbf2xml(args);
-}
-
 using test::ColumnA;
 
 std::int32_t HeaderCount(const std::string& bytes) {
@@ -54,7 +50,7 @@ TEST_P(TableEndTest, EveryModeEndsTheTableAlikeAndTheCorrectionWritesThatCount) 
     for (const char* mode : {"--read-only", "--fix-header", "--exclusive"}) {
         SCOPED_TRACE(mode);
         dir.Write("t.dbf", c.table);
-        const test::CliResult r = Dbf2xml({mode, "-o", dir.Path("t.xml"), path});
+        const test::CliResult r = test::RunDbf2xml({mode, "-o", dir.Path("t.xml"), path});
         ASSERT_EQ(r.status, 0) << r.err;
         EXPECT_EQ(ColumnA(dir.Read("t.xml")), c.rows);
         // The note comes before the summary; -q leaves both out.
@@ -68,7 +64,7 @@ TEST_P(TableEndTest, EveryModeEndsTheTableAlikeAndTheCorrectionWritesThatCount) 
             // Nothing but the header's first 32 bytes is ever written.
             EXPECT_EQ(after.substr(32), c.table.substr(32));
         }
-        EXPECT_EQ(Dbf2xml({"-q", mode, "-o", dir.Path("q.xml"), path}).err, "");
+        EXPECT_EQ(test::RunDbf2xml({"-q", mode, "-o", dir.Path("q.xml"), path}).err, "");
     }
 }
 
@@ -157,7 +153,7 @@ TEST(RecordLength, TheFileSizeDecidesWhetherTheFieldsLengthIsUsed) {
         const std::string& bytes = c.bytes;
         const std::string path = dir.Write("t.dbf", bytes);
         for (const char* mode : {"--read-only", "--fix-header", "--exclusive"}) {
-            const test::CliResult r = Dbf2xml({mode, "-o", dir.Path("t.xml"), path});
+            const test::CliResult r = test::RunDbf2xml({mode, "-o", dir.Path("t.xml"), path});
             ASSERT_EQ(r.status, 0) << r.err;
             EXPECT_EQ(ColumnA(dir.Read("t.xml")), c.rows) << mode;
             EXPECT_EQ(r.err.find("dbf2xml: " + path + ": " + c.message + "\n") == 0, !c.message.empty()) << r.err;
@@ -166,8 +162,8 @@ TEST(RecordLength, TheFileSizeDecidesWhetherTheFieldsLengthIsUsed) {
         }
         // A warning fails the table under --strict, a note does not.
         const bool warning = c.message.starts_with("warning");
-        EXPECT_EQ(Dbf2xml({"--strict", "-q", "-o", dir.Path("s.xml"), path}).status, warning ? 1 : 0);
-        EXPECT_EQ(Dbf2xml({"-q", "-o", dir.Path("q.xml"), path}).err,
+        EXPECT_EQ(test::RunDbf2xml({"--strict", "-q", "-o", dir.Path("s.xml"), path}).status, warning ? 1 : 0);
+        EXPECT_EQ(test::RunDbf2xml({"-q", "-o", dir.Path("q.xml"), path}).err,
                   warning ? "dbf2xml: " + path + ": " + c.message + "\n" : "");
     }
 }

@@ -17,10 +17,6 @@ using test::Le32;
 using test::TableBuilder;
 using test::TempDir;
 
-test::CliResult Dbf2xml(const std::vector<std::string>& args) {
-    return test::RunDbf2xml(args);
-}
-
 int Rows(const std::string& xml) {
     int rows = 0;
     for (std::size_t at = xml.find("<row"); at != std::string::npos; at = xml.find("<row", at + 1)) ++rows;
@@ -49,7 +45,7 @@ TEST(ValueWarnings, ATimeStampThatFormsNoneIsLeftEmptyAndTheRunGoesOn) {
     for (const std::vector<std::string>& options : {std::vector<std::string>{}, {"--typed"}, {"--fix-header"}}) {
         std::vector<std::string> args = options;
         args.insert(args.end(), {"-q", path});
-        const test::CliResult r = Dbf2xml(args);
+        const test::CliResult r = test::RunDbf2xml(args);
         EXPECT_EQ(r.status, 0);
         EXPECT_EQ(r.err, "dbf2xml: " + path + kStampWarning);
         const std::string xml = dir.Read("t.xml");
@@ -68,7 +64,7 @@ TEST(ValueWarnings, StrictFailsTheTableAndKeepsTheEarlierDocument) {
     TempDir dir;
     const std::string path = dir.Write("t.dbf", BadTimeStamps());
     dir.Write("t.xml", "earlier");
-    const test::CliResult r = Dbf2xml({"--strict", "-q", path});
+    const test::CliResult r = test::RunDbf2xml({"--strict", "-q", path});
     EXPECT_EQ(r.status, 1);
     std::string expected = "dbf2xml: " + path + kStampWarning;
     expected.insert(expected.size() - 1, "; not converted (--strict)");
@@ -109,7 +105,7 @@ TEST(ValueWarnings, DatesNumbersAndLogicalsThatAreNotWhatTheirFieldSays) {
     for (const bool typed : {false, true}) {
         std::vector<std::string> args = {"-q", "-o", xml, path};
         if (typed) args.insert(args.begin(), "--typed");
-        const test::CliResult r = Dbf2xml(args);
+        const test::CliResult r = test::RunDbf2xml(args);
         EXPECT_EQ(r.status, 0);
         EXPECT_EQ(r.err, "dbf2xml: " + path +
                              ": 2 dates are not valid dates (first: record 3, field NAROZEN: '20231345')\n"
@@ -120,10 +116,10 @@ TEST(ValueWarnings, DatesNumbersAndLogicalsThatAreNotWhatTheirFieldSays) {
                              path + ": 1 logical value is none of T, F, Y, N and ? (first: record 3, field OK: 'X')\n")
             << typed;
         args.insert(args.begin(), "--strict");
-        EXPECT_EQ(Dbf2xml(args).status, 1);
+        EXPECT_EQ(test::RunDbf2xml(args).status, 1);
     }
     // The plain document stays as it always was.
-    Dbf2xml({"-q", "-o", xml, path});
+    test::RunDbf2xml({"-q", "-o", xml, path});
     EXPECT_NE(test::ReadFile(xml).find("<row NAROZEN=\"12/30/1899\" CENA=\"\" KS=\"\" OK=\"False\" />"), std::string::npos);
 }
 
