@@ -22,9 +22,10 @@ inline constexpr std::size_t kValueProblems = 4;
 // The values of one kind found over a table, and the first of them.
 struct ValueIssue {
     int count = 0;
-    int record = 0;      // its physical record number
-    std::string field;   // its field, named as the document names it
-    std::string detail;  // what was stored, or what the reader says of it
+    int record = 0;     // its physical record number
+    std::string field;  // its field, named as the document names it
+    // What was stored: quoted text, or for a time stamp its bytes in hexadecimal.
+    std::string detail;
 };
 
 struct ConversionReport {
@@ -49,6 +50,10 @@ struct ConversionReport {
     // `declaredCodePage` (not 1250 or 852) and its text has high bytes, or it declares none and
     // its text is UTF-8 with multi-byte characters.
     std::uint32_t declaredCodePage = 0;
+    // A .cpg file beside the table that names no code page, passed over for the table's
+    // driver, and its first line.
+    std::string passedOverCodePageFile;
+    std::string passedOverCodePageText;
     bool textInDeclaredCodePage = false;
     bool textInUtf8 = false;
     // When reading a value failed: the record's physical number and the field's name.

@@ -33,7 +33,7 @@ void ValueAudit::Note(ValueProblem problem, std::size_t i, const std::string& de
 }
 
 void ValueAudit::TimeStamp(std::size_t i, const dbf::InvalidTimeStamp& stamp) {
-    Note(ValueProblem::Unreadable, i, dbf::InvalidTimeStampText(stamp));
+    Note(ValueProblem::Unreadable, i, dbf::InvalidTimeStampBytes(stamp));
 }
 
 void ValueAudit::NumberWithoutValue(std::size_t i, std::span<const std::uint8_t> field) {

@@ -27,8 +27,12 @@ using platform::ReadU64LE;
 
 namespace {
 
-DecodedField Invalid(std::int64_t day, std::int64_t ms) {
-    return {false, InvalidTimeStamp{day, ms}};
+// A time stamp that forms none, with the bytes it is stored in.
+DecodedField Invalid(std::span<const std::uint8_t> stored) {
+    InvalidTimeStamp stamp;
+    stamp.size = static_cast<std::uint8_t>(std::min(stored.size(), stamp.bytes.size()));
+    std::copy_n(stored.begin(), stamp.size, stamp.bytes.begin());
+    return {false, stamp};
 }
 
 template <typename T>
@@ -38,6 +42,11 @@ void Store(void* dest, T value) {
 
 bool AllZero(std::span<const std::uint8_t> bytes) {
     return std::all_of(bytes.begin(), bytes.end(), [](std::uint8_t b) { return b == 0; });
+}
+
+// Some writers store an empty binary time stamp as blanks, as they would a text field.
+bool AllBlank(std::span<const std::uint8_t> bytes) {
+    return std::all_of(bytes.begin(), bytes.end(), [](std::uint8_t b) { return b == ' '; });
 }
 
 // Delivers a date or date-time: a TDateTime, or for a native date the day number.
@@ -52,9 +61,12 @@ void StoreDate(void* dest, TFieldType kind, bool nativeFormat, TDateTime value) 
     }
 }
 
-// A time stamp held as a day number (1 January of year 1 = 1) and a millisecond of the day.
-DecodedField CheckedTimeStamp(std::int64_t day, std::int64_t ms) {
-    if (day <= 0 || ms < 0 || ms >= kMsPerDay) return Invalid(day, ms);
+// A time stamp held as a day number (1 January of year 1 = 1) and a millisecond of the day,
+// stored in `stored`. A day outside the years 1 to 9999 forms none: no calendar, and no
+// document format, has such a date.
+DecodedField CheckedTimeStamp(std::int64_t day, std::int64_t ms, std::span<const std::uint8_t> stored) {
+    constexpr std::int64_t kLastDay = 3652059;  // 31 December 9999
+    if (day <= 0 || day > kLastDay || ms < 0 || ms >= kMsPerDay) return Invalid(stored);
     return {true, DateValue{DateTimeFromParts(day, ms)}};
 }
 
@@ -65,13 +77,13 @@ TDateTime ParseDateText(const std::uint8_t* text, std::size_t length) {
     return static_cast<TDateTime>(DayNumberFromDate(year, month, day) - kDateDelta);
 }
 
-// FoxPro's time stamp: a little-endian Julian day, then the millisecond of the day; null when
-// all 8 bytes are zero.
+// FoxPro's time stamp, which Harbour writes for @ too: a little-endian Julian day, then the
+// millisecond of the day; null when all 8 bytes are zero (or blank).
 DecodedField FoxProTimeStamp(std::span<const std::uint8_t> bin) {
-    if (AllZero(bin)) return {};
+    if (AllZero(bin) || AllBlank(bin)) return {};
     const std::int64_t day = static_cast<std::int64_t>(ReadI32LE(bin, 0)) - 1721425;
     const std::int64_t ms = ReadI32LE(bin, 4);
-    return CheckedTimeStamp(day, ms);
+    return CheckedTimeStamp(day, ms, bin);
 }
 
 // A little-endian two's-complement integer of its stored width (1 to 4 bytes, or 8); other
@@ -105,8 +117,8 @@ DecodedField BinaryDate(std::span<const std::uint8_t> bin, std::int32_t width) {
 // value (Harbour stores an empty time and midnight alike); a count past the day forms none.
 DecodedField TimeOfDay(std::span<const std::uint8_t> bin) {
     const std::uint32_t ms = ReadU32LE(bin, 0);
-    if (ms == 0) return {};
-    if (ms >= kMsPerDay) return Invalid(0, ms);
+    if (ms == 0 || AllBlank(bin.first(4))) return {};
+    if (ms >= kMsPerDay) return Invalid(bin.first(4));
     return {true, DateValue{static_cast<double>(ms) / static_cast<double>(kMsPerDay)}};
 }
 
@@ -237,8 +249,19 @@ DecodedField VarcharText(const FieldDecodingContext& context, const TDbfFieldDef
 
 }  // namespace
 
+std::string InvalidTimeStampBytes(const InvalidTimeStamp& stamp) {
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    std::string text;
+    for (std::size_t k = 0; k < stamp.size; ++k) {
+        if (k > 0) text += ' ';
+        text += kHex[stamp.bytes[k] >> 4];
+        text += kHex[stamp.bytes[k] & 15];
+    }
+    return text;
+}
+
 std::string InvalidTimeStampText(const InvalidTimeStamp& stamp) {
-    return FormatMessage(SInvalidTimeStamp, {std::to_string(stamp.day), std::to_string(stamp.ms)});
+    return FormatMessage(SInvalidTimeStamp, {InvalidTimeStampBytes(stamp)});
 }
 
 std::span<const std::uint8_t> TrimmedText(std::span<const std::uint8_t> field, TFieldType kind) {
@@ -457,15 +480,16 @@ DecodedField DecodeFieldValue(const FieldDecodingContext& context, const TDbfFie
             return {true, DoubleFromBits(bits)};
         }
         case '@': {
-            if (def.FoxProBinaryForms()) return FoxProTimeStamp(bin);
-            if (AllZero(bin.first(4)) || AllZero(bin.subspan(4, 4))) return {};
+            // Only dBase 7 defines @, as a big-endian double of milliseconds; Harbour writes
+            // it at every other level as FoxPro's T.
+            if (context.level != xBaseVII) return FoxProTimeStamp(bin);
+            if (AllZero(bin.first(4)) || AllZero(bin.subspan(4, 4)) || AllBlank(bin)) return {};
             const double v = DoubleFromBits(ReadU64BE(bin, 0));
             if (context.dateTimeHandling != dtBDETimeStamp) return {true, DateValue{v}};
-            if (!std::isfinite(v)) return Invalid(0, 0);
+            if (!std::isfinite(v)) return Invalid(bin);
             const double rounded = std::nearbyint(std::clamp(v, -9.0e18, 9.0e18));
             const auto ms = static_cast<std::int64_t>(rounded);
-            // Integer division truncates toward zero, so a negative count reports as '0.-5'.
-            return CheckedTimeStamp(ms / kMsPerDay, ms % kMsPerDay);
+            return CheckedTimeStamp(ms / kMsPerDay, ms % kMsPerDay, bin);
         }
         case 'T':
             if (def.TimeOfDay()) return TimeOfDay(bin);

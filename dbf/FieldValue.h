@@ -2,6 +2,7 @@
 // table file's GetFieldData is a thin adapter that stores the value into a caller's buffer.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <span>
 #include <string>
@@ -36,11 +37,11 @@ struct VarBytesValue {
     std::span<const std::uint8_t> bytes;
 };
 
-// A time stamp whose stored day and millisecond form none (a day before 1 January of year 1,
-// a millisecond outside the day): it has no value.
+// A time stamp whose stored day and millisecond form none (a day outside the years 1 to 9999,
+// a millisecond outside the day): it has no value. It keeps the bytes it is stored in.
 struct InvalidTimeStamp {
-    std::int64_t day = 0;
-    std::int64_t ms = 0;
+    std::array<std::uint8_t, 8> bytes{};
+    std::uint8_t size = 0;
 };
 
 // The value in the form its requested kind is delivered in; std::monostate when nothing is
@@ -53,7 +54,9 @@ struct DecodedField {
     FieldValue value;       // an InvalidTimeStamp (without a value) for a time stamp that forms none
 };
 
-// What the reader says of an invalid time stamp: "'730120.-5' is not a valid timestamp".
+// An invalid time stamp's stored bytes as messages quote them: "FF FF FF FF 00 00 00 00".
+std::string InvalidTimeStampBytes(const InvalidTimeStamp& stamp);
+// What the reader says of it: "FF FF FF FF 00 00 00 00 is not a valid timestamp".
 std::string InvalidTimeStampText(const InvalidTimeStamp& stamp);
 
 // Decodes field `def` of `record` as kind `kind`. With `wantValue` false only the has-value

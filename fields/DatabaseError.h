@@ -13,6 +13,6 @@ inline constexpr const char* SDataSetClosed = "Cannot perform this operation on 
 inline constexpr const char* SDataSetOpen = "Cannot perform this operation on an open dataset";
 inline constexpr const char* SNotEditing = "Dataset not in edit or insert mode";
 inline constexpr const char* SInvalidFieldSize = "Invalid field size";
-inline constexpr const char* SInvalidTimeStamp = "'%d.%d' is not a valid timestamp";
+inline constexpr const char* SInvalidTimeStamp = "%s is not a valid timestamp";
 
 }  // namespace korvane

@@ -63,7 +63,7 @@ public:
 // Saves a picture of a message box as the user sees it.
 void SaveBox(std::unique_ptr<QMessageBox> box, const char* name) {
     box->show();
-    box->grab().save(QStringLiteral("window-%1.png").arg(QString::fromLatin1(name)));
+    box->grab().save(QStringLiteral(KORVANE_PICTURE_DIR "/window-%1.png").arg(QString::fromLatin1(name)));
     box->close();
 }
 
@@ -87,7 +87,9 @@ public:
             s += w->isVisible() ? '1' : '0';
         return s;
     }
-    void Save(const char* state) { form.grab().save(QStringLiteral("window-%1.png").arg(QString::fromLatin1(state))); }
+    void Save(const char* state) {
+        form.grab().save(QStringLiteral(KORVANE_PICTURE_DIR "/window-%1.png").arg(QString::fromLatin1(state)));
+    }
 
     TableOwner owner;
     ScriptedDialogs dialogs;
@@ -237,7 +239,7 @@ TEST_F(MainWindowTest, UnreadableValuesAreToldAfterTheFinishedState) {
     form.b_Run->click();
     ASSERT_EQ(boxes.plain.size(), 1u);
     EXPECT_EQ(boxes.plain[0], Q("Některé hodnoty nešlo přečíst (2); v dokumentu jsou prázdné. První: záznam 17, pole CAS: "
-                                "'-1721425.5' is not a valid timestamp"));
+                                "00 00 00 00 05 00 00 00 není platné datum a čas"));
     EXPECT_EQ(behind, Q("Hotovo ...."));
     EXPECT_TRUE(boxes.errors.empty());
     const std::string xml = dir.Read("t.xml");

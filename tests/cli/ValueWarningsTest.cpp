@@ -37,7 +37,8 @@ std::string BadTimeStamps() {
 }
 
 constexpr const char* kStampWarning =
-    ": 2 values could not be read and were left empty (first: record 17, field CAS: '730120.-5' is not a valid timestamp)\n";
+    ": 2 values could not be read and were left empty (first: record 17, field CAS: 59 68 25 00 FB FF FF FF is not a valid "
+    "timestamp)\n";
 
 TEST(ValueWarnings, ATimeStampThatFormsNoneIsLeftEmptyAndTheRunGoesOn) {
     TempDir dir;

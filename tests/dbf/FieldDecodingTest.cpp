@@ -123,7 +123,11 @@ INSTANTIATE_TEST_SUITE_P(
         TextCase{0x03, '@', 8, 0, Le32(2460311) + Le32(30600000), "01/01/2024 08:30:00"},
         TextCase{0x03, '@', 8, 0, Le32(2460311) + Le32(0), "01/01/2024", 0x57},
         TextCase{0x03, '@', 8, 0, std::string(8, '\0'), ""}, TextCase{0x03, 'B', 8, 2, Le64(BitsOf(-0.25)), "-0.25"},
-        TextCase{0x03, 'B', 8, 0, Le64(BitsOf(1e300)), "1E300", 0x57},
+        // Harbour's @ at FoxPro level is FoxPro's T; blank time stamps are no value at every level.
+        TextCase{0xF5, '@', 8, 0, std::string("\x36\x85\x25\x00\xb8\xef\xc2\x03", 8), "03/25/2020 17:31:47"},
+        TextCase{0x30, '@', 8, 0, Le32(2460311) + Le32(0), "01/01/2024"}, TextCase{0x30, '@', 8, 0, std::string(8, ' '), ""},
+        TextCase{0x30, 'T', 8, 0, std::string(8, ' '), ""}, TextCase{0x04, '@', 8, 0, std::string(8, ' '), ""},
+        TextCase{0x03, 'T', 4, 0, std::string(4, ' '), ""}, TextCase{0x03, 'B', 8, 0, Le64(BitsOf(1e300)), "1E300", 0x57},
         // Numbers wider than 20 are read from their whole width.
         TextCase{0x03, 'N', 50, 0, std::string(45, ' ') + "12345", "12345"},
         TextCase{0x03, 'N', 50, 2, std::string(43, ' ') + "1234.56", "1234.56"},
@@ -132,8 +136,8 @@ INSTANTIATE_TEST_SUITE_P(
         TextCase{0x30, '0', 3, 0, std::string(3, '\0'), ""}, TextCase{0x30, '0', 1, 0, "\x01", std::string("\0", 1)},
         TextCase{0x30, '0', 4, 0, "AB  ", std::string("\0\0", 2)}));
 
-// A time stamp that forms none has no value (its field reads as empty text) and says which
-// day and millisecond it held.
+// A time stamp that forms none has no value (its field reads as empty text) and keeps the
+// bytes it is stored in.
 TEST(FieldDecoding, InvalidTimeStampsHaveNoValue) {
     struct Case {
         std::uint8_t version;
@@ -141,11 +145,15 @@ TEST(FieldDecoding, InvalidTimeStampsHaveNoValue) {
         std::string bytes;
         std::string message;
     };
-    for (const Case& c : {Case{0x30, 'T', Le32(1721425) + Le32(5), "'0.5' is not a valid timestamp"},
-                          Case{0x30, 'T', Le32(2460311) + Le32(86400000), "'738886.86400000' is not a valid timestamp"},
-                          Case{0x04, '@', Be64(BitsOf(-5.2)), "'0.-5' is not a valid timestamp"},
-                          Case{0x04, '@', Be64(BitsOf(0.4)), "'0.0' is not a valid timestamp"},
-                          Case{0x04, '@', Be64(0x7FF8000000000001ull), "'0.0' is not a valid timestamp"}}) {
+    for (const Case& c : {Case{0x30, 'T', Le32(1721425) + Le32(5), "51 44 1A 00 05 00 00 00 is not a valid timestamp"},
+                          Case{0x30, 'T', Le32(2460311) + Le32(86400000), "97 8A 25 00 00 5C 26 05 is not a valid timestamp"},
+                          Case{0x04, '@', Be64(BitsOf(-5.2)), "C0 14 CC CC CC CC CC CD is not a valid timestamp"},
+                          Case{0x04, '@', Be64(BitsOf(0.4)), "3F D9 99 99 99 99 99 9A is not a valid timestamp"},
+                          Case{0x04, '@', Be64(0x7FF8000000000001ull), "7F F8 00 00 00 00 00 01 is not a valid timestamp"},
+                          // Years past 9999, at every level.
+                          Case{0x04, '@', Be64(BitsOf(1e18)), "43 AB C1 6D 67 4E C8 00 is not a valid timestamp"},
+                          Case{0x30, 'T', Le32(5373485) + Le32(0), "2D FE 51 00 00 00 00 00 is not a valid timestamp"},
+                          Case{0xF5, '@', Le32(0xFFFFFFFF) + Le32(0), "FF FF FF FF 00 00 00 00 is not a valid timestamp"}}) {
         OneField f(c.version, c.type, 8, 0, c.bytes);
         EXPECT_EQ(f.Text(), "") << c.message;
         const dbf::DecodedField d = f.Table().DbfFile()->DecodeField(0, ftDateTime, f.Table().CurrentRecordBytes());
