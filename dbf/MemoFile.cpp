@@ -56,43 +56,21 @@ std::size_t TMemoFile::FetchRun(std::int64_t offset, std::size_t count) {
     return n;
 }
 
-// The pieces of one memo on their way to a sink: at most `limit` bytes of them, and a final
-// end-of-file byte held back until what follows it tells whether it ends the memo.
+// The pieces of one memo on their way to a sink: at most `limit` bytes of them.
 class TMemoFile::Pieces {
 public:
     Pieces(const MemoSink& sink, std::int64_t limit) : FSink(sink), FLeft(limit < 0 ? INT64_MAX : limit) {}
-    // The bytes belong to the memo (and so does a byte held back before them).
     void Put(const std::uint8_t* bytes, std::size_t count) {
-        Release();
-        Emit(bytes, count);
-    }
-    // The same, but the last byte, an end-of-file byte, is held back.
-    void PutHoldingLast(const std::uint8_t* bytes, std::size_t count) {
-        Put(bytes, count - 1);
-        FHeld = true;
-    }
-    // The byte held back ended the memo: it is no part of it.
-    void DropHeld() { FHeld = false; }
-    // The memo ends here; a byte still held back is part of it.
-    void Finish() { Release(); }
-    bool Full() const { return FLeft == 0; }
-
-private:
-    void Release() {
-        if (!FHeld) return;
-        FHeld = false;
-        Emit(&kEndOfFile, 1);
-    }
-    void Emit(const std::uint8_t* bytes, std::size_t count) {
         const auto n = static_cast<std::size_t>(std::min<std::int64_t>(static_cast<std::int64_t>(count), FLeft));
         if (n == 0) return;
         FSink({bytes, n});
         FLeft -= static_cast<std::int64_t>(n);
     }
+    bool Full() const { return FLeft == 0; }
 
+private:
     const MemoSink& FSink;
     std::int64_t FLeft;
-    bool FHeld = false;
 };
 
 void TMemoFile::ReadMemo(std::int32_t blockNo, std::vector<std::uint8_t>& dest) {
@@ -117,11 +95,8 @@ void TMemoFile::ReadMemo(std::int32_t blockNo, const MemoSink& sink, std::int64_
     const std::int64_t length = GetMemoSize(std::span<const std::uint8_t>(FBuffer).first(kMemoBlockHeaderSize));
     if (length != -1)
         ReadLengthForm(start + static_cast<std::int64_t>(kMemoBlockHeaderSize), length, got, out);
-    else if (wholeBlocks)
-        ReadTerminatedBlocks(blockNo, got, out);
     else
-        ReadTerminatedRun(start, got, first, out);
-    out.Finish();
+        ReadTerminated(start, got, first, wholeBlocks ? blockLength : 1, out);
 }
 
 void TMemoFile::ReadLengthForm(std::int64_t dataStart, std::int64_t length, std::size_t firstGot, Pieces& out) {
@@ -151,80 +126,25 @@ void TMemoFile::ReadLengthForm(std::int64_t dataStart, std::int64_t length, std:
     }
 }
 
-// The terminated form over whole blocks: in each block only the first 0x1A is looked at, and
-// it ends the memo when a 0x1A or 0x00 follows it, also as the first byte of the next block.
-// A block that the file holds only in part reads as zeros where the file ends.
-void TMemoFile::ReadTerminatedBlocks(std::int64_t blockNo, std::size_t got, Pieces& out) {
-    const auto blockLength = static_cast<std::size_t>(FBlockLength);
-    std::size_t requested = blockLength;
-    std::int64_t next = blockNo;
-    bool lastWasEnd = false;
+// The terminated form ends at its first 0x1A. Clipper and Harbour rewrite a shorter memo in
+// place with one 0x1A behind it and leave the older, longer text after that, and they read a
+// memo up to that first 0x1A, as every reader of such files does. Without one the memo runs
+// to the end of the file; over whole blocks a block that the file holds only in part reads as
+// zeros where the file ends.
+void TMemoFile::ReadTerminated(std::int64_t offset, std::size_t got, std::size_t requested, std::size_t unit, Pieces& out) {
     for (;;) {
-        const std::size_t blocks = (got + blockLength - 1) / blockLength;
-        for (std::size_t i = 0; i < blocks; ++i) {
-            const std::uint8_t* block = FBuffer.data() + i * blockLength;
-            if (lastWasEnd && (block[0] == kEndOfFile || block[0] == 0)) {
-                out.DropHeld();
-                return;
-            }
-            if (const auto* end = static_cast<const std::uint8_t*>(std::memchr(block, kEndOfFile, blockLength))) {
-                const auto k = static_cast<std::size_t>(end - block);
-                if (k + 1 < blockLength && (block[k + 1] == kEndOfFile || block[k + 1] == 0)) {
-                    out.Put(block, k);
-                    return;
-                }
-            }
-            lastWasEnd = block[blockLength - 1] == kEndOfFile;
-            if (lastWasEnd)
-                out.PutHoldingLast(block, blockLength);
-            else
-                out.Put(block, blockLength);
-            if (out.Full()) return;
-        }
-        if (got < requested) return;  // the file ends here
-        next += static_cast<std::int64_t>(blocks);
-        requested = std::max<std::size_t>(1, kMemoReadPiece / blockLength) * blockLength;
-        got = FetchRun(next * FBlockLength, requested);
         if (got == 0) return;
-    }
-}
-
-// The terminated form over a run of bytes: it ends at the first 0x1A followed by 0x1A or
-// 0x00; the end of the file counts as 0x00.
-void TMemoFile::ReadTerminatedRun(std::int64_t offset, std::size_t got, std::size_t requested, Pieces& out) {
-    bool lastWasEnd = false;
-    for (;;) {
-        const std::uint8_t* run = FBuffer.data();
-        if (lastWasEnd) {
-            if (got == 0 || run[0] == kEndOfFile || run[0] == 0) {
-                out.DropHeld();
-                return;
-            }
-            lastWasEnd = false;
-        }
-        if (got == 0) return;
-        // Bytes past `got` are zeros, which is what the file's end reads as.
         const bool fileEnds = got < requested;
-        std::size_t from = 0;
-        while (const auto* end = static_cast<const std::uint8_t*>(std::memchr(run + from, kEndOfFile, got - from))) {
-            const auto k = static_cast<std::size_t>(end - run);
-            if (k + 1 == got && !fileEnds) {
-                lastWasEnd = true;  // the next piece decides
-                break;
-            }
-            if (run[k + 1] == kEndOfFile || run[k + 1] == 0) {
-                out.Put(run, k);
-                return;
-            }
-            from = k + 1;
+        // FetchRun filled the rest of the request with zeros.
+        const std::size_t count = fileEnds ? std::min(requested, (got + unit - 1) / unit * unit) : got;
+        if (const auto* end = static_cast<const std::uint8_t*>(std::memchr(FBuffer.data(), kEndOfFile, count))) {
+            out.Put(FBuffer.data(), static_cast<std::size_t>(end - FBuffer.data()));
+            return;
         }
-        if (lastWasEnd)
-            out.PutHoldingLast(run, got);
-        else
-            out.Put(run, got);
+        out.Put(FBuffer.data(), count);
         if (fileEnds || out.Full()) return;
         offset += static_cast<std::int64_t>(got);
-        requested = kMemoReadPiece;
+        requested = std::max<std::size_t>(1, kMemoReadPiece / unit) * unit;
         got = FetchRun(offset, requested);
     }
 }

@@ -39,8 +39,9 @@ protected:
     std::size_t FetchRun(std::int64_t offset, std::size_t count);
     class Pieces;
     void ReadLengthForm(std::int64_t dataStart, std::int64_t length, std::size_t firstGot, Pieces& out);
-    void ReadTerminatedBlocks(std::int64_t blockNo, std::size_t firstGot, Pieces& out);
-    void ReadTerminatedRun(std::int64_t offset, std::size_t firstGot, std::size_t requested, Pieces& out);
+    // A memo without a stated length, from `offset` on, `got` of the `requested` first bytes
+    // in FBuffer; read in multiples of `unit` bytes (the block length, or 1).
+    void ReadTerminated(std::int64_t offset, std::size_t got, std::size_t requested, std::size_t unit, Pieces& out);
 
     TXBaseVersion FDbfVersion;
     std::vector<std::uint8_t> FBuffer;  // the bytes of the last read, two zero bytes behind them

@@ -1,6 +1,8 @@
 // Memo files: both formats, both memo forms, references, caching and damaged files.
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "dbf/Dbf.h"
 #include "platform/Exception.h"
 #include "platform/Unicode.h"
@@ -42,22 +44,26 @@ TEST(MemoFile, DbaseIIITerminatedForm) {
     EXPECT_EQ(Memos(DbaseTable(0x83, 0, {"         1"}), "t.dbt", dbt), (std::vector<std::string>{"Hello"}));
 }
 
-TEST(MemoFile, TerminatorAcrossABlockBoundary) {
-    const std::string text(511, 'x');
-    const auto dbt = MemoBuilder::Dbt(512).Block(1, text + "\x1A").Block(2, "\x1A" + std::string(10, 'y')).Bytes();
-    EXPECT_EQ(Memos(DbaseTable(0x83, 0, {"1"}), "t.dbt", dbt), (std::vector<std::string>{text}));
-}
-
-TEST(MemoFile, LoneEndByteDoesNotEndTheMemo) {
-    std::string block1 =
-        "ab\x1A"
-        "cd";
+// Clipper and Harbour rewrite a shorter memo in place with one 0x1A behind it: the older text
+// after it, and the blocks after that, are no part of the memo.
+TEST(MemoFile, TheFirstEndByteEndsTheMemo) {
+    const std::string stale = "older and longer text\x1A\x1A";
+    std::string block1 = "new\x1A" + stale;
     block1.resize(512, 'z');
-    const auto dbt = MemoBuilder::Dbt(512).Block(1, block1).Block(2, "end\x1A\x00").Bytes();
-    const auto memos = Memos(DbaseTable(0x83, 0, {"1"}), "t.dbt", dbt);
-    ASSERT_EQ(memos.size(), 1u);
-    EXPECT_EQ(memos[0].size(), 515u);
-    EXPECT_EQ(memos[0].substr(512), "end");
+    std::string fills(511, 'x');
+    for (const auto& [what, dbt, text] : std::vector<std::tuple<const char*, std::string, std::string>>{
+             {"within a block", MemoBuilder::Dbt(512).Block(1, block1).Block(2, "next memo\x1A\x1A").Bytes(), "new"},
+             {"as a block's last byte", MemoBuilder::Dbt(512).Block(1, fills + "\x1A").Block(2, "stale\x1A\x1A").Bytes(), fills},
+             {"at a block's first byte", MemoBuilder::Dbt(512).Block(1, fills + "y").Block(2, "\x1Astale\x1A\x1A").Bytes(),
+              fills + "y"},
+             {"as the first read's last byte",
+              MemoBuilder::Dbt(512).Block(1, std::string(4095, 'w') + "\x1Astale\x1A\x1A").Bytes(), std::string(4095, 'w')}}) {
+        for (const std::uint8_t version : {0x83, 0x8B}) {
+            const auto memos = Memos(DbaseTable(version, 0, {"1"}), "t.dbt", dbt);
+            ASSERT_EQ(memos.size(), 1u) << what;
+            EXPECT_EQ(memos[0], text) << what << " at version " << int{version};
+        }
+    }
 }
 
 TEST(MemoFile, LengthFormSpansBlocks) {
@@ -176,22 +182,21 @@ TEST(MemoFile, BlockLengthsFromZeroUp) {
         {"dBase V length form, block length 1", dbase5, "t.dbt", MemoBuilder::Dbt(1).DbtLengthForm(600, long_text).Bytes(),
          long_text},
         {"dBase V terminated, block length 1", dbase5, "t.dbt", MemoBuilder::Dbt(1).Block(600, "one\x1A\x1Atwo").Bytes(), "one"},
-        // Without blocks every 0x1A is looked at, not only the first of a block.
         {"dBase V terminated, block length 7", dbase5, "t.dbt",
          MemoBuilder::Dbt(7)
              .Block(600,
                     "a\x1A"
                     "b\x1A\x00rest")
              .Bytes(),
-         "a\x1A"
-         "b"},
+         "a"},
         {"dBase V terminated at the end of the file", dbase5, "t.dbt", MemoBuilder::Dbt(1).Block(600, "the end\x1A").Bytes(),
          "the end"},
         {"dBase V terminated, 0x1A at a read boundary", dbase5, "t.dbt",
          MemoBuilder::Dbt(1).Block(600, std::string(65535, 'x') + "\x1A\x1A" + "after").Bytes(), std::string(65535, 'x')},
         {"dBase V terminated, lone 0x1A at a read boundary", dbase5, "t.dbt",
-         MemoBuilder::Dbt(1).Block(600, std::string(65535, 'x') + "\x1A" + "y\x1A\x1A").Bytes(),
-         std::string(65535, 'x') + "\x1Ay"},
+         MemoBuilder::Dbt(1).Block(600, std::string(65535, 'x') + "\x1A" + "y\x1A\x1A").Bytes(), std::string(65535, 'x')},
+        {"dBase V terminated, lone 0x1A after a read boundary", dbase5, "t.dbt",
+         MemoBuilder::Dbt(1).Block(600, std::string(65536, 'x') + "\x1A" + "y\x1A\x1A").Bytes(), std::string(65536, 'x')},
     };
     for (const Case& c : cases) {
         const auto memos = Memos(c.table, c.memoName, c.memo);
