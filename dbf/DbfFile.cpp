@@ -1,6 +1,7 @@
 #include "dbf/DbfFile.h"
 
 #include <algorithm>
+#include <array>
 
 #include "dbf/DbfErrors.h"
 #include "dbf/DbfFormat.h"
@@ -76,7 +77,17 @@ void TDbfFile::Open() {
         return;
     }
     DecideCodePage();
-    ConstructFieldDefs();
+    try {
+        ConstructFieldDefs();
+    } catch (const EDbfError&) {
+        // One writer stores dBase IV's 32-byte descriptors behind the level 7 version byte.
+        if (DbfVersion != xBaseVII || !DescriptorsOfLevelV()) throw;
+        FLevel7ByteOnLevelV = true;
+        DbfVersion = xBaseV;
+        FFieldDefs.DbfVersion = DbfVersion;
+        DecideCodePage();
+        ConstructFieldDefs();
+    }
     DecideRecordLength();
 
     const int count = GetRecordCount();
@@ -86,7 +97,7 @@ void TDbfFile::Open() {
     }
 
     OpenMemoFile();
-    if (DbfVersion != xFoxPro) {
+    if (DbfVersion != xFoxPro && !FLevel7ByteOnLevelV) {
         const std::uint8_t before = FHeader[kHdrVersion];
         FHeader[kHdrVersion] =
             HasBlob() ? static_cast<std::uint8_t>(before | kMemoBit) : static_cast<std::uint8_t>(before & ~kMemoBit);
@@ -178,6 +189,23 @@ std::string OwnMemoExtension(const std::string& tablePath) {
     for (const auto& [table, memo] : kOwnMemos)
         if (ext == table) return memo;
     return {};
+}
+
+bool TDbfFile::DescriptorsOfLevelV() {
+    // Whole only when 32-byte descriptors end with 0x0D inside the header and their widths
+    // add up to the record length.
+    const int headerLength = ReadU16LE(FHeader, kHdrHeaderSize);
+    const int recordLength = ReadU16LE(FHeader, kHdrRecordSize);
+    std::int64_t widths = 1;
+    for (std::int64_t at = static_cast<std::int64_t>(kMainHeaderSize); at + 1 <= headerLength;
+         at += static_cast<std::int64_t>(kDescriptorSize)) {
+        std::array<std::uint8_t, kDescriptorSize> d{};
+        if (ReadBlock(d.data(), 1, at) != 1) return false;
+        if (d[0] == kDescriptorTerminator) return at > static_cast<std::int64_t>(kMainHeaderSize) && widths == recordLength;
+        if (ReadBlock(d.data(), static_cast<int>(d.size()), at) != static_cast<int>(d.size())) return false;
+        widths += d[kDescWidth];
+    }
+    return false;
 }
 
 std::string TDbfFile::GetMemoExt() const {

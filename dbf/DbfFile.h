@@ -118,6 +118,8 @@ protected:
 private:
     void DecideLevel();
     void DecideCodePage();
+    // Whether the header holds dBase IV's 32-byte descriptors, whole, in place of level 7's.
+    bool DescriptorsOfLevelV();
     void OpenMemoFile();
     void OpenProductionIndex();
     void ReadFieldProperties(std::int64_t position, int headerSize);
@@ -134,6 +136,8 @@ private:
     std::uint32_t FUseCodePage = 0;
     std::uint8_t FFileLangId = 0;
     bool FForceClose = false;
+    // A level 7 version byte over a dBase IV header: read at level V, the byte left as it is.
+    bool FLevel7ByteOnLevelV = false;
     int FHeaderRecordCount = 0;  // the header's count as read at open (negative: 0)
     int FCheckedSlots = 0;       // records found so far: the header's count and slots behind it
     bool FEndMet = false;        // a slot that is no record has ended the table
