@@ -217,13 +217,22 @@ std::string RecordLengthWarning(const ConversionReport& r) {
            std::to_string(r.headerRecordLength) + "; values past a record's end are cut";
 }
 
+// A .cpg file beside the table that names no code page, with the start of its first line.
+std::string CodePageFileWarning(const ConversionReport& r) {
+    // Its controls are escaped with the rest of the message.
+    const std::string& line = r.passedOverCodePageText;
+    return "names no code page; the table's language driver is used (its first line: '" + line.substr(0, 40) +
+           (line.size() > 40 ? "'...)" : "')");
+}
+
 // Values of one kind that were not what their field says, the first of them named.
 std::string ValueWarning(ValueProblem problem, const ValueIssue& issue) {
     const bool one = issue.count == 1;
-    std::string what;
+    std::string what, detail = issue.detail;
     switch (problem) {
         case ValueProblem::Unreadable:
             what = one ? "value could not be read and was left empty" : "values could not be read and were left empty";
+            detail = issue.detail + " is not a valid timestamp";
             break;
         case ValueProblem::Date:
             what = one ? "date is not a valid date" : "dates are not valid dates";
@@ -236,7 +245,7 @@ std::string ValueWarning(ValueProblem problem, const ValueIssue& issue) {
             break;
     }
     return std::to_string(issue.count) + " " + what + " (first: record " + std::to_string(issue.record) + ", field " +
-           issue.field + ": " + issue.detail + ")";
+           issue.field + ": " + detail + ")";
 }
 
 // Converts one table and prints what the user needs to know about it; true when converted.
@@ -258,6 +267,12 @@ bool ConvertOne(const Arguments& a, const std::string& table, const std::string&
                 const std::string memo = platform::ExtractFileName(r.memoFileName);
                 if (a.strict) throw EStrict("memo file " + memo + " not found; not converted (--strict)");
                 say(shownTable, "warning: memo file " + memo + " not found; memo values are empty");
+            }
+            if (!r.passedOverCodePageFile.empty()) {
+                if (a.strict)
+                    throw EStrict(platform::ExtractFileName(r.passedOverCodePageFile) + " " + CodePageFileWarning(r) +
+                                  "; not converted (--strict)");
+                say(Shown(r.passedOverCodePageFile), CodePageFileWarning(r));
             }
             if (r.fieldsLengthUsed) {
                 if (!a.quiet) say(shownTable, RecordLengthNote(r));

@@ -61,14 +61,20 @@ DeclaredCodePage TableCodePage(dbf::TDbf& table) {
         std::size_t got = 0;
         if (const auto file = files.Open(cpg, platform::FileAccess::ReadOnly, error)) {
             const platform::IoResult r = file->ReadAt(head.data(), head.size(), 0);
-            got = static_cast<std::size_t>(r.count);
+            got = r.count > 0 ? static_cast<std::size_t>(r.count) : 0;
         }
-        from.text.assign(head.data(), got);
-        from.text = from.text.substr(0, from.text.find('\n'));
-        if (!from.text.empty() && from.text.back() == '\r') from.text.pop_back();
-        from.declaredBy = cpg;
-        from.number = ParseCodePageName(from.text);
-        return from;
+        std::string line(head.data(), got);
+        line = line.substr(0, line.find('\n'));
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        from.number = ParseCodePageName(line);
+        if (from.number != 0) {
+            from.declaredBy = cpg;
+            return from;
+        }
+        // Not every .cpg names a code page (one found beside a shapefile held a web page):
+        // such a file declares nothing, and the table's own driver is asked.
+        from.passedOver = cpg;
+        from.passedOverText = std::move(line);
     }
     // The driver's code page (at level 7 from the driver's name); none declared: the system's.
     from.number = table.DbfFile() ? table.DbfFile()->FileCodePage() : 0;

@@ -25,14 +25,17 @@ std::uint32_t ParseCodePageName(std::string_view line);
 
 // Where the code page of a table's text comes from.
 struct DeclaredCodePage {
-    std::uint32_t number = 0;  // 0: the .cpg file names no code page Korvane knows
+    std::uint32_t number = 0;  // the code page
     std::string declaredBy;    // the .cpg file, or empty when the table itself declares it
-    std::string text;          // the .cpg file's first line, without its line end
     bool none = false;         // neither a .cpg file nor the table's driver declares one
+    // A .cpg file that names no code page (or cannot be read), passed over, and its first line.
+    std::string passedOver;
+    std::string passedOverText;
 };
 
 // What an open table declares: a .cpg file beside it (found as the memo file is, letter case
-// aside), else its language driver, else the system ANSI code page.
+// aside) whose first line names a code page, else its language driver, else the system ANSI
+// code page.
 DeclaredCodePage TableCodePage(dbf::TDbf& table);
 
 }  // namespace korvane
