@@ -119,7 +119,8 @@ std::unique_ptr<platform::TextDecoder> TextDecoderFor(const CodePageRequest& req
     if (request.fromTable) {
         const DeclaredCodePage declared = TableCodePage(table);
         report.failedFile = declared.declaredBy;
-        if (declared.number == 0) throw Exception("names no code page Korvane knows: \"" + declared.text + "\"");
+        report.passedOverCodePageFile = declared.passedOver;
+        report.passedOverCodePageText = declared.passedOverText;
         number = declared.number;
     }
     std::unique_ptr<platform::TextDecoder> decoder = platform::TextDecoder::For(number);
@@ -233,7 +234,6 @@ bool RunConversion(IConversionView& view, TableOwner& owner, const std::string& 
     report.headerRecordLength = lengths.header;
     report.fieldsRecordLength = lengths.fields;
     report.fieldsLengthUsed = lengths.fieldsUsed;
-    if (options.check) options.check(report);
     // Text in a code page the user asked for: values, memos and names decoded from it.
     std::unique_ptr<platform::TextDecoder> decoder;
     std::vector<std::u16string> decodedNames;
@@ -241,6 +241,7 @@ bool RunConversion(IConversionView& view, TableOwner& owner, const std::string& 
         decoder = TextDecoderFor(options.codePage, table, report);
         decodedNames = DecodedFieldNames(table, *decoder);
     }
+    if (options.check) options.check(report);
     const std::vector<std::u16string>* names = decoder ? &decodedNames : nullptr;
 
     view.SetText(Control::l_Info, texts::kOk);
@@ -268,7 +269,7 @@ bool RunConversion(IConversionView& view, TableOwner& owner, const std::string& 
                 typedNames = *names;
             else
                 for (const auto& field : table.Fields()) typedNames.push_back(field->FieldName);
-            WriteTypedSchema(out, table, typedNames);
+            WriteTypedSchema(out, table, typedNames, decoder.get());
         } else {
             WriteSchema(out, table, names);
         }

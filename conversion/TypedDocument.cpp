@@ -35,6 +35,7 @@ Xsd XsdOf(const dbf::TDbfFieldDef& def) {
         case 'Q':
             return def.FieldType == ftString ? Xsd::String : Xsd::Binary;
         case 'M':
+            return def.BinaryMemo() ? Xsd::Binary : Xsd::Memo;
         case dbf::TDbfFieldDef::kUnicodeMemo:
             return Xsd::Memo;
         case 'N':
@@ -114,9 +115,58 @@ std::string_view TrimmedText(std::span<const std::uint8_t> bytes) {
     return text.substr(first, text.find_last_not_of(' ') - first + 1);
 }
 
+// The type byte as the annotation shows it: the letter itself where an attribute value carries
+// it as it is, else 0x and two hexadecimal digits (Harbour's Unicode fields are 0x1A to 0x1C,
+// and XML 1.0 has no way to write those characters at all).
+std::u16string TypeByteText(std::uint8_t type) {
+    if (type > 0x20 && type < 0x7F && type != '"' && type != '&' && type != '<')
+        return std::u16string(1, static_cast<char16_t>(type));
+    static constexpr char16_t kHex[] = u"0123456789ABCDEF";
+    return std::u16string(u"0x") + kHex[type >> 4] + kHex[type & 15];
+}
+
+// Whether every character of `text` is one XML 1.0 can carry in an attribute.
+bool XmlCarries(std::u16string_view text) {
+    for (std::size_t k = 0; k < text.size(); ++k) {
+        const char16_t c = text[k];
+        if (c < 0x20 && c != u'\t' && c != u'\n' && c != u'\r') return false;
+        if (c == 0xFFFE || c == 0xFFFF) return false;
+        if (c >= 0xD800 && c <= 0xDBFF && (k + 1 == text.size() || text[k + 1] < 0xDC00 || text[k + 1] > 0xDFFF)) return false;
+        if (c >= 0xDC00 && c <= 0xDFFF && (k == 0 || text[k - 1] < 0xD800 || text[k - 1] > 0xDBFF)) return false;
+    }
+    return true;
+}
+
+// The field's own name where its attribute name differs from it: its stored bytes (before
+// upper-casing, up to a zero byte) decoded as the document decodes names, or those bytes in
+// hexadecimal where XML cannot carry the name.
+std::u16string OwnNameAttribute(const dbf::TDbfFieldDef& def, const std::u16string& attribute, platform::TextDecoder* decoder) {
+    const std::string& stored = def.StoredName;
+    const std::span<const std::uint8_t> bytes(reinterpret_cast<const std::uint8_t*>(stored.data()), stored.size());
+    std::u16string name;
+    if (decoder)
+        decoder->Decode(bytes, name);
+    else
+        platform::MultiByteToWide(platform::GetACP(), bytes, name);
+    if (name == attribute) return {};
+    if (!XmlCarries(name)) {
+        static constexpr char16_t kHex[] = u"0123456789ABCDEF";
+        std::u16string hex;
+        for (const std::uint8_t b : bytes) {
+            if (!hex.empty()) hex += u' ';
+            hex += kHex[b >> 4];
+            hex += kHex[b & 15];
+        }
+        return u" name-bytes=\"" + hex + u"\"";
+    }
+    std::u16string escaped;
+    AppendXmlAttributeValue(escaped, name);
+    return u" name=\"" + escaped + u"\"";
+}
+
 }  // namespace
 
-void WriteTypedSchema(TTextRec& out, dbf::TDbf& table, const std::vector<std::u16string>& names) {
+void WriteTypedSchema(TTextRec& out, dbf::TDbf& table, const std::vector<std::u16string>& names, platform::TextDecoder* decoder) {
     WriteLineStatement(out, u"<?xml version=\"1.0\" encoding=\"UTF-8\"?>");
     WriteLineStatement(out, u"<table>");
     WriteLineStatement(out,
@@ -131,15 +181,15 @@ void WriteTypedSchema(TTextRec& out, dbf::TDbf& table, const std::vector<std::u1
     const dbf::TDbfFieldDefs& defs = *table.GetDbfFieldDefs();
     for (std::size_t i = 0; i < names.size(); ++i) {
         const dbf::TDbfFieldDef& def = defs.Items(static_cast<int>(i));
+        // The null flags are the table's own bookkeeping: the attributes left out say it.
+        if (&def == table.DbfFile()->NullField()) continue;
         const Xsd kind = XsdOf(def);
-        const std::string letter = def.NativeFieldType >= 0x20 && def.NativeFieldType < 0x7F
-                                       ? std::string(1, static_cast<char>(def.NativeFieldType))
-                                       : "&#" + std::to_string(def.NativeFieldType) + ";";
         WriteLineStatement(out, u"                     <xs:attribute name=\"" + names[i] + u"\" use=\"optional\">");
-        WriteLineStatement(
-            out, u"                        <xs:annotation><xs:appinfo><korvane:field type=\"" + platform::Widen(letter) +
-                     u"\" width=\"" + platform::Widen(std::to_string(def.DescriptorWidth)) + u"\" decimals=\"" +
-                     platform::Widen(std::to_string(def.DescriptorPrecision)) + u"\"/></xs:appinfo></xs:annotation>");
+        WriteLineStatement(out, u"                        <xs:annotation><xs:appinfo><korvane:field" +
+                                    OwnNameAttribute(def, names[i], decoder) + u" type=\"" + TypeByteText(def.NativeFieldType) +
+                                    u"\" width=\"" + platform::Widen(std::to_string(def.DescriptorWidth)) + u"\" decimals=\"" +
+                                    platform::Widen(std::to_string(def.DescriptorPrecision)) +
+                                    u"\"/></xs:appinfo></xs:annotation>");
         if (kind == Xsd::String) {
             WriteLineStatement(out, u"                        <xs:simpleType>");
             WriteLineStatement(out, u"                           <xs:restriction base=\"xs:string\">");
@@ -214,6 +264,7 @@ TypedRowWriter::TypedRowWriter(dbf::TDbf& table, platform::TextDecoder* decoder,
         else if (kind == Xsd::Binary && def.NativeFieldType == '0' && c.bytes.width <= 48)
             c.way = Way::Bytes;
         c.kind = def.FieldType;
+        c.skip = &def == table.DbfFile()->NullField();
         if (generalOnly && c.way != Way::Text && c.way != Way::Base64) c.way = Way::General;
         c.lowest = def.FieldType == ftSmallint ? INT16_MIN : def.FieldType == ftInteger ? INT32_MIN : INT64_MIN;
         c.highest = def.FieldType == ftSmallint ? INT16_MAX : def.FieldType == ftInteger ? INT32_MAX : INT64_MAX;
@@ -510,6 +561,7 @@ void TypedRowWriter::Write(TTextRec& out, dbf::TDbf& table, ConversionReport& re
     cursor.Done(start + 7);
     for (std::size_t i = 0; i < FPrefixes.size(); ++i) {
         const Column& c = FColumns[i];
+        if (c.skip) continue;
         // In this document, and only here, the null bits decide what is written.
         if (file.NullFlagSet(file.FieldDefs().Items(static_cast<int>(i)), record)) continue;
         bool present = false;

@@ -21,8 +21,9 @@ class TDbf;
 }
 struct ConversionReport;
 
-// Writes the head, the schema and the root element's start; `names` are the attribute names.
-void WriteTypedSchema(TTextRec& out, dbf::TDbf& table, const std::vector<std::u16string>& names);
+// Writes the head, the schema and the root element's start; `names` are the attribute names,
+// `decoder` (or none: the system's code page) what field names are decoded with.
+void WriteTypedSchema(TTextRec& out, dbf::TDbf& table, const std::vector<std::u16string>& names, platform::TextDecoder* decoder);
 
 // Writes the rows: one attribute per field that has a value, in its lexical form.
 class TypedRowWriter {
@@ -70,6 +71,7 @@ private:
         dbf::FieldByteRange bytes;
         std::int64_t lowest = 0, highest = 0;  // a whole number's range
         TFieldType kind = ftUnknown;           // the kind a binary form is decoded as
+        bool skip = false;                     // the null flags: no attribute
     };
     std::vector<Column> FColumns;
     std::vector<std::string> FPrefixes;  // ` NAME="` as UTF-8

@@ -42,6 +42,8 @@ public:
     static constexpr std::uint8_t kUnicodeMemo = 0x1C;
     static constexpr std::uint8_t kBinaryFlag = 0x04;
     // Harbour's integer stored times ten to the power of its decimals (dBase III and V).
+    // Visual FoxPro marks a memo that holds binary data (pictures, compiled code) in its flags.
+    bool BinaryMemo() const { return NativeFieldType == 'M' && DbfVersion == xFoxPro && (DescriptorFlags & kBinaryFlag) != 0; }
     bool ScaledInteger() const { return NativeFieldType == 'I' && FoxProBinaryForms() && DescriptorPrecision > 0; }
 
     std::string FieldName;   // 8-bit text in the system ANSI code page
