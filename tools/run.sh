@@ -5,10 +5,12 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 tools/install-deps.sh
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build build -j"$(nproc)"
+# Only what is started here; the tests and the benchmark are built by the test command.
 if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
+  cmake --build build -j"$(nproc)" --target korvane
   exec build/app/korvane
 fi
+cmake --build build -j"$(nproc)" --target dbf2xml
 mkdir -p build/sample
 cp samples/adresy.dbf samples/adresy.dbt build/sample/
 build/cli/dbf2xml build/sample/adresy.dbf

@@ -61,7 +61,22 @@ struct Launch {
     std::vector<int> ignored;  // signals the program starts with ignored
 };
 
+// The program as an ordinary user can start it: the checkout may lie in a folder that only its
+// owner enters (root's home), so the user gets a copy in a folder everyone may enter.
+const std::string& ProgramForEveryone() {
+    static const TempDir folder;
+    static const std::string path = [] {
+        const std::string copy = folder.Path("dbf2xml");
+        fs::permissions(folder.Path(""), fs::perms(0755));
+        fs::copy_file(KORVANE_DBF2XML, copy);
+        fs::permissions(copy, fs::perms(0755));
+        return copy;
+    }();
+    return path;
+}
+
 pid_t Start(const std::vector<std::string>& args, const Launch& how = {}) {
+    const std::string program = how.asNobody ? ProgramForEveryone() : KORVANE_DBF2XML;
     const pid_t child = ::fork();
     if (child == 0) {
         if (how.asNobody && ::geteuid() == 0 && (::setgid(kNobody) != 0 || ::setuid(kNobody) != 0)) ::_exit(126);
@@ -69,10 +84,10 @@ pid_t Start(const std::vector<std::string>& args, const Launch& how = {}) {
         for (int s : how.ignored) ::signal(s, SIG_IGN);
         const int null = ::open("/dev/null", O_WRONLY);
         ::dup2(null, STDERR_FILENO);
-        std::vector<char*> argv = {const_cast<char*>(KORVANE_DBF2XML)};
+        std::vector<char*> argv = {const_cast<char*>(program.c_str())};
         for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
         argv.push_back(nullptr);
-        ::execv(KORVANE_DBF2XML, argv.data());
+        ::execv(program.c_str(), argv.data());
         ::_exit(127);
     }
     return child;
