@@ -279,9 +279,9 @@ void TForm1::b_RunClick() {
     try {
         converted = RunConversion(view, FOwner, QFile::encodeName(FTablePath).toStdString(),
                                   QFile::encodeName(FTargetPath).toStdString(), {}, &report);
-        // Values left empty are told once the window shows the run finished.
+        // What the document cannot show is told once the window shows the run finished.
         if (converted) {
-            if (const std::string message = UnreadableValuesMessage(report); !message.empty()) view.ShowMessage(message);
+            if (const std::string message = FinishedRunMessage(report); !message.empty()) view.ShowMessage(message);
         }
     } catch (...) {
         // The error is shown as any handler's is; then the table the run left open is

@@ -243,6 +243,11 @@ std::string ValueWarning(ValueProblem problem, const ValueIssue& issue) {
         case ValueProblem::Logical:
             what = one ? "logical value is none of T, F, Y, N and ?" : "logical values are none of T, F, Y, N and ?";
             break;
+        case ValueProblem::MemoCut:
+            return std::to_string(issue.count) +
+                   (one ? " memo value runs past the end of the memo file and was cut"
+                        : " memo values run past the end of the memo file and were cut") +
+                   " (first: record " + std::to_string(issue.record) + ", field " + issue.field + ", block " + issue.detail + ")";
     }
     return std::to_string(issue.count) + " " + what + " (first: record " + std::to_string(issue.record) + ", field " +
            issue.field + ": " + detail + ")";
@@ -268,6 +273,15 @@ bool ConvertOne(const Arguments& a, const std::string& table, const std::string&
                 if (a.strict) throw EStrict("memo file " + memo + " not found; not converted (--strict)");
                 say(shownTable, "warning: memo file " + memo + " not found; memo values are empty");
             }
+            if (r.recordsAtOpen < r.headerRecords) {
+                const std::string warning = "the header says " + Plural(r.headerRecords, "record", "records") +
+                                            "; the file holds " + std::to_string(r.recordsAtOpen);
+                if (a.strict) throw EStrict(warning + "; not converted (--strict)");
+                say(shownTable, "warning: " + warning);
+            }
+            if (r.recordCountCorrected && !a.quiet)
+                say(shownTable, "note: the header's record count was corrected from " + std::to_string(r.headerRecords) + " to " +
+                                    std::to_string(r.recordsAtOpen));
             if (!r.passedOverCodePageFile.empty()) {
                 if (a.strict)
                     throw EStrict(platform::ExtractFileName(r.passedOverCodePageFile) + " " + CodePageFileWarning(r) +

@@ -16,15 +16,17 @@ enum class ValueProblem : std::size_t {
     Date,        // a date field's text that is no valid date (read as 30 December 1899)
     Number,      // a number field's text that is no number (written empty)
     Logical,     // a logical's letter that is none of T, F, Y, N and ?
+    MemoCut,     // a memo that runs past the end of the memo file: cut to the bytes it holds
 };
-inline constexpr std::size_t kValueProblems = 4;
+inline constexpr std::size_t kValueProblems = 5;
 
 // The values of one kind found over a table, and the first of them.
 struct ValueIssue {
     int count = 0;
     int record = 0;     // its physical record number
     std::string field;  // its field, named as the document names it
-    // What was stored: quoted text, or for a time stamp its bytes in hexadecimal.
+    // What was stored: quoted text, for a time stamp its bytes in hexadecimal, for a memo its
+    // block number.
     std::string detail;
 };
 
@@ -37,6 +39,12 @@ struct ConversionReport {
     // Whole record slots behind the table's end that were not read as records.
     int slotsBehindEnd = 0;
     int tableEnd = 0;  // the records the table holds, as its end was found
+    // The header's record count and the records the table held at open: fewer whole records
+    // in the file than the header says is a table cut short. Whether the open corrected the
+    // header's count (--fix-header, --exclusive, the window).
+    int headerRecords = 0;
+    int recordsAtOpen = 0;
+    bool recordCountCorrected = false;
     // The header's record length, the one its fields need, and whether records were read at
     // the fields' length.
     int headerRecordLength = 0;

@@ -189,11 +189,19 @@ void RefuseTargetThatIsSource(const std::string& target, bool standardOutput, db
 
 }  // namespace
 
-std::string UnreadableValuesMessage(const ConversionReport& report) {
-    const ValueIssue& issue = report.Values(ValueProblem::Unreadable);
-    if (issue.count == 0) return {};
-    return dbf::FormatMessage(texts::kUnreadableValues,
-                              {std::to_string(issue.count), std::to_string(issue.record), issue.field, issue.detail});
+std::string FinishedRunMessage(const ConversionReport& report) {
+    std::string message;
+    const auto add = [&](const std::string& line) { message += (message.empty() ? "" : "\n") + line; };
+    if (report.recordsAtOpen < report.headerRecords)
+        add(dbf::FormatMessage(texts::kTableCutShort,
+                               {std::to_string(report.headerRecords), std::to_string(report.recordsAtOpen)}));
+    for (const auto& [problem, text] : {std::pair{ValueProblem::Unreadable, texts::kUnreadableValues},
+                                        std::pair{ValueProblem::MemoCut, texts::kMemoValuesCut}}) {
+        const ValueIssue& issue = report.Values(problem);
+        if (issue.count > 0)
+            add(dbf::FormatMessage(text, {std::to_string(issue.count), std::to_string(issue.record), issue.field, issue.detail}));
+    }
+    return message;
 }
 
 bool RunConversion(IConversionView& view, TableOwner& owner, const std::string& tablePath, const std::string& targetPath,
@@ -234,6 +242,9 @@ bool RunConversion(IConversionView& view, TableOwner& owner, const std::string& 
     report.headerRecordLength = lengths.header;
     report.fieldsRecordLength = lengths.fields;
     report.fieldsLengthUsed = lengths.fieldsUsed;
+    report.headerRecords = table.DbfFile()->StoredRecordCount();
+    report.recordsAtOpen = table.DbfFile()->OpenRecordCount();
+    report.recordCountCorrected = table.DbfFile()->RecordCountCorrected();
     // Text in a code page the user asked for: values, memos and names decoded from it.
     std::unique_ptr<platform::TextDecoder> decoder;
     std::vector<std::u16string> decodedNames;

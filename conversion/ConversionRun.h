@@ -60,8 +60,9 @@ struct ConversionOptions {
 bool RunConversion(IConversionView& view, TableOwner& owner, const std::string& tablePath, const std::string& targetPath,
                    const ConversionOptions& options = {}, ConversionReport* report = nullptr);
 
-// The window's message after a run that left values empty because they could not be read
-// (time stamps that form none); empty when there were none.
-std::string UnreadableValuesMessage(const ConversionReport& report);
+// The window's message after a finished run that found what the document cannot show: a table
+// cut short, values left empty because they could not be read (time stamps that form none),
+// memos cut at the end of the memo file; empty when there was none of these.
+std::string FinishedRunMessage(const ConversionReport& report);
 
 }  // namespace korvane

@@ -22,6 +22,9 @@ inline constexpr const char* kDone = "Hotovo ....";
 inline constexpr const char* kChooseNext = "Vyberte další soubor ....";
 inline constexpr const char* kUnreadableValues =
     "Některé hodnoty nešlo přečíst (%d); v dokumentu jsou prázdné. První: záznam %d, pole %s: %s není platné datum a čas";
+inline constexpr const char* kMemoValuesCut =
+    "Některé poznámky přesahují konec souboru poznámek a jsou zkrácené (%d). První: záznam %d, pole %s, blok %s";
+inline constexpr const char* kTableCutShort = "Hlavička tabulky uvádí %d záznamů, soubor jich obsahuje jen %d.";
 inline constexpr const char* kOpenDbfPrefix = "Open DBF: ";
 inline constexpr const char* kStandardOutputClosed = "standard output is closed";
 inline constexpr const char* kTargetIsSource = "The XML file cannot replace the table or its memo or index file.";

@@ -61,20 +61,9 @@ void MemoText::WriteSingleByte(std::int32_t block, const Put& put) {
         RenderBytes(FKept, !blocked, put);
         return;
     }
-    std::int64_t written = 0;
+    // A memo that the file no longer holds in full ends where the file does.
     memo->ReadMemo(
-        block,
-        [&](std::span<const std::uint8_t> piece) {
-            RenderBytes(piece, !blocked, put);
-            written += static_cast<std::int64_t>(piece.size());
-        },
-        length);
-    // A memo that the file no longer holds in full reads as zero bytes where it ends.
-    FKept.assign(kRenderPart, 0);
-    for (; written < length; written += static_cast<std::int64_t>(kRenderPart))
-        RenderBytes(std::span<const std::uint8_t>(FKept).first(
-                        static_cast<std::size_t>(std::min<std::int64_t>(length - written, kRenderPart))),
-                    !blocked, put);
+        block, [&](std::span<const std::uint8_t> piece) { RenderBytes(piece, !blocked, put); }, length);
 }
 
 void MemoText::WriteDecoded(std::int32_t block, const Put& put) {

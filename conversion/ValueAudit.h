@@ -21,7 +21,11 @@ class TDbf;
 class ValueAudit {
 public:
     // `names`: the fields' names as the document names them, UTF-8.
+    // It is told of the table's memos that run past the end of the memo file while it lives.
     ValueAudit(dbf::TDbf& table, std::vector<std::string> names);
+    ~ValueAudit();
+    ValueAudit(const ValueAudit&) = delete;
+    ValueAudit& operator=(const ValueAudit&) = delete;
 
     // The report the findings go to, for the rows that follow.
     void ReportTo(ConversionReport& report) { FReport = &report; }
@@ -43,11 +47,16 @@ public:
     static std::string Quoted(std::span<const std::uint8_t> bytes);
 
 private:
+    // The memo at `block`, read for the current record, runs past the end of the memo file.
+    void MemoCut(std::int32_t block);
     void Note(ValueProblem problem, std::size_t i, const std::string& detail);
 
     dbf::TDbf& FTable;
     std::vector<std::string> FNames;
     ConversionReport* FReport = nullptr;
+    // The last memo counted: a memo is read twice where its text is decided before it is written.
+    int FCutRecord = 0;
+    std::int32_t FCutBlock = 0;
 };
 
 }  // namespace korvane

@@ -91,7 +91,9 @@ void TDbfFile::Open() {
     DecideRecordLength();
 
     const int count = GetRecordCount();
-    if (count != ReadI32LE(FHeader, kHdrRecordCount)) {
+    FStoredRecordCount = ReadI32LE(FHeader, kHdrRecordCount);
+    FOpenRecordCount = count;
+    if (count != FStoredRecordCount) {
         platform::WriteU32LE(FHeader, kHdrRecordCount, static_cast<std::uint32_t>(count));
         headerChanged = true;
     }
@@ -108,7 +110,10 @@ void TDbfFile::Open() {
     OpenProductionIndex();
     headerChanged |= FHeader[kHdrMdxFlag] != mdxBefore;
 
-    if (headerChanged && FMode != pfReadOnly) WriteHeader();
+    if (headerChanged && FMode != pfReadOnly) {
+        WriteHeader();
+        FRecordCountCorrected = count != FStoredRecordCount;
+    }
 
     // A trailing end-of-file byte is not table content.
     const int records = GetRecordCount();

@@ -103,6 +103,11 @@ public:
     // The open found the table unusable (a zero header or record length, a refused index).
     bool ForceClose() const { return FForceClose; }
     const TDbfFieldDef* NullField() const { return FNullField; }
+    // The record count as the header stored it, the records the table held when it was opened,
+    // and whether the open wrote that count into the header.
+    int StoredRecordCount() const { return FStoredRecordCount; }
+    int OpenRecordCount() const { return FOpenRecordCount; }
+    bool RecordCountCorrected() const { return FRecordCountCorrected; }
     // What decoding a value needs besides its field.
     FieldDecodingContext DecodingContext() const { return {DbfVersion, DateTimeHandling, FNullField}; }
     bool AutoIncPresent() const { return FAutoIncPresent; }
@@ -139,9 +144,12 @@ private:
     // A level 7 version byte over a dBase IV header: read at level V, the byte left as it is.
     bool FLevel7ByteOnLevelV = false;
     int FHeaderRecordCount = 0;  // the header's count as read at open (negative: 0)
-    int FCheckedSlots = 0;       // records found so far: the header's count and slots behind it
-    bool FEndMet = false;        // a slot that is no record has ended the table
-    int FFieldsLength = 0;       // the fields' widths and the deletion flag
+    int FStoredRecordCount = 0;  // the same as stored
+    int FOpenRecordCount = 0;    // the records the table held at open
+    bool FRecordCountCorrected = false;
+    int FCheckedSlots = 0;  // records found so far: the header's count and slots behind it
+    bool FEndMet = false;   // a slot that is no record has ended the table
+    int FFieldsLength = 0;  // the fields' widths and the deletion flag
     RecordLengths FRecordLengths;
     TDbfFieldDef* FLockField = nullptr;
     TDbfFieldDef* FNullField = nullptr;

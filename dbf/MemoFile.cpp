@@ -91,58 +91,59 @@ void TMemoFile::ReadMemo(std::int32_t blockNo, const MemoSink& sink, std::int64_
     const std::size_t first =
         wholeBlocks ? std::max<std::size_t>(1, kMemoFirstRead / blockLength) * blockLength : kDefaultMemoBlockLength;
     const std::size_t got = FetchRun(start, first);
-    if (got == 0) return;  // the memo lies beyond the end of the file
+    if (got == 0) return Cut(blockNo);  // the memo lies beyond the end of the file
     const std::int64_t length = GetMemoSize(std::span<const std::uint8_t>(FBuffer).first(kMemoBlockHeaderSize));
-    if (length != -1)
-        ReadLengthForm(start + static_cast<std::int64_t>(kMemoBlockHeaderSize), length, got, out);
-    else
-        ReadTerminated(start, got, first, wholeBlocks ? blockLength : 1, out);
+    const bool whole = length != -1 ? ReadLengthForm(start + static_cast<std::int64_t>(kMemoBlockHeaderSize), length, got, out)
+                                    : ReadTerminated(start, got, first, wholeBlocks ? blockLength : 1, out);
+    if (!whole) Cut(blockNo);
 }
 
-void TMemoFile::ReadLengthForm(std::int64_t dataStart, std::int64_t length, std::size_t firstGot, Pieces& out) {
-    if (length <= 0) return;
+void TMemoFile::Cut(std::int32_t blockNo) {
+    if (OnCut) OnCut(blockNo);
+}
+
+bool TMemoFile::ReadLengthForm(std::int64_t dataStart, std::int64_t length, std::size_t firstGot, Pieces& out) {
+    if (length <= 0) return true;
     // A damaged length must neither exhaust memory nor invent bytes: keep what the file holds
     // (a memo that the first read or the read-ahead buffer holds whole is there).
     const std::int64_t known =
         std::max<std::int64_t>(BufferedFrom(dataStart),
                                firstGot > kMemoBlockHeaderSize ? static_cast<std::int64_t>(firstGot - kMemoBlockHeaderSize) : 0);
-    if (length > known) length = std::min(length, std::max<std::int64_t>(CurrentSize() - dataStart, 0));
-    if (length <= 0) return;
+    bool whole = true;
+    if (length > known) {
+        const std::int64_t held = std::max<std::int64_t>(CurrentSize() - dataStart, 0);
+        whole = length <= held;
+        length = std::min(length, held);
+    }
+    if (length <= 0) return whole;
     const auto total = static_cast<std::size_t>(length);
     std::size_t done = std::min(total, firstGot > kMemoBlockHeaderSize ? firstGot - kMemoBlockHeaderSize : 0);
     out.Put(FBuffer.data() + kMemoBlockHeaderSize, done);
     while (done < total && !out.Full()) {
         const std::size_t piece = std::min(total - done, kMemoReadPiece);
         const std::size_t got = FetchRun(dataStart + static_cast<std::int64_t>(done), piece);
-        // The file became shorter meanwhile: the rest reads as zeros (FetchRun filled them in).
-        out.Put(FBuffer.data(), got > 0 ? piece : 0);
-        if (got == 0) {
-            std::fill(FBuffer.begin(), FBuffer.end(), std::uint8_t{0});
-            for (done += piece; done < total && !out.Full(); done += piece)
-                out.Put(FBuffer.data(), std::min(total - done, piece));
-            return;
-        }
+        // The file became shorter meanwhile: the memo ends with the bytes it still holds.
+        out.Put(FBuffer.data(), got);
+        if (got < piece) return false;
         done += piece;
     }
+    return whole;
 }
 
 // The terminated form ends at its first 0x1A. Clipper and Harbour rewrite a shorter memo in
 // place with one 0x1A behind it and leave the older, longer text after that, and they read a
-// memo up to that first 0x1A, as every reader of such files does. Without one the memo runs
-// to the end of the file; over whole blocks a block that the file holds only in part reads as
-// zeros where the file ends.
-void TMemoFile::ReadTerminated(std::int64_t offset, std::size_t got, std::size_t requested, std::size_t unit, Pieces& out) {
+// memo up to that first 0x1A, as every reader of such files does. A memo whose 0x1A the file
+// does not hold runs out of it: it keeps the bytes the file holds.
+bool TMemoFile::ReadTerminated(std::int64_t offset, std::size_t got, std::size_t requested, std::size_t unit, Pieces& out) {
     for (;;) {
-        if (got == 0) return;
-        const bool fileEnds = got < requested;
-        // FetchRun filled the rest of the request with zeros.
-        const std::size_t count = fileEnds ? std::min(requested, (got + unit - 1) / unit * unit) : got;
-        if (const auto* end = static_cast<const std::uint8_t*>(std::memchr(FBuffer.data(), kEndOfFile, count))) {
+        if (got == 0) return false;
+        if (const auto* end = static_cast<const std::uint8_t*>(std::memchr(FBuffer.data(), kEndOfFile, got))) {
             out.Put(FBuffer.data(), static_cast<std::size_t>(end - FBuffer.data()));
-            return;
+            return true;
         }
-        out.Put(FBuffer.data(), count);
-        if (fileEnds || out.Full()) return;
+        out.Put(FBuffer.data(), got);
+        if (out.Full()) return true;
+        if (got < requested) return false;
         offset += static_cast<std::int64_t>(got);
         requested = std::max<std::size_t>(1, kMemoReadPiece / unit) * unit;
         got = FetchRun(offset, requested);

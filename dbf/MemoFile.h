@@ -27,6 +27,10 @@ public:
     // negative; memory does not grow with the memo.
     void ReadMemo(std::int32_t blockNo, const MemoSink& sink, std::int64_t limit = -1);
 
+    // Told of every memo read that runs past the end of the memo file (a pointer or a length
+    // past it, a chain of blocks the file ends in): the memo keeps only the bytes the file holds.
+    std::function<void(std::int32_t blockNo)> OnCut;
+
     virtual int GetBlockLen() = 0;
     // The length that a memo's first 8 bytes state, or -1 when they state none (the
     // terminated form).
@@ -38,10 +42,12 @@ protected:
     // bytes more); returns how many bytes the file gave.
     std::size_t FetchRun(std::int64_t offset, std::size_t count);
     class Pieces;
-    void ReadLengthForm(std::int64_t dataStart, std::int64_t length, std::size_t firstGot, Pieces& out);
+    // Each reads a memo's bytes to `out`; false when the memo runs past the end of the file.
+    bool ReadLengthForm(std::int64_t dataStart, std::int64_t length, std::size_t firstGot, Pieces& out);
     // A memo without a stated length, from `offset` on, `got` of the `requested` first bytes
     // in FBuffer; read in multiples of `unit` bytes (the block length, or 1).
-    void ReadTerminated(std::int64_t offset, std::size_t got, std::size_t requested, std::size_t unit, Pieces& out);
+    bool ReadTerminated(std::int64_t offset, std::size_t got, std::size_t requested, std::size_t unit, Pieces& out);
+    void Cut(std::int32_t blockNo);
 
     TXBaseVersion FDbfVersion;
     std::vector<std::uint8_t> FBuffer;  // the bytes of the last read, two zero bytes behind them

@@ -218,6 +218,25 @@ TEST_F(MainWindowTest, ErrorDuringTheRunIsShownWithAStopBoxThenTheStartState) {
     EXPECT_EQ(Visible(), "111100");
 }
 
+// A table cut short is corrected as the window always does and told after the finished state,
+// with the memos its memo file cuts.
+TEST_F(MainWindowTest, ATableCutShortIsToldAfterTheFinishedState) {
+    TempDir dir;
+    TableBuilder b(0x83);
+    b.Field("M", 'M', 10).HeaderRecordCount(10);
+    for (const char* block : {"1", "7"}) b.Record({block});
+    const std::string table = dir.Write("t.dbf", b.Bytes());
+    dir.Write("t.dbt", test::MemoBuilder::Dbt(512).Block(1, "memo\x1A\x1A").Bytes());
+    dialogs.answers = {QString::fromStdString(table), QString::fromStdString(dir.Path("t.xml"))};
+    form.b_OpenDBF->click();
+    form.b_Run->click();
+    ASSERT_EQ(boxes.plain.size(), 1u);
+    EXPECT_EQ(boxes.plain[0], Q("Hlavička tabulky uvádí 10 záznamů, soubor jich obsahuje jen 2.\n"
+                                "Některé poznámky přesahují konec souboru poznámek a jsou zkrácené (1). První: záznam 2, "
+                                "pole M, blok 7"));
+    EXPECT_EQ(test::ReadFile(table)[4], 2);
+}
+
 // Time stamps that form none are written empty; once the window shows the run finished, one
 // plain box says how many there were and which came first. A run without them shows none.
 TEST_F(MainWindowTest, UnreadableValuesAreToldAfterTheFinishedState) {

@@ -73,6 +73,55 @@ TEST(ValueWarnings, StrictFailsTheTableAndKeepsTheEarlierDocument) {
     EXPECT_EQ(dir.Read("t.xml"), "earlier");
 }
 
+// Memo files cut short or pointed past: each memo keeps the bytes the file holds, nothing made
+// up after them, and is counted; --strict fails the table.
+TEST(ValueWarnings, MemosThatRunPastTheEndOfTheMemoFile) {
+    struct Case {
+        const char* what;
+        std::string table;
+        std::string memoName;
+        std::string memo;
+        std::string rows;
+        std::string warning;
+    };
+    const auto dbase = [](const std::vector<std::string>& blocks) {
+        TableBuilder b(0x83);
+        b.Field("ID", 'C', 1).Field("M", 'M', 10);
+        for (std::size_t i = 0; i < blocks.size(); ++i) b.Record({std::to_string(i + 1), blocks[i]});
+        return b.Bytes();
+    };
+    test::MemoBuilder dbt = test::MemoBuilder::Dbt(512);
+    for (int i = 1; i <= 4; ++i) dbt.Block(i, "memo " + std::to_string(i) + "\x1A\x1A");
+    const std::string fox = TableBuilder(0x30).Field("ID", 'C', 1).Field("M", 'M', 4).RawRecord("1" + Le32(1)).Bytes();
+    const std::vector<Case> cases = {
+        {"a .dbt cut inside its third memo", dbase({"1", "2", "3", "4"}), "t.dbt", dbt.Bytes().substr(0, 512 * 3 + 3),
+         "<row ID=\"1\" M=\"memo 1\" /><row ID=\"2\" M=\"memo 2\" /><row ID=\"3\" M=\"mem\" /><row ID=\"4\" M=\"\" />",
+         "2 memo values run past the end of the memo file and were cut (first: record 3, field M, block 3)"},
+        {"a pointer past the end", dbase({"1", "99"}), "t.dbt", dbt.Bytes(),
+         "<row ID=\"1\" M=\"memo 1\" /><row ID=\"2\" M=\"\" />",
+         "1 memo value runs past the end of the memo file and was cut (first: record 2, field M, block 99)"},
+        {"an .fpt length past the end", fox, "t.fpt", test::MemoBuilder::Fpt(64).FptMemo(1, "abc", 1000).Bytes(),
+         "<row ID=\"1\" M=\"abc",
+         "1 memo value runs past the end of the memo file and was cut (first: record 1, field M, block 1)"},
+    };
+    for (const Case& c : cases) {
+        TempDir dir;
+        const std::string path = dir.Write("t.dbf", c.table);
+        dir.Write(c.memoName, c.memo);
+        const test::CliResult r = test::RunDbf2xml({"-q", path});
+        EXPECT_EQ(r.status, 0) << c.what;
+        EXPECT_EQ(r.err, "dbf2xml: " + path + ": " + c.warning + "\n") << c.what;
+        std::string rows = dir.Read("t.xml");
+        rows.erase(0, rows.find("<row"));
+        for (std::size_t at; (at = rows.find("\r\n   ")) != std::string::npos;) rows.erase(at, 5);
+        EXPECT_TRUE(rows.starts_with(c.rows)) << c.what << ": " << rows;
+        const test::CliResult strict = test::RunDbf2xml({"-q", "--strict", "-o", dir.Path("s.xml"), path});
+        EXPECT_EQ(strict.status, 1) << c.what;
+        EXPECT_EQ(strict.err, "dbf2xml: " + path + ": " + c.warning + "; not converted (--strict)\n") << c.what;
+        EXPECT_FALSE(std::filesystem::exists(dir.Path("s.xml"))) << c.what;
+    }
+}
+
 // A document streamed to standard output is left without its closing tag, so that whoever
 // reads it can tell it from a complete one.
 TEST(ValueWarnings, StrictLeavesAStreamUnfinished) {

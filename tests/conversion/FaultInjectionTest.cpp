@@ -126,14 +126,20 @@ TEST(FaultInjection, MemoFileTruncatedDuringTheWalk) {
         if (row == 8) std::filesystem::resize_file(memoPath, 512 * 9 + 3);
     };
     TableOwner owner;
-    ASSERT_TRUE(RunConversion(view, owner, path, dir.Path("t.xml")));
+    ConversionReport report;
+    ASSERT_TRUE(RunConversion(view, owner, path, dir.Path("t.xml"), {}, &report));
     const std::string xml = dir.Read("t.xml");
     EXPECT_EQ(Rows(xml), 20);
     EXPECT_NE(xml.find("M=\"memo 7\""), std::string::npos);
-    // Block 9 is cut after three bytes: the rest of the block reads as zero bytes, which are
-    // text in the terminated form and reach the document as U+FFFD.
-    EXPECT_NE(xml.find("M=\"mem\xEF\xBF\xBD"), std::string::npos);
+    // Block 9 is cut after three bytes: the memo keeps them, nothing is made up after them;
+    // the blocks after it are gone. Each is counted, the first named.
+    EXPECT_NE(xml.find("<row M=\"mem\" />"), std::string::npos);
     EXPECT_NE(xml.find("<row M=\"\" />"), std::string::npos);
+    const ValueIssue& cut = report.Values(ValueProblem::MemoCut);
+    EXPECT_EQ(cut.count, 12);
+    EXPECT_EQ(cut.record, 9);
+    EXPECT_EQ(cut.field, "M");
+    EXPECT_EQ(cut.detail, "9");
 }
 
 TEST(FaultInjection, TargetFolderRemovedBeforeTheRun) {

@@ -188,10 +188,10 @@ TEST(TypedDocument, WellFormedForEveryTypeByte) {
     TempDir dir;
     std::string documents;
     int opened = 0;
-    for (const std::uint8_t version : {0x03, 0x30, 0xF5, 0x04}) {
+    for (const int version : {0x03, 0x30, 0xF5, 0x04}) {
         for (int type = 0; type < 256; ++type) {
             const std::string name = std::to_string(version) + "-" + std::to_string(type);
-            TableBuilder b(version);
+            TableBuilder b(static_cast<std::uint8_t>(version));
             b.FieldByte("F", static_cast<std::uint8_t>(type), 8).RawRecord(std::string(8, '1'));
             const std::string table = dir.Write(name + ".dbf", b.Bytes());
             test::RecordingView view;
@@ -205,8 +205,9 @@ TEST(TypedDocument, WellFormedForEveryTypeByte) {
             }
             ++opened;
             documents += " '" + dir.Path(name + ".xml") + "'";
-            if (type == 0x1A || type == 0x91)
+            if (type == 0x1A || type == 0x91) {
                 EXPECT_NE(dir.Read(name + ".xml").find(type == 0x1A ? "type=\"0x1A\"" : "type=\"0x91\""), std::string::npos);
+            }
         }
     }
     EXPECT_GT(opened, 40);

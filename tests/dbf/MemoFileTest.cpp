@@ -58,10 +58,10 @@ TEST(MemoFile, TheFirstEndByteEndsTheMemo) {
               fills + "y"},
              {"as the first read's last byte",
               MemoBuilder::Dbt(512).Block(1, std::string(4095, 'w') + "\x1Astale\x1A\x1A").Bytes(), std::string(4095, 'w')}}) {
-        for (const std::uint8_t version : {0x83, 0x8B}) {
-            const auto memos = Memos(DbaseTable(version, 0, {"1"}), "t.dbt", dbt);
+        for (const int version : {0x83, 0x8B}) {
+            const auto memos = Memos(DbaseTable(static_cast<std::uint8_t>(version), 0, {"1"}), "t.dbt", dbt);
             ASSERT_EQ(memos.size(), 1u) << what;
-            EXPECT_EQ(memos[0], text) << what << " at version " << int{version};
+            EXPECT_EQ(memos[0], text) << what << " at version " << version;
         }
     }
 }
