@@ -9,9 +9,11 @@
 #include <chrono>
 #include <csignal>
 #include <cstdio>
+#include <map>
 
 #include "conversion/ConversionRun.h"
 #include "conversion/ConversionTexts.h"
+#include "conversion/TargetFile.h"
 #include "conversion/TextFile.h"
 #include "dbf/DbfFile.h"
 #include "platform/Exception.h"
@@ -404,6 +406,8 @@ void TablesIn(const std::string& folder, const std::string& relative, bool recur
             if (recursive) TablesIn(folder, relative + entry.name + "/", recursive, out, err);
         } else if (entry.regular && IsTableName(entry.name)) {
             out.push_back(relative + entry.name);
+        } else if (IsTableName(entry.name) && !platform::StatPath(folder + relative + entry.name).exists) {
+            err << "dbf2xml: " << Shown(folder + relative + entry.name) << ": warning: a link to nothing; not converted\n";
         }
     }
 }
@@ -411,16 +415,23 @@ void TablesIn(const std::string& folder, const std::string& relative, bool recur
 // The tables of the arguments, each once, with their documents' paths: beside the table, or
 // under `outputDir` (a table given directly by its name, one found in a folder at the same
 // relative path as under that folder).
-std::vector<Job> ExpandTables(const std::vector<std::string>& paths, bool recursive, const std::string& outputDir,
+std::vector<Job> ExpandTables(const std::vector<std::string>& paths, bool recursive, const std::string& outputDir, bool quiet,
                               std::ostream& err) {
     std::vector<Job> jobs;
-    std::vector<std::pair<std::uint64_t, std::uint64_t>> seen;
+    // The files already taken, by device and inode, with the path they were taken by.
+    std::map<std::pair<std::uint64_t, std::uint64_t>, std::string> seen;
     const std::string out = outputDir.empty() ? "" : platform::IncludeTrailingPathDelimiter(platform::ExpandFileName(outputDir));
     auto add = [&](const std::string& shown, const std::string& full, const std::string& relative) {
         std::uint64_t device = 0, inode = 0;
         if (platform::PathIdentity(full, device, inode)) {
-            if (std::find(seen.begin(), seen.end(), std::make_pair(device, inode)) != seen.end()) return;
-            seen.emplace_back(device, inode);
+            const auto [first, fresh] = seen.emplace(std::make_pair(device, inode), full);
+            if (!fresh) {
+                // Reached again through a link or a second hard link: converted once.
+                if (!quiet && first->second != full)
+                    err << "dbf2xml: " << Shown(full) << ": note: not converted again; it is " << Shown(first->second)
+                        << ", converted in this run\n";
+                return;
+            }
         } else if (std::any_of(jobs.begin(), jobs.end(), [&](const Job& j) { return j.full == full; })) {
             return;
         }
@@ -529,6 +540,7 @@ int ConvertInParallel(const Arguments& a, const std::vector<Job>& jobs, const st
         // as soon as it runs.
         sigset_t saved;
         ::sigprocmask(SIG_BLOCK, &platform::CleanupSignals(), &saved);
+        const pid_t parent = ::getpid();
         const pid_t pid = ::fork();
         if (pid < 0) {
             ::sigprocmask(SIG_SETMASK, &saved, nullptr);
@@ -539,6 +551,7 @@ int ConvertInParallel(const Arguments& a, const std::vector<Job>& jobs, const st
         if (pid == 0) {
             ::close(pipe[0]);
             platform::ForgetSignalForwards();
+            platform::EndWithParent(parent);
             ::sigprocmask(SIG_SETMASK, &saved, nullptr);
             std::ostringstream said;
             Totals figures;
@@ -765,7 +778,9 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
     bool onlyTables = false;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
-        if (onlyTables || arg.empty() || arg[0] != '-' || arg == "-") {
+        // An empty argument (an unset shell variable) never stands for the working folder.
+        if (arg.empty()) return usage("'': no such table or folder");
+        if (onlyTables || arg[0] != '-' || arg == "-") {
             a.tables.push_back(arg);
         } else if (arg == "--") {
             onlyTables = true;
@@ -826,7 +841,7 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
     if (a.haveTarget && a.target.empty()) return usage("-o needs a file name");
     // Folders stand for the tables in them; every table of the run is known before the first
     // converts.
-    const std::vector<Job> jobs = ExpandTables(a.tables, a.recursive, a.outputDir, err);
+    const std::vector<Job> jobs = ExpandTables(a.tables, a.recursive, a.outputDir, a.quiet, err);
     if (a.haveTarget && (jobs.size() != 1 || platform::StatPath(a.tables[0]).folder)) return usage("-o takes exactly one table");
     a.options.standardOutput = a.haveTarget && a.target == "-";
     a.options.codePage = a.codePage;
@@ -863,6 +878,10 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
         if (const InputFile* input = a.options.standardOutput ? nullptr : InputAt(inputs, xml, t)) {
             refusal << "dbf2xml: " << Shown(full) << ": not converted: its target " << Shown(xml) << " is "
                     << (input->table ? "a table" : "a memo or index file") << " of this run\n";
+        } else if (!a.options.standardOutput && IsTableFileName(xml)) {
+            // A document under such a name would later be read as a table's own file.
+            refusal << "dbf2xml: " << Shown(full) << ": not converted: its target " << Shown(xml)
+                    << " has the name of a table's file (a table, memo, index or code page file)\n";
         } else if (const auto first = std::find_if(claimed.begin(), claimed.end(),
                                                    [&](std::size_t j) { return SameTarget(jobs[j].target, xml); });
                    !a.haveTarget && first != claimed.end()) {
@@ -875,6 +894,16 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
             claimed.push_back(t);
         }
         refusals[t] = refusal.str();
+    }
+    // What runs killed outright left beside the targets goes, once per folder.
+    if (!a.options.standardOutput) {
+        std::map<std::string, std::vector<std::string>> folders;
+        for (const std::size_t t : claimed) {
+            const std::string xml = platform::ExpandFileName(a.haveTarget ? a.target : jobs[t].target);
+            folders[platform::ExtractFilePath(xml)].push_back(platform::ExtractFileName(xml));
+        }
+        for (const auto& [folder, names] : folders) RemoveStaleTemporaries(folder, names);
+        a.options.sweepTemporaries = false;
     }
     // Several tables at the same time where more than one is to be converted.
     const bool parallel = a.jobs > 1 && claimed.size() > 1 && !a.options.standardOutput;

@@ -52,6 +52,9 @@ struct ConversionOptions {
     // row, before the document is ended and takes the target's place; an exception it raises
     // fails the run.
     std::function<void(const ConversionReport&)> check;
+    // Remove what runs killed outright left beside the target (the command line does it once
+    // per folder for all its targets).
+    bool sweepTemporaries = true;
 };
 
 // Converts the table at `tablePath` into `targetPath`, telling `view` what a window shows.
@@ -64,5 +67,9 @@ bool RunConversion(IConversionView& view, TableOwner& owner, const std::string& 
 // cut short, values left empty because they could not be read (time stamps that form none),
 // memos cut at the end of the memo file; empty when there was none of these.
 std::string FinishedRunMessage(const ConversionReport& report);
+
+// Whether `path` has an extension of a table's files (.dbf, its memos, indexes, .cpg and the
+// Visual FoxPro pairs), in any letter case: no document may take such a name.
+bool IsTableFileName(const std::string& path);
 
 }  // namespace korvane

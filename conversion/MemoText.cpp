@@ -5,6 +5,7 @@
 #include "conversion/XmlText.h"
 #include "conversion/XsdValues.h"
 #include "dbf/DbfFile.h"
+#include "platform/CodePages.h"
 
 namespace korvane {
 
@@ -14,7 +15,11 @@ constexpr std::size_t kRenderPart = 8 * 1024;
 }  // namespace
 
 MemoText::MemoText(dbf::TDbfFile& file, const SingleByteText* singleByte, platform::TextDecoder* decoder, TextWatch* watch)
-    : FFile(file), FSingleByte(decoder ? nullptr : singleByte), FDecoder(decoder), FWatch(watch) {}
+    : FFile(file),
+      FSingleByte(decoder ? nullptr : singleByte),
+      FSystem(SingleByteText::For(platform::GetACP())),
+      FDecoder(decoder),
+      FWatch(watch) {}
 
 std::int32_t MemoText::BlockOf(int column, std::span<const std::uint8_t> record) const {
     // The reference as the memo stream asks for it: an integer in non-native form.
@@ -30,11 +35,10 @@ void MemoText::WriteText(std::int32_t block, const Put& put) {
         WriteSingleByte(block, put);
 }
 
-void MemoText::RenderBytes(std::span<const std::uint8_t> bytes, bool repaired, const Put& put) {
+void MemoText::RenderBytes(std::span<const std::uint8_t> bytes, bool repaired, const Put& put, const SingleByteText& text) {
     FOut.resize(SingleByteText::Room(kRenderPart));
     for (std::size_t at = 0; at < bytes.size(); at += kRenderPart) {
-        const char* end =
-            FSingleByte->WritePiece(bytes.subspan(at, std::min(kRenderPart, bytes.size() - at)), repaired, FOut.data());
+        const char* end = text.WritePiece(bytes.subspan(at, std::min(kRenderPart, bytes.size() - at)), repaired, FOut.data());
         put({FOut.data(), static_cast<std::size_t>(end - FOut.data())});
     }
 }
@@ -58,12 +62,12 @@ void MemoText::WriteSingleByte(std::int32_t block, const Put& put) {
     });
     if (watching) FWatch->EndValue();
     if (kept) {
-        RenderBytes(FKept, !blocked, put);
+        RenderBytes(FKept, !blocked, put, *FSingleByte);
         return;
     }
     // A memo that the file no longer holds in full ends where the file does.
     memo->ReadMemo(
-        block, [&](std::span<const std::uint8_t> piece) { RenderBytes(piece, !blocked, put); }, length);
+        block, [&](std::span<const std::uint8_t> piece) { RenderBytes(piece, !blocked, put, *FSingleByte); }, length);
 }
 
 void MemoText::WriteDecoded(std::int32_t block, const Put& put) {
@@ -86,6 +90,12 @@ void MemoText::WriteDecoded(std::int32_t block, const Put& put) {
         });
     }
     decode(FCarry, true);
+}
+
+void MemoText::WriteBytes(std::int32_t block, const Put& put) {
+    // Blobs hold bytes, not text: one reading, piece by piece, with no decision to make.
+    if (dbf::TMemoFile* memo = FFile.MemoFile())
+        memo->ReadMemo(block, [&](std::span<const std::uint8_t> piece) { RenderBytes(piece, false, put, *FSystem); });
 }
 
 void MemoText::WriteBase64(std::int32_t block, const Put& put) {

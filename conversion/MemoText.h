@@ -13,6 +13,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <span>
 #include <string>
 #include <string_view>
@@ -39,10 +40,14 @@ public:
     MemoText(dbf::TDbfFile& file, const SingleByteText* singleByte, platform::TextDecoder* decoder, TextWatch* watch = nullptr);
 
     bool StreamsText() const { return FDecoder || FSingleByte; }
+    // Whether blobs' bytes can be streamed as text (the system's code page is single-byte).
+    bool StreamsBytes() const { return FSystem != nullptr; }
     // The memo block field `column` of `record` refers to; 0 when it refers to none.
     std::int32_t BlockOf(int column, std::span<const std::uint8_t> record) const;
     // Writes the memo's text, escaped.
     void WriteText(std::int32_t block, const Put& put);
+    // Writes the blob's bytes as text of the system's code page, never repaired, escaped.
+    void WriteBytes(std::int32_t block, const Put& put);
     // Writes the blob's bytes as base64.
     void WriteBase64(std::int32_t block, const Put& put);
 
@@ -53,10 +58,11 @@ private:
     void WriteSingleByte(std::int32_t block, const Put& put);
     void WriteDecoded(std::int32_t block, const Put& put);
     // Renders `bytes` through the byte tables in parts that keep the output buffer small.
-    void RenderBytes(std::span<const std::uint8_t> bytes, bool repaired, const Put& put);
+    void RenderBytes(std::span<const std::uint8_t> bytes, bool repaired, const Put& put, const SingleByteText& text);
 
     dbf::TDbfFile& FFile;
     const SingleByteText* FSingleByte;
+    std::unique_ptr<SingleByteText> FSystem;  // the system's code page, for blobs
     platform::TextDecoder* FDecoder;
     TextWatch* FWatch;
     std::vector<std::uint8_t> FKept;  // a memo that fits one piece, read once

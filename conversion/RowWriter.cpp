@@ -139,6 +139,11 @@ RowWriter::RowWriter(dbf::TDbf& table, platform::TextDecoder* decoder, const std
             default:
                 break;
         }
+        // Blobs (pictures, OLE objects, binary data) are streamed too: they may be far larger
+        // than anything a value should be held in whole.
+        if (FMemo.StreamsBytes() && dynamic_cast<TBlobField*>(&field) && !dynamic_cast<TMemoField*>(&field) &&
+            !dynamic_cast<TWideMemoField*>(&field))
+            c.form = Form::Blob;
         FColumns.push_back(std::move(c));
     }
 }
@@ -370,7 +375,12 @@ RowWriter::Value RowWriter::Read(const Column& c, std::size_t i, dbf::TDbf& tabl
 
 void RowWriter::PutMemo(OutputCursor& cursor, const Column& c, std::span<const std::uint8_t> record) {
     PutPiece(cursor, c.prefix);
-    FMemo.WriteText(FMemo.BlockOf(c.column, record), [&](std::string_view bytes) { PutPiece(cursor, bytes); });
+    const std::int32_t block = FMemo.BlockOf(c.column, record);
+    const auto put = [&](std::string_view bytes) { PutPiece(cursor, bytes); };
+    if (c.form == Form::Blob)
+        FMemo.WriteBytes(block, put);
+    else
+        FMemo.WriteText(block, put);
     PutPiece(cursor, "\"");
 }
 
@@ -441,7 +451,7 @@ void RowWriter::Write(TTextRec& out, dbf::TDbf& table, ConversionReport& report)
         if (FColumns[i].stored != StoredText::None && PutStored(cursor, FColumns[i], i, record)) continue;
         Value v;
         try {
-            if (FColumns[i].form == Form::Memo) {
+            if (FColumns[i].form == Form::Memo || FColumns[i].form == Form::Blob) {
                 PutMemo(cursor, FColumns[i], record);
                 continue;
             }

@@ -47,7 +47,20 @@ public:
 
 private:
     // How a field's value is read and rendered.
-    enum class Form : std::uint8_t { Text, Memo, Integer, Smallint, Largeint, Float, Date, DateTime, Time, Boolean, General };
+    enum class Form : std::uint8_t {
+        Text,
+        Memo,
+        Blob,
+        Integer,
+        Smallint,
+        Largeint,
+        Float,
+        Date,
+        DateTime,
+        Time,
+        Boolean,
+        General
+    };
     // Values stored as text (character, numeric, date and logical fields), read straight from
     // the record's bytes where the reader's decoding reads them alike.
     enum class StoredText : std::uint8_t { None, Character, Decimal, Whole, Date, Logical };

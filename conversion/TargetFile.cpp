@@ -3,8 +3,10 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <chrono>
+#include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <vector>
@@ -17,6 +19,7 @@ namespace korvane {
 
 namespace {
 constexpr int kStandardOutput = 1;
+constexpr const char* kTargetBusy = "the target is being written by another run; not converted";
 // Room left for ".", the suffix and ".tmp" within a file name of 255 bytes.
 constexpr std::size_t kMaxNameInTemporary = 200;
 constexpr std::size_t kCopyBlock = 64 * 1024;
@@ -69,6 +72,9 @@ bool TTargetFile::CreateNamed(const std::string& folder, const std::string& name
         if (FDocument.Open(path, platform::FileAccess::CreateNew, error, mode)) {
             platform::RegisterCleanupFile(path);
             FTemporary = path;
+            // Locked while this run lives: a run killed outright leaves it unlocked, and a
+            // later run removes it (RemoveStaleTemporaries).
+            (void)FDocument.TryLockExclusive();
             return true;
         }
         if (error.errnoValue != EEXIST) return false;
@@ -104,6 +110,12 @@ void TTargetFile::Rewrite(TTextRec& t) {
     }
     const std::string folder = platform::ExtractFilePath(final);
     const std::string name = platform::ExtractFileName(final);
+    // The temporary file beside the target must have a name the system takes, or the run
+    // would fail only at its end.
+    if (folder.size() + std::min(name.size(), kMaxNameInTemporary) + 14 >= PATH_MAX) {
+        SetPending(ENAMETOOLONG, final);
+        return;
+    }
     // An existing file's data is no one else's business while it is being written: the
     // temporary file starts private and takes the target's bits; a new one gets 0666 less the
     // umask, as a created file does.
@@ -127,6 +139,10 @@ void TTargetFile::Rewrite(TTextRec& t) {
     }
     // A new target in a folder that takes no new file: creating it fails as designed.
     if (FReplace == Replace::None) return RewritText(t);
+    if (FReplace == Replace::CopyOver) {
+        HoldTarget(final);
+        if (FReplace == Replace::None) return;
+    }
     if (status.exists && FReplace == Replace::Rename) FDocument.SetPermissions(status.mode);
     FFinal = final;
     FOld = status;
@@ -209,20 +225,43 @@ void TTargetFile::CommitByRename() {
     Discard();
 }
 
-void TTargetFile::CommitByCopy() {
-    platform::File reader;
-    platform::File target;
+void TTargetFile::HoldTarget(const std::string& final) {
+    // Two runs that copy over one target at the same time would mix their documents: the
+    // target is locked from now until its copy is done, and a run that finds it locked fails.
     platform::OsError error;
-    // Until the target is opened it is untouched; a failure now leaves it as it was.
-    if (!reader.Open(FTemporary, platform::FileAccess::ReadOnly, error) ||
-        !target.Open(FFinal, platform::FileAccess::WriteExisting, error)) {
+    if (!FTarget.Open(final, platform::FileAccess::WriteExisting, error)) {
         InOutRes() = error.code;
         Discard();
         return;
     }
+    if (const int e = FTarget.TryLockExclusive(); e != 0) {
+        Discard();
+        const int code = platform::MakeOsError(e).code;
+        throw EInOutError(e == EWOULDBLOCK ? kTargetBusy : InOutErrorMessage(code), code);
+    }
+}
+
+void TTargetFile::CommitByCopy() {
+    platform::File reader;
+    platform::OsError error;
+    // Until the target is written it is untouched; a failure now leaves it as it was.
+    if (!reader.Open(FTemporary, platform::FileAccess::ReadOnly, error)) {
+        InOutRes() = error.code;
+        Discard();
+        return;
+    }
+    platform::File& target = FTarget;
+    const platform::IoResult size = reader.Size();
+    // The room is reserved before the first byte changes, so that a full disk leaves the
+    // target as it was rather than cut.
+    if (const int e = size.error != 0 ? size.error : target.Reserve(size.count); e != 0) {
+        Discard();
+        const int code = platform::MakeOsError(e).code;
+        throw EInOutError(InOutErrorMessage(code) + "; the target is unchanged", code);
+    }
     platform::DeferredSignalBlock block;
     Tell(TargetStep::Replacing);
-    int failure = target.Truncate(0);
+    int failure = 0;
     std::vector<char> buffer(kCopyBlock);
     for (std::int64_t at = 0; failure == 0;) {
         const platform::IoResult r = reader.ReadAt(buffer.data(), buffer.size(), at);
@@ -243,10 +282,12 @@ void TTargetFile::CommitByCopy() {
         }
         at += r.count;
     }
+    // Written over from its start, the target ends where the document does.
+    if (failure == 0) failure = target.Truncate(size.count);
     if (failure == 0) failure = target.Sync();
     if (failure != 0) {
         // The complete document stays where it is; the message names it.
-        const std::string kept = FTemporary;
+        const std::string kept = platform::ExpandFileName(FTemporary);
         platform::UnregisterCleanupFile();
         FTemporary.clear();
         Discard();
@@ -264,7 +305,30 @@ void TTargetFile::Discard() noexcept {
         FTemporary.clear();
     }
     FDocument.Close();
+    FTarget.Close();
     FReplace = Replace::None;
+}
+
+void RemoveStaleTemporaries(const std::string& folder, const std::vector<std::string>& names) {
+    std::vector<std::string> entries;
+    if (platform::ListNames(folder.empty() ? "." : folder, entries) != 0) return;
+    for (const std::string& entry : entries) {
+        // .NAME.XXXXXXXX.tmp, NAME one of the targets' names.
+        if (entry.size() < 15 || entry[0] != '.' || !entry.ends_with(".tmp")) continue;
+        const std::string name = entry.substr(1, entry.size() - 14);
+        const std::string suffix = entry.substr(entry.size() - 13, 9);
+        if (suffix[0] != '.' ||
+            !std::all_of(suffix.begin() + 1, suffix.end(), [](char c) { return std::isxdigit(static_cast<unsigned char>(c)); }))
+            continue;
+        if (std::none_of(names.begin(), names.end(),
+                         [&](const std::string& n) { return n.substr(0, kMaxNameInTemporary) == name; }))
+            continue;
+        // Only a file whose run is gone is unlocked.
+        const std::string path = platform::IncludeTrailingPathDelimiter(folder) + entry;
+        platform::File file;
+        platform::OsError error;
+        if (file.Open(path, platform::FileAccess::ReadOnly, error) && file.TryLockExclusive() == 0) platform::RemoveFile(path);
+    }
 }
 
 }  // namespace korvane

@@ -5,6 +5,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "conversion/TextFile.h"
 #include "platform/File.h"
@@ -69,12 +70,19 @@ private:
     bool CreateUnnamed(const std::string& folder, unsigned mode);
     void CommitByRename();
     void CommitByCopy();
+    // Opens and locks the target a copy goes over; another run's lock raises EInOutError.
+    void HoldTarget(const std::string& final);
 
     Replace FReplace = Replace::None;
     platform::File FDocument;  // the temporary file, our own handle beside the run's
     std::string FTemporary;    // its name; empty while it has none
     std::string FFinal;
     platform::PathStatus FOld;  // the target as it was
+    platform::File FTarget;     // a target copied over, locked from the start to the end of the copy
 };
+
+// Removes the temporary files that runs killed outright left in `folder` for targets named
+// `names` (hidden .NAME.XXXXXXXX.tmp files that no living run holds locked).
+void RemoveStaleTemporaries(const std::string& folder, const std::vector<std::string>& names);
 
 }  // namespace korvane

@@ -136,6 +136,24 @@ int File::Sync() {
     return rc == 0 ? 0 : errno;
 }
 
+int File::TryLockExclusive() {
+    int rc;
+    do {
+        rc = ::flock(FFd, LOCK_EX | LOCK_NB);
+    } while (rc != 0 && errno == EINTR);
+    return rc == 0 ? 0 : errno;
+}
+
+int File::Reserve(std::int64_t size) {
+    if (size <= 0) return 0;
+    int rc;
+    do {
+        rc = ::fallocate(FFd, FALLOC_FL_KEEP_SIZE, 0, static_cast<off_t>(size));
+    } while (rc != 0 && errno == EINTR);
+    if (rc == 0 || errno == EOPNOTSUPP || errno == ENOSYS) return 0;
+    return errno;
+}
+
 int File::Truncate(std::int64_t size) {
     int rc;
     do {
@@ -241,6 +259,21 @@ int ListFolder(const std::string& folder, std::vector<FolderEntry>& entries) {
         if (::lstat((prefix + name).c_str(), &own) == 0) entry.folder = S_ISDIR(own.st_mode);
         entry.regular = StatPath(prefix + name).regular;
         entries.push_back(std::move(entry));
+        errno = 0;
+    }
+    const int e = errno;
+    ::closedir(d);
+    return e;
+}
+
+int ListNames(const std::string& folder, std::vector<std::string>& names) {
+    names.clear();
+    DIR* d = ::opendir(folder.c_str());
+    if (!d) return errno;
+    errno = 0;
+    while (const dirent* e = ::readdir(d)) {
+        const std::string name = e->d_name;
+        if (name != "." && name != "..") names.push_back(name);
         errno = 0;
     }
     const int e = errno;

@@ -31,6 +31,12 @@ public:
     int Sync();
     // Sets the file's size; 0 or the errno of the failure.
     int Truncate(std::int64_t size);
+    // Takes the file's exclusive lock (flock) unless another open file holds a lock on it; 0 or
+    // the errno of the failure (EWOULDBLOCK: held elsewhere).
+    int TryLockExclusive();
+    // Reserves room for the first `size` bytes without changing the file's size or content;
+    // 0 or the errno of the failure. A file system that cannot reserve room gives 0.
+    int Reserve(std::int64_t size);
     // Gives the file an owner and group; false where the process may not.
     bool SetOwner(unsigned owner, unsigned group);
     // Gives a file opened without a name (CreateUnnamed) the name `path`.
@@ -65,6 +71,8 @@ struct FolderEntry {
 };
 // The entries of a folder but "." and ".."; 0 or the errno of the failure to read it.
 int ListFolder(const std::string& folder, std::vector<FolderEntry>& entries);
+// The names in a folder but "." and ".."; 0 or the errno of the failure to read it.
+int ListNames(const std::string& folder, std::vector<std::string>& names);
 // Creates a folder and the folders above it that are missing (0777 less the umask); 0 or the
 // errno of the failure.
 int MakeFolders(const std::string& folder);

@@ -1,6 +1,7 @@
 #include "platform/SignalCleanup.h"
 
 #include <signal.h>
+#include <sys/prctl.h>
 #include <unistd.h>
 
 #include <climits>
@@ -38,17 +39,20 @@ const sigset_t& CleanupSignals() {
     static const sigset_t set = [] {
         sigset_t s;
         sigemptyset(&s);
-        for (int n : {SIGINT, SIGTERM, SIGHUP}) sigaddset(&s, n);
+        for (int n : kEndingSignals) sigaddset(&s, n);
         return s;
     }();
     return set;
 }
 
 void InstallSignalCleanup() {
+    // A file grown past the process's limit (ulimit -f) is a failed write, told and cleaned up
+    // like any other, rather than an end without a word.
+    ::signal(SIGXFSZ, SIG_IGN);
     struct sigaction action {};
     action.sa_handler = OnSignal;
     action.sa_mask = CleanupSignals();
-    for (int s : {SIGINT, SIGTERM, SIGHUP}) {
+    for (int s : kEndingSignals) {
         struct sigaction before {};
         if (::sigaction(s, nullptr, &before) == 0 && before.sa_handler == SIG_IGN) continue;
         ::sigaction(s, &action, nullptr);
@@ -70,6 +74,12 @@ void StopForwardingTo(int pid) {
 
 void ForgetSignalForwards() {
     for (int i = 0; i < kMaxForwards; ++i) gForwards[i] = 0;
+}
+
+void EndWithParent(int parent) {
+    // A worker whose parent is gone (killed outright) must not go on to replace targets.
+    ::prctl(PR_SET_PDEATHSIG, SIGTERM);
+    if (::getppid() != parent) ::raise(SIGTERM);
 }
 
 int DeferredSignal() {

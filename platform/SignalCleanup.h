@@ -8,16 +8,21 @@
 
 namespace korvane::platform {
 
-// Installs handlers for SIGINT, SIGTERM and SIGHUP that remove the registered file and then
-// end the program by the same signal, so the shell sees 130, 143 or 129. A signal that the
-// program was started with ignored (by nohup, `trap '' INT`, a service manager) stays ignored.
+// The signals that end a run: each removes the registered file and then ends the program by
+// the same signal, so that the shell sees 128 + the signal (130, 143, 129, ...).
+inline constexpr int kEndingSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGALRM, SIGUSR1, SIGUSR2};
+// Installs the handlers for the ending signals. A signal that the program was started with
+// ignored (by nohup, `trap '' INT`, a service manager) stays ignored. SIGXFSZ is ignored, so
+// that a write past the file size limit fails with "File too large".
 void InstallSignalCleanup();
+// In a worker process: ends it (as by SIGTERM) when its parent `parent` is gone, now or later.
+void EndWithParent(int parent);
 // Processes that a signal reaching this one is passed on to first (the workers converting
 // tables at the same time), at most 256.
 void ForwardSignalsTo(int pid);
 void StopForwardingTo(int pid);
 void ForgetSignalForwards();
-// SIGINT, SIGTERM and SIGHUP: the signals that end a run.
+// The ending signals as a set.
 const sigset_t& CleanupSignals();
 // The signal that a DeferredSignalBlock held back and recorded; 0 when none did.
 int DeferredSignal();

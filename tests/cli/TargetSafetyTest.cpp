@@ -357,6 +357,9 @@ TEST(Memory, AMemoOf256MiBIsConvertedInBoundedMemory) {
     if (test::kAddressSanitizer) GTEST_SKIP() << "the sanitizers' own memory would be measured";
     TempDir dir;
     const std::string table = dir.Write("t.dbf", TableBuilder(0x83).Field("M", 'M', 10).Record({"1"}).Bytes());
+    // The same memo as a blob's bytes (a dBase B field).
+    const std::string blob = dir.Write("b.dbf", TableBuilder(0x83).Field("OBR", 'B', 10).Record({"1"}).Bytes());
+    fs::create_symlink(dir.Path("t.dbt"), dir.Path("b.dbt"));
     {
         std::ofstream memo(dir.Path("t.dbt"), std::ios::binary);
         memo << std::string(512, '\0');
@@ -366,15 +369,18 @@ TEST(Memory, AMemoOf256MiBIsConvertedInBoundedMemory) {
         for (int i = 0; i < 256; ++i) memo << block;
         memo << "\x1A\x1A";
     }
-    for (const std::vector<std::string>& options : {std::vector<std::string>{}, {"--fix-header"}, {"--exclusive"}, {"--typed"}}) {
+    using Case = std::pair<std::string, std::vector<std::string>>;
+    for (const auto& [path, options] :
+         {Case{table, {}}, Case{table, {"--fix-header"}}, Case{table, {"--exclusive"}}, Case{table, {"--typed"}}, Case{blob, {}},
+          Case{blob, {"--code-page", "1250"}}, Case{blob, {"--typed"}}}) {
         std::vector<std::string> args = options;
-        args.insert(args.end(), {"-q", "-o", dir.Path("t.xml"), table});
+        args.insert(args.end(), {"-q", "-o", dir.Path("t.xml"), path});
         const pid_t child = Start(args);
         int status = 0;
         rusage usage{};
         ::wait4(child, &status, 0, &usage);
         EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
-        EXPECT_LT(usage.ru_maxrss, 16 * 1024) << (options.empty() ? "default" : options[0]);  // kilobytes
+        EXPECT_LT(usage.ru_maxrss, 16 * 1024) << path << " " << (options.empty() ? "default" : options[0]);  // kilobytes
         EXPECT_GT(fs::file_size(dir.Path("t.xml")), 256u << 20);
     }
 }
