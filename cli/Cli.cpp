@@ -427,9 +427,10 @@ std::vector<Job> ExpandTables(const std::vector<std::string>& paths, bool recurs
             const auto [first, fresh] = seen.emplace(std::make_pair(device, inode), full);
             if (!fresh) {
                 // Reached again through a link or a second hard link: converted once.
+                // Named as reached, links unresolved: resolved, both would be one path.
                 if (!quiet && first->second != full)
-                    err << "dbf2xml: " << Shown(full) << ": note: not converted again; it is " << Shown(first->second)
-                        << ", converted in this run\n";
+                    err << "dbf2xml: " << EscapeControls(full) << ": note: not converted again; it is "
+                        << EscapeControls(first->second) << ", converted in this run\n";
                 return;
             }
         } else if (std::any_of(jobs.begin(), jobs.end(), [&](const Job& j) { return j.full == full; })) {

@@ -120,6 +120,11 @@ void TTargetFile::Rewrite(TTextRec& t) {
     // temporary file starts private and takes the target's bits; a new one gets 0666 less the
     // umask, as a created file does.
     const unsigned mode = status.exists ? 0600 : 0666;
+    // A target with several links is copied over: it is held from before its document starts.
+    if (status.exists && status.links > 1) {
+        HoldTarget(final);
+        if (!FTarget.IsOpen()) return;
+    }
     if (!status.exists || status.links == 1) {
         if (CreateUnnamed(folder, mode)) {
             FReplace = Replace::Rename;
@@ -139,9 +144,9 @@ void TTargetFile::Rewrite(TTextRec& t) {
     }
     // A new target in a folder that takes no new file: creating it fails as designed.
     if (FReplace == Replace::None) return RewritText(t);
-    if (FReplace == Replace::CopyOver) {
+    if (FReplace == Replace::CopyOver && !FTarget.IsOpen()) {
         HoldTarget(final);
-        if (FReplace == Replace::None) return;
+        if (!FTarget.IsOpen()) return;
     }
     if (status.exists && FReplace == Replace::Rename) FDocument.SetPermissions(status.mode);
     FFinal = final;

@@ -76,6 +76,8 @@ std::string InOutErrorMessage(int code, const std::string& fileName) {
             return "Disk full";
         case 106:
             return "Invalid numeric input";
+        case EFBIG:  // past the file size limit (ulimit -f), passed through as it is
+            return "File too large";
         default:
             return "I/O error " + std::to_string(code);
     }

@@ -271,5 +271,47 @@ TEST(OneTargetPerRun, ALaterTableDoesNotOverwriteAnEarlierDocument) {
     EXPECT_TRUE(fs::exists(dir.Path("other.xml")));
 }
 
+// No document takes the name of a table's file, existing or not, in any letter case: another
+// table, a memo beside the table, a code page file.
+TEST(OneTargetPerRun, NoTargetHasTheNameOfATablesFile) {
+    TempDir dir;
+    const std::string a = dir.Write("a.dbf", SmallTable());
+    const std::string other = dir.Write("b.dbf", "another program's table");
+    dir.Write("A.DBT", "a memo");
+    for (const std::string& target : {other, dir.Path("a.dbt"), dir.Path("a.CPG"), dir.Path("new.Fpt"), dir.Path("x.mdx")}) {
+        const test::CliResult r = test::RunDbf2xml({"-q", "-o", target, a});
+        EXPECT_EQ(r.status, 1) << target;
+        EXPECT_EQ(r.err, "dbf2xml: " + a + ": not converted: its target " + target +
+                             " has the name of a table's file (a table, memo, index or code page file)\n");
+    }
+    EXPECT_EQ(dir.Read("b.dbf"), "another program's table");
+    EXPECT_EQ(dir.Read("A.DBT"), "a memo");
+    for (const char* never : {"a.dbt", "a.CPG", "new.Fpt", "x.mdx"}) EXPECT_FALSE(fs::exists(dir.Path(never))) << never;
+}
+
+// An empty argument (an unset shell variable) is no folder, never the working one.
+TEST(Arguments, AnEmptyArgumentIsAUsageError) {
+    for (const std::vector<std::string>& args : {std::vector<std::string>{""}, {"-r", ""}, {"-q", "--", ""}}) {
+        const test::CliResult r = test::RunDbf2xml(args);
+        EXPECT_EQ(r.status, 2);
+        EXPECT_EQ(r.err, "dbf2xml: '': no such table or folder\nTry 'dbf2xml --help' for more information.\n");
+    }
+}
+
+// A target whose temporary name would be longer than the system takes fails before the run.
+TEST(TargetReplacement, ATargetTooLongForItsTemporaryNameFailsAtOnce) {
+    TempDir dir;
+    std::string folder = dir.Path("");
+    while (folder.size() < 3900) {
+        folder += std::string(200, 'd') + "/";
+        fs::create_directory(folder);
+    }
+    const std::string target = folder + std::string(4080 - folder.size(), 't') + ".xml";
+    const test::CliResult r = test::RunDbf2xml({"-q", "-o", target, dir.Write("t.dbf", SmallTable())});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("Invalid file name"), std::string::npos) << r.err.substr(r.err.size() - 80);
+    EXPECT_FALSE(fs::exists(target));
+}
+
 }  // namespace
 }  // namespace korvane::cli

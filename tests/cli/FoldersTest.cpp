@@ -111,6 +111,26 @@ TEST(Folders, TwoTablesWithOneTarget) {
     EXPECT_EQ(test::RunDbf2xml({"-o", t.dir.Path("one.xml"), t.dir.Path("data")}).status, 2);
 }
 
+// Nothing is skipped in silence: a link to nothing is a warning, a table reached again through
+// a link or a second hard link a note (hidden by -q).
+TEST(Folders, TablesSkippedAreTold) {
+    Tree t;
+    fs::create_symlink(t.dir.Path("data/gone.dbf"), t.dir.Path("data/dangling.dbf"));
+    fs::create_hard_link(t.dir.Path("data/a.dbf"), t.dir.Path("outside/second.dbf"));
+    const std::string warning = "dbf2xml: " + t.dir.Path("data/dangling.dbf") + ": warning: a link to nothing; not converted\n";
+    const std::string notes = "dbf2xml: " + t.dir.Path("outside/second.dbf") + ": note: not converted again; it is " +
+                              t.dir.Path("data/a.dbf") + ", converted in this run\n" + "dbf2xml: " + t.dir.Path("outside/t.dbf") +
+                              ": note: not converted again; it is " + t.dir.Path("data/link.dbf") + ", converted in this run\n";
+    const std::vector<std::string> args = {"--output-dir", t.dir.Path("out"), t.dir.Path("data"), t.dir.Path("outside")};
+    std::vector<std::string> quiet = args;
+    quiet.insert(quiet.begin(), "-q");
+    const test::CliResult q = test::RunDbf2xml(quiet);
+    EXPECT_EQ(q.status, 0);
+    EXPECT_EQ(q.err, warning);
+    const test::CliResult r = test::RunDbf2xml(args);
+    EXPECT_TRUE(r.err.starts_with(warning + notes)) << r.err;
+}
+
 // A subfolder that cannot be read is told, and the rest of the tree converts.
 TEST(Folders, AnUnreadableSubfolder) {
     Tree t;

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/file.h>
+#include <sys/mount.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -58,7 +59,9 @@ std::vector<std::string> Entries(const std::string& folder) {
 struct Launch {
     bool asNobody = false;  // as root, run as an ordinary user, so that folder permissions hold
     std::string tmpdir;
-    std::vector<int> ignored;  // signals the program starts with ignored
+    std::vector<int> ignored;              // signals the program starts with ignored
+    rlim_t fileSizeLimit = RLIM_INFINITY;  // ulimit -f
+    std::string errFile;                   // where standard error goes (else nowhere)
 };
 
 // The program as an ordinary user can start it: the checkout may lie in a folder that only its
@@ -82,7 +85,11 @@ pid_t Start(const std::vector<std::string>& args, const Launch& how = {}) {
         if (how.asNobody && ::geteuid() == 0 && (::setgid(kNobody) != 0 || ::setuid(kNobody) != 0)) ::_exit(126);
         if (!how.tmpdir.empty()) ::setenv("TMPDIR", how.tmpdir.c_str(), 1);
         for (int s : how.ignored) ::signal(s, SIG_IGN);
-        const int null = ::open("/dev/null", O_WRONLY);
+        const rlimit noCore{0, 0}, size{how.fileSizeLimit, how.fileSizeLimit};
+        ::setrlimit(RLIMIT_CORE, &noCore);  // SIGQUIT would dump one
+        ::setrlimit(RLIMIT_FSIZE, &size);
+        const int null =
+            how.errFile.empty() ? ::open("/dev/null", O_WRONLY) : ::open(how.errFile.c_str(), O_WRONLY | O_CREAT, 0600);
         ::dup2(null, STDERR_FILENO);
         std::vector<char*> argv = {const_cast<char*>(program.c_str())};
         for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
@@ -163,7 +170,9 @@ TEST(Targets, TargetsWrittenInPlaceBeforeAreUntouchedUntilTheDocumentIsFinished)
             names.push_back(dir.Path("out/second.xml"));
         }
         const std::vector<std::string> before = Entries(dir.Path("out"));
-        Launch how{true, dir.Path("tmp"), {}};
+        Launch how;
+        how.asNobody = true;
+        how.tmpdir = dir.Path("tmp");
         auto unchanged = [&](const char* what) {
             for (const std::string& name : names) EXPECT_EQ(test::ReadFile(name), "the earlier document") << what;
             EXPECT_EQ(Entries(dir.Path("out")), before) << what;
@@ -187,11 +196,26 @@ TEST(Targets, SignalsDuringTheRun) {
     TempDir dir;
     const std::string big = dir.Write("big.dbf", LargeTable(300000));
     const std::string target = dir.Write("big.xml", "the earlier document");
-    for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGALRM, SIGUSR1, SIGUSR2}) {
+        SCOPED_TRACE(signal);
         EXPECT_EQ(Interrupted(big, target, signal, {}, {dir.Path("")}), 128 + signal);
         EXPECT_EQ(test::ReadFile(target), "the earlier document");
         EXPECT_EQ(Entries(dir.Path("")), (std::vector<std::string>{"big.dbf", "big.xml"}));
+        // A target with a second name is written from a named temporary file: removed too.
+        fs::create_hard_link(target, dir.Path("second.xml"));
+        EXPECT_EQ(Interrupted(big, target, signal, {}, {dir.Path("")}), 128 + signal);
+        EXPECT_EQ(Entries(dir.Path("")), (std::vector<std::string>{"big.dbf", "big.xml", "second.xml"}));
+        fs::remove(dir.Path("second.xml"));
     }
+    // A file size limit (ulimit -f) is a failed write: told, the target kept.
+    Launch limited;
+    limited.fileSizeLimit = 100000;
+    limited.errFile = dir.Path("../" + fs::path(dir.Path("")).parent_path().filename().string() + ".err");
+    EXPECT_EQ(Exit({"-q", "-o", target, big}, limited), 1);
+    EXPECT_EQ(test::ReadFile(target), "the earlier document");
+    EXPECT_EQ(Entries(dir.Path("")), (std::vector<std::string>{"big.dbf", "big.xml"}));
+    EXPECT_NE(test::ReadFile(limited.errFile).find("File too large"), std::string::npos) << test::ReadFile(limited.errFile);
+    fs::remove(limited.errFile);
     // As nohup and `trap '' INT` start it: it converts to the end.
     Launch ignoring;
     ignoring.ignored = {SIGHUP, SIGINT};
@@ -212,6 +236,101 @@ TEST(Targets, AKilledRunLeavesNothingBehind) {
     const std::string big = dir.Write("big.dbf", LargeTable(300000));
     EXPECT_EQ(Interrupted(big, dir.Path("big.xml"), SIGKILL, {}, {dir.Path("")}), 128 + SIGKILL);
     EXPECT_EQ(Entries(dir.Path("")), (std::vector<std::string>{"big.dbf"}));
+}
+
+// A copy over a target is one run's at a time: a second run that meets it is refused at once,
+// and the target gets the first run's whole document. A run killed outright during its copy
+// leaves its named temporary file, which the next run beside it removes.
+TEST(Targets, OneRunAtATimeCopiesOverATarget) {
+    TempDir dir;
+    const std::string big = dir.Write("big.dbf", LargeTable(300000));
+    const std::string small = dir.Write("small.dbf", TableBuilder().Field("X", 'C', 4).Record({"new"}).Bytes());
+    const std::string target = dir.Write("t.xml", "the earlier document");
+    fs::create_hard_link(target, dir.Path("t2.xml"));
+    Launch told;
+    told.errFile = dir.Path("../first.err");
+    const pid_t first = Start({"-q", "-o", target, big}, told);
+    // Its document is begun once the target is held.
+    ASSERT_TRUE(WaitUntilWriting(first, {dir.Path(".t.xml.")}));
+    ::kill(first, SIGSTOP);
+    const test::CliResult second = test::RunDbf2xml({"-q", "--typed", "-o", target, small});
+    EXPECT_EQ(second.status, 1);
+    EXPECT_EQ(second.err, "dbf2xml: " + target + ": the target is being written by another run; not converted\n");
+    EXPECT_EQ(test::ReadFile(target), "the earlier document");
+    ::kill(first, SIGCONT);
+    const int status = Wait(first);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << test::ReadFile(dir.Path("../first.err"));
+    fs::remove(dir.Path("../first.err"));
+    const std::string document = test::ReadFile(target);
+    EXPECT_TRUE(document.ends_with("</table>\r\n"));
+    EXPECT_NE(document.find("<row X=\"row 299999\""), std::string::npos);
+    EXPECT_EQ(test::ReadFile(dir.Path("t2.xml")), document);
+
+    EXPECT_EQ(Interrupted(big, target, SIGKILL, {}, {dir.Path("")}), 128 + SIGKILL);
+    EXPECT_EQ(Entries(dir.Path("")).size(), 5u);  // the killed run's temporary file is left
+    EXPECT_EQ(test::RunDbf2xml({"-q", "-o", target, small}).status, 0);
+    EXPECT_EQ(Entries(dir.Path("")), (std::vector<std::string>{"big.dbf", "small.dbf", "t.xml", "t2.xml"}));
+}
+
+// A copy over a target first reserves the document's room: where it is not there, the target
+// stays as it was and the message says so.
+TEST(Targets, NoRoomForTheCopyLeavesTheTargetAsItWas) {
+    if (::geteuid() != 0) GTEST_SKIP() << "only root mounts a small file system";
+    TempDir dir;
+    const std::string table = dir.Write("t.dbf", LargeTable(20000));  // a document of about 900 KB
+    fs::create_directory(dir.Path("small"));
+    if (::mount("tmpfs", dir.Path("small").c_str(), "tmpfs", 0, "size=1m") != 0) GTEST_SKIP() << "no tmpfs to mount here";
+    const std::string target = dir.Write("small/t.xml", "the earlier document");
+    fs::create_hard_link(target, dir.Path("small/t2.xml"));
+    const test::CliResult r = test::RunDbf2xml({"-q", "-o", target, table});
+    const std::vector<std::string> left = Entries(dir.Path("small"));
+    const std::string kept = test::ReadFile(target);
+    ::umount(dir.Path("small").c_str());
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, "dbf2xml: " + target + ": Disk full; the target is unchanged\n");
+    EXPECT_TRUE(kept == "the earlier document") << kept.size() << " bytes";
+    EXPECT_EQ(left, (std::vector<std::string>{"t.xml", "t2.xml"}));
+}
+
+// The pids of a process's children.
+std::vector<pid_t> Children(pid_t pid) {
+    std::ifstream list("/proc/" + std::to_string(pid) + "/task/" + std::to_string(pid) + "/children");
+    std::vector<pid_t> children;
+    for (pid_t child; list >> child;) children.push_back(child);
+    return children;
+}
+
+bool Running(pid_t pid) {
+    std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+    std::string line;
+    std::getline(stat, line);
+    const std::size_t end = line.rfind(')');
+    return end != std::string::npos && end + 2 < line.size() && line[end + 2] != 'Z';
+}
+
+// Workers converting tables at the same time stop when their parent is killed outright,
+// before they replace anything.
+TEST(Targets, WorkersEndWithTheirParent) {
+    TempDir dir;
+    const std::string a = dir.Write("a.dbf", LargeTable(300000));
+    const std::string b = dir.Write("b.dbf", LargeTable(300000));
+    fs::create_directory(dir.Path("out"));
+    const pid_t parent = Start({"-q", "-j", "2", "--output-dir", dir.Path("out"), a, b});
+    std::vector<pid_t> workers;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (workers.size() < 2 && std::chrono::steady_clock::now() < deadline) {
+        workers = Children(parent);
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    ASSERT_EQ(workers.size(), 2u);
+    ASSERT_TRUE(WaitUntilWriting(workers[0], {dir.Path("out/")}));
+    ::kill(parent, SIGKILL);
+    Wait(parent);
+    for (const pid_t worker : workers)
+        while (Running(worker) && std::chrono::steady_clock::now() < deadline)
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    for (const pid_t worker : workers) EXPECT_FALSE(Running(worker));
+    EXPECT_TRUE(Entries(dir.Path("out")).empty());
 }
 
 // Which way each kind of target takes, with the document on the disk before it replaces one.
