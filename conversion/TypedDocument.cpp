@@ -149,16 +149,7 @@ std::u16string OwnNameAttribute(const dbf::TDbfFieldDef& def, const std::u16stri
     else
         platform::MultiByteToWide(platform::GetACP(), bytes, name);
     if (name == attribute) return {};
-    if (!XmlCarries(name)) {
-        static constexpr char16_t kHex[] = u"0123456789ABCDEF";
-        std::u16string hex;
-        for (const std::uint8_t b : bytes) {
-            if (!hex.empty()) hex += u' ';
-            hex += kHex[b >> 4];
-            hex += kHex[b & 15];
-        }
-        return u" name-bytes=\"" + hex + u"\"";
-    }
+    if (!XmlCarries(name)) return u" name-bytes=\"" + platform::Widen(dbf::HexBytes(bytes)) + u"\"";
     std::u16string escaped;
     AppendXmlAttributeValue(escaped, name);
     return u" name=\"" + escaped + u"\"";

@@ -249,15 +249,19 @@ DecodedField VarcharText(const FieldDecodingContext& context, const TDbfFieldDef
 
 }  // namespace
 
-std::string InvalidTimeStampBytes(const InvalidTimeStamp& stamp) {
+std::string HexBytes(std::span<const std::uint8_t> bytes) {
     static constexpr char kHex[] = "0123456789ABCDEF";
     std::string text;
-    for (std::size_t k = 0; k < stamp.size; ++k) {
-        if (k > 0) text += ' ';
-        text += kHex[stamp.bytes[k] >> 4];
-        text += kHex[stamp.bytes[k] & 15];
+    for (const std::uint8_t b : bytes) {
+        if (!text.empty()) text += ' ';
+        text += kHex[b >> 4];
+        text += kHex[b & 15];
     }
     return text;
+}
+
+std::string InvalidTimeStampBytes(const InvalidTimeStamp& stamp) {
+    return HexBytes(std::span<const std::uint8_t>(stamp.bytes).first(stamp.size));
 }
 
 std::string InvalidTimeStampText(const InvalidTimeStamp& stamp) {

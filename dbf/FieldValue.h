@@ -54,6 +54,8 @@ struct DecodedField {
     FieldValue value;       // an InvalidTimeStamp (without a value) for a time stamp that forms none
 };
 
+// Bytes as messages and annotations quote them: upper-case hexadecimal one space apart.
+std::string HexBytes(std::span<const std::uint8_t> bytes);
 // An invalid time stamp's stored bytes as messages quote them: "FF FF FF FF 00 00 00 00".
 std::string InvalidTimeStampBytes(const InvalidTimeStamp& stamp);
 // What the reader says of it: "FF FF FF FF 00 00 00 00 is not a valid timestamp".
