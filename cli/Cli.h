@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "cli/Messages.h"
 #include "platform/Version.h"
 
 namespace korvane::cli {
@@ -25,14 +26,11 @@ struct Streams {
 int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, bool progress,
            const Streams& streams = {});
 
+// The text of --help.
 std::string UsageText();
 
 // Ends the program by the signal that was held back while a document replaced its target,
 // when RunCli's `status` says tables were left unconverted because of it; else returns.
 void EndBySignalHeldBack(int status);
-
-// A path or message as a terminal may show it: line ends, tabs, every other C0 or C1 control
-// character and DEL escaped (\n, \r, \t, \xHH), a backslash doubled.
-std::string EscapeControls(std::string_view text);
 
 }  // namespace korvane::cli

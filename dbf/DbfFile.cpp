@@ -180,6 +180,19 @@ int TDbfFile::SlotsBehindEnd() {
     return static_cast<int>(std::clamp<std::int64_t>(slots - GetRecordCount(), 0, INT32_MAX));
 }
 
+std::string AbortReason(const std::string& path) {
+    platform::File file;
+    platform::OsError error;
+    std::uint8_t header[12] = {};
+    if (!file.Open(path, platform::FileAccess::ReadOnly, error)) return {};
+    const platform::IoResult r = file.ReadAt(header, sizeof header, 0);
+    if (r.error != 0) return {};
+    if (r.count < static_cast<std::int64_t>(sizeof header)) return " (the file is too short to be a table)";
+    if ((header[8] | header[9]) == 0) return " (the header gives a header length of 0)";
+    if ((header[10] | header[11]) == 0) return " (the header gives a record length of 0)";
+    return {};
+}
+
 std::string OwnMemoExtension(const std::string& tablePath) {
     static constexpr std::pair<const char*, const char*> kOwnMemos[] = {
         {".dbc", ".dct"}, {".vcx", ".vct"}, {".scx", ".sct"}, {".frx", ".frt"},

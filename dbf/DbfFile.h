@@ -18,6 +18,10 @@ namespace korvane::dbf {
 
 // The memo extension of Visual FoxPro's own files (".dct" for a database container ".dbc",
 // likewise .vcx, .scx, .frx, .lbx, .mnx and .pjx), in any letter case; "" for other tables.
+// Why the reader gave up on the table at `path` without a message of its own (" (the file is
+// too short to be a table)", a header length or record length of 0); empty for another reason.
+std::string AbortReason(const std::string& path);
+
 std::string OwnMemoExtension(const std::string& tablePath);
 
 // Raises the field count error for more than 4,095 descriptors.

@@ -229,4 +229,22 @@ void CharToOemBuff(const std::uint8_t* source, std::uint8_t* dest, std::size_t l
     ConvertBytes(GetACP(), GetOEMCP(), source, dest, length);
 }
 
+std::string CodePageName(std::uint32_t number) {
+    static constexpr std::pair<std::uint32_t, const char*> kNames[] = {
+        {437, "US DOS"},      {620, "Mazovia"},
+        {737, "Greek DOS"},   {850, "Western European DOS"},
+        {857, "Turkish DOS"}, {866, "Russian DOS"},
+        {874, "Thai"},        {895, "Kamenický"},
+        {932, "Japanese"},    {936, "Simplified Chinese"},
+        {949, "Korean"},      {950, "Traditional Chinese"},
+        {1251, "Cyrillic"},   {1252, "Western European"},
+        {1253, "Greek"},      {1254, "Turkish"},
+        {1255, "Hebrew"},     {1256, "Arabic"},
+        {1257, "Baltic"},     {65001, "UTF-8"},
+    };
+    for (const auto& [n, name] : kNames)
+        if (n == number) return std::to_string(number) + " (" + name + ")";
+    return std::to_string(number);
+}
+
 }  // namespace korvane::platform

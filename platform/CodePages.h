@@ -36,4 +36,7 @@ bool IsSingleByteCodePage(std::uint32_t codePage);
 void OemToCharBuff(const std::uint8_t* source, std::uint8_t* dest, std::size_t length);
 void CharToOemBuff(const std::uint8_t* source, std::uint8_t* dest, std::size_t length);
 
+// A code page's number, with its common name where there is one: "1251 (Cyrillic)".
+std::string CodePageName(std::uint32_t number);
+
 }  // namespace korvane::platform

@@ -1,0 +1,191 @@
+#include "cli/RunPlan.h"
+
+#include <algorithm>
+#include <map>
+#include <sstream>
+
+#include "cli/Messages.h"
+#include "conversion/TargetFile.h"
+#include "dbf/DbfFile.h"
+#include "platform/File.h"
+#include "platform/Paths.h"
+
+namespace korvane::cli {
+
+namespace {
+
+bool IsTableName(const std::string& name) {
+    if (name.size() < 4) return false;
+    std::string ext = name.substr(name.size() - 4);
+    for (char& c : ext)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    return ext == ".dbf";
+}
+
+// The tables a folder holds (directly, or with `recursive` in its whole tree, links to folders
+// not followed), as paths relative to it, in byte order; a subfolder that cannot be read is
+// told and passed over.
+void TablesIn(const std::string& folder, const std::string& relative, bool recursive, std::vector<std::string>& out,
+              std::ostream& err) {
+    std::vector<platform::FolderEntry> entries;
+    if (const int e = platform::ListFolder(folder + relative, entries); e != 0) {
+        err << "dbf2xml: " << Shown(folder + relative) << ": cannot be read: " << platform::SystemErrorText(e) << "\n";
+        return;
+    }
+    for (const platform::FolderEntry& entry : entries) {
+        if (entry.folder) {
+            if (recursive) TablesIn(folder, relative + entry.name + "/", recursive, out, err);
+        } else if (entry.regular && IsTableName(entry.name)) {
+            out.push_back(relative + entry.name);
+        } else if (IsTableName(entry.name) && !platform::StatPath(folder + relative + entry.name).exists) {
+            err << "dbf2xml: " << Shown(folder + relative + entry.name) << ": warning: a link to nothing; not converted\n";
+        }
+    }
+}
+
+}  // namespace
+
+std::vector<Job> ExpandTables(const std::vector<std::string>& paths, bool recursive, const std::string& outputDir, bool quiet,
+                              std::ostream& err) {
+    std::vector<Job> jobs;
+    // The files already taken, by device and inode, with the path they were taken by.
+    std::map<std::pair<std::uint64_t, std::uint64_t>, std::string> seen;
+    const std::string out = outputDir.empty() ? "" : platform::IncludeTrailingPathDelimiter(platform::ExpandFileName(outputDir));
+    auto add = [&](const std::string& shown, const std::string& full, const std::string& relative) {
+        std::uint64_t device = 0, inode = 0;
+        if (platform::PathIdentity(full, device, inode)) {
+            const auto [first, fresh] = seen.emplace(std::make_pair(device, inode), full);
+            if (!fresh) {
+                // Reached again through a link or a second hard link: converted once.
+                // Named as reached, links unresolved: resolved, both would be one path.
+                if (!quiet && first->second != full)
+                    err << "dbf2xml: " << EscapeControls(full) << ": note: not converted again; it is "
+                        << EscapeControls(first->second) << ", converted in this run\n";
+                return;
+            }
+        } else if (std::any_of(jobs.begin(), jobs.end(), [&](const Job& j) { return j.full == full; })) {
+            return;
+        }
+        const std::string target =
+            out.empty() ? platform::ChangeFileExt(full, ".xml") : platform::ChangeFileExt(out + relative, ".xml");
+        jobs.push_back({shown, full, target});
+    };
+    for (const std::string& path : paths) {
+        const std::string full = platform::ExpandFileName(path);
+        if (!platform::StatPath(full).folder) {
+            add(path, full, platform::ExtractFileName(full));
+            continue;
+        }
+        const std::string folder = platform::IncludeTrailingPathDelimiter(full);
+        std::vector<std::string> found;
+        TablesIn(folder, "", recursive, found, err);
+        std::sort(found.begin(), found.end());
+        if (found.empty()) err << "dbf2xml: " << Shown(full) << ": no tables\n";
+        for (const std::string& relative : found)
+            add(platform::IncludeTrailingPathDelimiter(path) + relative, folder + relative, relative);
+    }
+    return jobs;
+}
+
+namespace {
+
+// Whether two targets are one file: the same path, or the same existing file.
+bool SameTarget(const std::string& a, const std::string& b) {
+    if (platform::ExpandFileName(a) == platform::ExpandFileName(b)) return true;
+    std::uint64_t da = 0, ia = 0, db = 0, ib = 0;
+    return platform::PathIdentity(a, da, ia) && platform::PathIdentity(b, db, ib) && da == db && ia == ib;
+}
+
+// A file that a table of the run is read from: the table, or a memo or index file beside it.
+struct InputFile {
+    std::size_t owner;  // the table's place among the arguments
+    bool table;
+    std::string path;  // absolute
+    bool exists;
+    std::uint64_t device = 0;
+    std::uint64_t inode = 0;
+};
+
+std::vector<InputFile> InputFiles(const std::vector<std::string>& tables) {
+    std::vector<InputFile> inputs;
+    auto add = [&](std::size_t owner, bool table, const std::string& path) {
+        InputFile f{owner, table, path, false};
+        f.exists = platform::PathIdentity(path, f.device, f.inode);
+        inputs.push_back(std::move(f));
+    };
+    for (std::size_t t = 0; t < tables.size(); ++t) {
+        const std::string full = platform::ExpandFileName(tables[t]);
+        add(t, true, full);
+        // Every companion the table could have, whatever its level turns out to be.
+        std::vector<std::string> extensions = {".dbt", ".fpt", ".mdx"};
+        if (std::string own = dbf::OwnMemoExtension(full); !own.empty()) extensions.push_back(own);
+        for (const std::string& ext : extensions) {
+            const std::string companion = platform::FindCompanionFile(platform::ChangeFileExt(full, ext));
+            if (platform::StatPath(companion).exists) add(t, false, companion);
+        }
+    }
+    return inputs;
+}
+
+// The input file of another table than the one at `self` that `target` names, if any.
+const InputFile* InputAt(const std::vector<InputFile>& inputs, const std::string& target, std::size_t self) {
+    const std::string path = platform::ExpandFileName(target);
+    std::uint64_t device = 0, inode = 0;
+    const bool exists = platform::PathIdentity(path, device, inode);
+    for (const InputFile& f : inputs) {
+        if (f.owner == self) continue;
+        if (f.path == path || (exists && f.exists && f.device == device && f.inode == inode)) return &f;
+    }
+    return nullptr;
+}
+
+}  // namespace
+
+Plan PlanRun(const Arguments& a, const std::vector<Job>& jobs) {
+    std::vector<std::string> fulls;
+    for (const Job& job : jobs) fulls.push_back(job.full);
+    const std::vector<InputFile> inputs = InputFiles(fulls);
+    // What keeps a table from being converted is decided for all of them before any converts.
+    Plan plan;
+    std::vector<std::string>& refusals = plan.refusals;
+    std::vector<std::size_t>& claimed = plan.claimed;
+    refusals.resize(jobs.size());
+    for (std::size_t t = 0; t < jobs.size(); ++t) {
+        const std::string& full = jobs[t].full;
+        const std::string xml = a.haveTarget ? a.target : jobs[t].target;
+        std::ostringstream refusal;
+        // No target may be a file another table of the run is read from (its own are refused
+        // with the reader's message when it is opened).
+        if (const InputFile* input = a.options.standardOutput ? nullptr : InputAt(inputs, xml, t)) {
+            refusal << "dbf2xml: " << Shown(full) << ": not converted: its target " << Shown(xml) << " is "
+                    << (input->table ? "a table" : "a memo or index file") << " of this run\n";
+        } else if (!a.options.standardOutput && IsTableFileName(xml)) {
+            // A document under such a name would later be read as a table's own file.
+            refusal << "dbf2xml: " << Shown(full) << ": not converted: its target " << Shown(xml)
+                    << " has the name of a table's file (a table, memo, index or code page file)\n";
+        } else if (const auto first = std::find_if(claimed.begin(), claimed.end(),
+                                                   [&](std::size_t j) { return SameTarget(jobs[j].target, xml); });
+                   !a.haveTarget && first != claimed.end()) {
+            // Two tables of the run with one target: the later one is not converted.
+            refusal << "dbf2xml: " << Shown(full) << ": not converted: its target " << Shown(xml) << " is the target of "
+                    << Shown(jobs[*first].full) << " too\n";
+        } else if (const int e = a.outputDir.empty() ? 0 : platform::MakeFolders(platform::ExtractFilePath(xml)); e != 0) {
+            refusal << "dbf2xml: " << Shown(platform::ExtractFilePath(xml)) << ": " << platform::SystemErrorText(e) << "\n";
+        } else {
+            claimed.push_back(t);
+        }
+        refusals[t] = refusal.str();
+    }
+    // What runs killed outright left beside the targets goes, once per folder.
+    if (!a.options.standardOutput) {
+        std::map<std::string, std::vector<std::string>> folders;
+        for (const std::size_t t : claimed) {
+            const std::string xml = platform::ExpandFileName(a.haveTarget ? a.target : jobs[t].target);
+            folders[platform::ExtractFilePath(xml)].push_back(platform::ExtractFileName(xml));
+        }
+        for (const auto& [folder, names] : folders) RemoveStaleTemporaries(folder, names);
+    }
+    return plan;
+}
+
+}  // namespace korvane::cli
