@@ -96,7 +96,7 @@ bool SameTarget(const std::string& a, const std::string& b) {
     return platform::PathIdentity(a, da, ia) && platform::PathIdentity(b, db, ib) && da == db && ia == ib;
 }
 
-// A file that a table of the run is read from: the table, or a memo or index file beside it.
+// A file that a table of the run is read from: the table, or a companion beside it.
 struct InputFile {
     std::size_t owner;  // the table's place among the arguments
     bool table;
@@ -117,9 +117,7 @@ std::vector<InputFile> InputFiles(const std::vector<std::string>& tables) {
         const std::string full = platform::ExpandFileName(tables[t]);
         add(t, true, full);
         // Every companion the table could have, whatever its level turns out to be.
-        std::vector<std::string> extensions = {".dbt", ".fpt", ".mdx"};
-        if (std::string own = dbf::OwnMemoExtension(full); !own.empty()) extensions.push_back(own);
-        for (const std::string& ext : extensions) {
+        for (const std::string& ext : dbf::CompanionExtensions(full)) {
             const std::string companion = platform::FindCompanionFile(platform::ChangeFileExt(full, ext));
             if (platform::StatPath(companion).exists) add(t, false, companion);
         }
@@ -158,8 +156,8 @@ Plan PlanRun(const Arguments& a, const std::vector<Job>& jobs) {
         // with the reader's message when it is opened).
         if (const InputFile* input = a.options.standardOutput ? nullptr : InputAt(inputs, xml, t)) {
             refusal << "dbf2xml: " << Shown(full) << ": not converted: its target " << Shown(xml) << " is "
-                    << (input->table ? "a table" : "a memo or index file") << " of this run\n";
-        } else if (!a.options.standardOutput && IsTableFileName(xml)) {
+                    << (input->table ? "a table" : "a memo, index or code page file") << " of this run\n";
+        } else if (!a.options.standardOutput && dbf::IsTableFileName(xml)) {
             // A document under such a name would later be read as a table's own file.
             refusal << "dbf2xml: " << Shown(full) << ": not converted: its target " << Shown(xml)
                     << " has the name of a table's file (a table, memo, index or code page file)\n";

@@ -175,7 +175,7 @@ void CloseAfterFailure(TTextRec& out) {
 // The target must not be the table or one of its companion files, nor any file of a table.
 void RefuseTargetThatIsSource(const std::string& target, bool standardOutput, dbf::TDbf& table) {
     // Whether it exists or not: a document under such a name is later taken for the table's own.
-    if (!standardOutput && IsTableFileName(target)) throw Exception(texts::kTargetIsSource);
+    if (!standardOutput && dbf::IsTableFileName(target)) throw Exception(texts::kTargetIsSource);
     std::uint64_t device = 0, inode = 0;
     if (standardOutput) {
         if (!platform::DescriptorIdentity(kStandardOutput, device, inode)) throw Exception(texts::kStandardOutputClosed);
@@ -191,19 +191,6 @@ void RefuseTargetThatIsSource(const std::string& target, bool standardOutput, db
 }
 
 }  // namespace
-
-// The extensions of the files a table consists of: tables, memos, indexes and code pages.
-bool IsTableFileName(const std::string& path) {
-    static constexpr const char* kExtensions[] = {".dbf", ".dbt", ".fpt", ".cpg", ".cdx", ".mdx", ".ndx", ".ntx",
-                                                  ".idx", ".dbc", ".dct", ".dcx", ".vcx", ".vct", ".scx", ".sct",
-                                                  ".frx", ".frt", ".lbx", ".lbt", ".mnx", ".mnt", ".pjx", ".pjt"};
-    const std::string name = platform::ExtractFileName(path);
-    const std::size_t dot = name.rfind('.');
-    std::string ext = dot == std::string::npos ? "" : name.substr(dot);
-    for (char& c : ext)
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    return std::any_of(std::begin(kExtensions), std::end(kExtensions), [&](const char* e) { return ext == e; });
-}
 
 std::string FinishedRunMessage(const ConversionReport& report) {
     std::string message;

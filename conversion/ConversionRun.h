@@ -68,8 +68,4 @@ bool RunConversion(IConversionView& view, TableOwner& owner, const std::string& 
 // memos cut at the end of the memo file; empty when there was none of these.
 std::string FinishedRunMessage(const ConversionReport& report);
 
-// Whether `path` has an extension of a table's files (.dbf, its memos, indexes, .cpg and the
-// Visual FoxPro pairs), in any letter case: no document may take such a name.
-bool IsTableFileName(const std::string& path);
-
 }  // namespace korvane

@@ -70,12 +70,18 @@ bool TTargetFile::CreateNamed(const std::string& folder, const std::string& name
         // Signals wait until the file is both created and known to the clean-up.
         platform::ScopedSignalBlock block;
         if (FDocument.Open(path, platform::FileAccess::CreateNew, error, mode)) {
-            platform::RegisterCleanupFile(path);
-            FTemporary = path;
             // Locked while this run lives: a run killed outright leaves it unlocked, and a
-            // later run removes it (RemoveStaleTemporaries).
-            (void)FDocument.TryLockExclusive();
-            return true;
+            // later run removes it (RemoveStaleTemporaries). Another run may have taken it for
+            // such a file before the lock: then the name is no longer ours, and another is made.
+            std::uint64_t device = 0, inode = 0, ownDevice = 0, ownInode = 0;
+            if (FDocument.TryLockExclusive() == 0 && platform::PathIdentity(path, device, inode) &&
+                FDocument.Identity(ownDevice, ownInode) && device == ownDevice && inode == ownInode) {
+                platform::RegisterCleanupFile(path);
+                FTemporary = path;
+                return true;
+            }
+            FDocument.Close();
+            continue;
         }
         if (error.errnoValue != EEXIST) return false;
     }

@@ -193,20 +193,48 @@ std::string AbortReason(const std::string& path) {
     return {};
 }
 
-std::string OwnMemoExtension(const std::string& tablePath) {
-    static constexpr std::pair<const char*, const char*> kOwnMemos[] = {
-        {".dbc", ".dct"}, {".vcx", ".vct"}, {".scx", ".sct"}, {".frx", ".frt"},
-        {".lbx", ".lbt"}, {".mnx", ".mnt"}, {".pjx", ".pjt"},
-    };
-    const std::string name = platform::ExtractFileName(tablePath);
+namespace {
+
+// Visual FoxPro's own tables and their memo files.
+constexpr std::pair<const char*, const char*> kOwnMemos[] = {
+    {".dbc", ".dct"}, {".vcx", ".vct"}, {".scx", ".sct"}, {".frx", ".frt"}, {".lbx", ".lbt"}, {".mnx", ".mnt"}, {".pjx", ".pjt"},
+};
+// Every table's companions: memo files, indexes (dBase's production index, FoxPro's compound
+// and single ones, Clipper's), the code page file, and FoxPro's database container index.
+constexpr const char* kCompanions[] = {".dbt", ".fpt", ".mdx", ".cdx", ".ndx", ".ntx", ".idx", ".cpg", ".dcx"};
+
+// The extension of a path's file name in lower case, "" without one.
+std::string LowerExtension(const std::string& path) {
+    const std::string name = platform::ExtractFileName(path);
     const auto dot = name.find_last_of('.');
     if (dot == std::string::npos) return {};
     std::string ext = name.substr(dot);
     for (char& c : ext)
         if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    return ext;
+}
+
+}  // namespace
+
+std::string OwnMemoExtension(const std::string& tablePath) {
+    const std::string ext = LowerExtension(tablePath);
     for (const auto& [table, memo] : kOwnMemos)
         if (ext == table) return memo;
     return {};
+}
+
+std::vector<std::string> CompanionExtensions(const std::string& tablePath) {
+    std::vector<std::string> extensions(std::begin(kCompanions), std::end(kCompanions));
+    if (std::string own = OwnMemoExtension(tablePath); !own.empty()) extensions.push_back(own);
+    return extensions;
+}
+
+bool IsTableFileName(const std::string& path) {
+    const std::string ext = LowerExtension(path);
+    if (ext.empty()) return false;
+    if (ext == ".dbf" || std::find(std::begin(kCompanions), std::end(kCompanions), ext) != std::end(kCompanions)) return true;
+    return std::any_of(std::begin(kOwnMemos), std::end(kOwnMemos),
+                       [&](const auto& own) { return ext == own.first || ext == own.second; });
 }
 
 bool TDbfFile::DescriptorsOfLevelV() {

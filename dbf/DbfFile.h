@@ -6,6 +6,7 @@
 #include <memory>
 #include <span>
 #include <string>
+#include <vector>
 
 #include "dbf/DbfFieldDef.h"
 #include "dbf/FieldValue.h"
@@ -18,11 +19,16 @@ namespace korvane::dbf {
 
 // The memo extension of Visual FoxPro's own files (".dct" for a database container ".dbc",
 // likewise .vcx, .scx, .frx, .lbx, .mnx and .pjx), in any letter case; "" for other tables.
+std::string OwnMemoExtension(const std::string& tablePath);
+// The companions a table may have whatever its level turns out to be: memo files, indexes, the
+// .cpg file, and its own memo extension where it has one.
+std::vector<std::string> CompanionExtensions(const std::string& tablePath);
+// Whether `path` has the extension of a table's file (a table, memo, index or .cpg file,
+// Visual FoxPro's own pairs), in any letter case.
+bool IsTableFileName(const std::string& path);
 // Why the reader gave up on the table at `path` without a message of its own (" (the file is
 // too short to be a table)", a header length or record length of 0); empty for another reason.
 std::string AbortReason(const std::string& path);
-
-std::string OwnMemoExtension(const std::string& tablePath);
 
 // Raises the field count error for more than 4,095 descriptors.
 void CheckFieldCount(int count);

@@ -217,7 +217,8 @@ TEST(Cli, NoTargetIsAnInputOfTheRun) {
              ": Open DBF: Invalid DBF file.\n"
              "dbf2xml: " +
              q + ": not converted: its target " + qx + " is a table of this run\n"},
-        {{"-q", a, b}, "dbf2xml: " + b + ": not converted: its target " + memo + " is a memo or index file of this run\n"},
+        {{"-q", a, b},
+         "dbf2xml: " + b + ": not converted: its target " + memo + " is a memo, index or code page file of this run\n"},
     };
     for (const Case& c : cases) {
         const Result r = RunCommand(c.args);

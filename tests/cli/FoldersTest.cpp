@@ -224,9 +224,15 @@ TEST(Parallel, AnInterruptedRunKeepsWhatIsFinished) {
     std::vector<std::string> left;
     for (const auto& e : fs::directory_iterator(dir.Path("out"))) left.push_back(e.path().filename().string());
     std::sort(left.begin(), left.end());
-    // The big tables' workers stopped with their documents unfinished; none was left behind.
-    EXPECT_EQ(left, std::vector<std::string>{"a-small.xml"});
-    EXPECT_TRUE(test::ReadFile(dir.Path("out/a-small.xml")).ends_with("</table>\r\n"));
+    // The workers still running stopped and left nothing behind; what is there is finished.
+    // (Usually only the small table; on a loaded machine a big one may have finished first.)
+    ASSERT_FALSE(left.empty());
+    EXPECT_EQ(left.front(), "a-small.xml");
+    EXPECT_LT(left.size(), 4u);
+    for (const std::string& name : left) {
+        EXPECT_TRUE(name.ends_with(".xml") && !name.starts_with(".")) << name;
+        EXPECT_TRUE(test::ReadFile(dir.Path("out/" + name)).ends_with("</table>\r\n")) << name;
+    }
 }
 
 }  // namespace

@@ -28,7 +28,8 @@ TEST(RunPlan, RefusalsAreDecidedWithoutConverting) {
         {"a target that is another table's memo",
          {{a, a, dir.Path("b.dbt")}, {b, b, dir.Path("b.xml")}},
          {true, false},
-         "dbf2xml: " + a + ": not converted: its target " + dir.Path("b.dbt") + " is a memo or index file of this run"},
+         "dbf2xml: " + a + ": not converted: its target " + dir.Path("b.dbt") +
+             " is a memo, index or code page file of this run"},
         {"two tables, one target",
          {{a, a, dir.Path("x.xml")}, {c, c, dir.Path("x.xml")}},
          {false, true},
