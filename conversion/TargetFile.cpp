@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cctype>
 #include <cerrno>
 #include <chrono>
@@ -35,11 +36,12 @@ void Tell(TargetStep step) {
 
 // A fresh hidden name for a temporary file beside `name` in `folder`.
 std::string TemporaryName(const std::string& folder, const std::string& name) {
-    static unsigned counter = 0;
+    static std::atomic<unsigned> counter = 0;  // runs on several threads take different names
     static const auto seed = static_cast<unsigned long long>(std::chrono::steady_clock::now().time_since_epoch().count());
     char suffix[32];
     std::snprintf(suffix, sizeof suffix, ".%08llx",
-                  (seed * 2654435761ull + static_cast<unsigned long long>(::getpid()) * 40503ull + ++counter) & 0xFFFFFFFFull);
+                  (seed * 2654435761ull + static_cast<unsigned long long>(::getpid()) * 40503ull + counter.fetch_add(1) + 1) &
+                      0xFFFFFFFFull);
     return folder + "." + name.substr(0, kMaxNameInTemporary) + suffix + ".tmp";
 }
 
