@@ -4,17 +4,6 @@
 
 namespace korvane::dbf {
 
-namespace {
-bool gCurrencyAsBCD = true;
-}
-
-bool CurrencyAsBCD() {
-    return gCurrencyAsBCD;
-}
-void SetCurrencyAsBCD(bool value) {
-    gCurrencyAsBCD = value;
-}
-
 TDbfFieldDef& TDbfFieldDefs::AddFieldDef() {
     FItems.push_back(std::make_unique<TDbfFieldDef>(DbfVersion));
     return *FItems.back();
@@ -115,7 +104,7 @@ void TDbfFieldDef::NativeToVCL() {
             FieldType = ftDBaseOle;
             break;
         case 'Y':
-            FieldType = CurrencyAsBCD() ? ftBCD : ftCurrency;
+            FieldType = kCurrencyAsBCD ? ftBCD : ftCurrency;
             break;
         case '0':
             FieldType = ftBytes;

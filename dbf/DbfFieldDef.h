@@ -85,8 +85,8 @@ private:
     std::vector<std::unique_ptr<TDbfFieldDef>> FItems;
 };
 
-// Set once at start-up: Y fields are read as BCD (kind 8) rather than currency (kind 7).
-bool CurrencyAsBCD();
-void SetCurrencyAsBCD(bool value);
+// Y fields are read as BCD (kind 8) rather than currency (kind 7): the program never reads
+// them otherwise, so this is a constant rather than a setting.
+inline constexpr bool kCurrencyAsBCD = true;
 
 }  // namespace korvane::dbf

@@ -15,7 +15,6 @@ TDbfGlobals::TDbfGlobals() {
     const int ansi = static_cast<int>(platform::GetACP());
     FDefaultOpenCodePage = ansi;
     SetDefaultCreateCodePage(ansi);
-    SetCurrencyAsBCD(true);
     for (std::uint32_t cp : platform::InstalledCodePages()) FCodePages.push_back(static_cast<int>(cp));
     FUserName = platform::ComputerName().substr(0, 16);
 }
