@@ -125,18 +125,6 @@ std::u16string TypeByteText(std::uint8_t type) {
     return std::u16string(u"0x") + kHex[type >> 4] + kHex[type & 15];
 }
 
-// Whether every character of `text` is one XML 1.0 can carry in an attribute.
-bool XmlCarries(std::u16string_view text) {
-    for (std::size_t k = 0; k < text.size(); ++k) {
-        const char16_t c = text[k];
-        if (c < 0x20 && c != u'\t' && c != u'\n' && c != u'\r') return false;
-        if (c == 0xFFFE || c == 0xFFFF) return false;
-        if (c >= 0xD800 && c <= 0xDBFF && (k + 1 == text.size() || text[k + 1] < 0xDC00 || text[k + 1] > 0xDFFF)) return false;
-        if (c >= 0xDC00 && c <= 0xDFFF && (k == 0 || text[k - 1] < 0xD800 || text[k - 1] > 0xDBFF)) return false;
-    }
-    return true;
-}
-
 // The field's own name where its attribute name differs from it: its stored bytes (before
 // upper-casing, up to a zero byte) decoded as the document decodes names, or those bytes in
 // hexadecimal where XML cannot carry the name.

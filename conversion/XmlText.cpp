@@ -66,6 +66,17 @@ void AppendXmlAttributeValue(std::u16string& out, std::u16string_view value) {
     }
 }
 
+bool XmlCarries(std::u16string_view text) {
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char16_t c = text[i];
+        if (IsPlainXmlCharacter(c) || c == u'&' || c == u'<' || c == u'>' || c == u'"' || c == u'\t' || c == u'\n' || c == u'\r')
+            continue;
+        if (!platform::IsHighSurrogate(c) || i + 1 == text.size() || !platform::IsLowSurrogate(text[i + 1])) return false;
+        ++i;
+    }
+    return true;
+}
+
 char* WriteXmlAttributeUtf8(std::u16string_view value, std::u16string& scratch, char* dest) {
     scratch.clear();
     AppendXmlAttributeValue(scratch, value);

@@ -12,6 +12,10 @@ constexpr bool IsPlainXmlCharacter(char16_t c) {
     return c >= 0x20 && c != u'&' && c != u'<' && c != u'>' && c != u'"' && (c < 0xD800 || (c > 0xDFFF && c < 0xFFFE));
 }
 
+// Whether an attribute carries every character of `text`, escaped or as it is: none becomes
+// U+FFFD in AppendXmlAttributeValue.
+bool XmlCarries(std::u16string_view text);
+
 // Appends `value` escaped for a double-quoted attribute: & < > " as entities, TAB, LF and CR
 // as character references, and every character XML 1.0 cannot carry as U+FFFD.
 void AppendXmlAttributeValue(std::u16string& out, std::u16string_view value);

@@ -231,7 +231,6 @@ std::vector<std::string> CompanionExtensions(const std::string& tablePath) {
 
 bool IsTableFileName(const std::string& path) {
     const std::string ext = LowerExtension(path);
-    if (ext.empty()) return false;
     if (ext == ".dbf" || std::find(std::begin(kCompanions), std::end(kCompanions), ext) != std::end(kCompanions)) return true;
     return std::any_of(std::begin(kOwnMemos), std::end(kOwnMemos),
                        [&](const auto& own) { return ext == own.first || ext == own.second; });
@@ -246,9 +245,10 @@ bool TDbfFile::DescriptorsOfLevelV() {
     for (std::int64_t at = static_cast<std::int64_t>(kMainHeaderSize); at + 1 <= headerLength;
          at += static_cast<std::int64_t>(kDescriptorSize)) {
         std::array<std::uint8_t, kDescriptorSize> d{};
-        if (ReadBlock(d.data(), 1, at) != 1) return false;
-        if (d[0] == kDescriptorTerminator) return at > static_cast<std::int64_t>(kMainHeaderSize) && widths == recordLength;
-        if (ReadBlock(d.data(), static_cast<int>(d.size()), at) != static_cast<int>(d.size())) return false;
+        const int got = ReadBlock(d.data(), static_cast<int>(d.size()), at);
+        if (got >= 1 && d[0] == kDescriptorTerminator)
+            return at > static_cast<std::int64_t>(kMainHeaderSize) && widths == recordLength;
+        if (got != static_cast<int>(d.size())) return false;
         widths += d[kDescWidth];
     }
     return false;

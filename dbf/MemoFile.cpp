@@ -94,7 +94,7 @@ void TMemoFile::ReadMemo(std::int32_t blockNo, const MemoSink& sink, std::int64_
     if (got == 0) return Cut(blockNo);  // the memo lies beyond the end of the file
     const std::int64_t length = GetMemoSize(std::span<const std::uint8_t>(FBuffer).first(kMemoBlockHeaderSize));
     const bool whole = length != -1 ? ReadLengthForm(start + static_cast<std::int64_t>(kMemoBlockHeaderSize), length, got, out)
-                                    : ReadTerminated(start, got, first, wholeBlocks ? blockLength : 1, out);
+                                    : ReadTerminated(start, got, first, out);
     if (!whole) Cut(blockNo);
 }
 
@@ -134,7 +134,7 @@ bool TMemoFile::ReadLengthForm(std::int64_t dataStart, std::int64_t length, std:
 // place with one 0x1A behind it and leave the older, longer text after that, and they read a
 // memo up to that first 0x1A, as every reader of such files does. A memo whose 0x1A the file
 // does not hold runs out of it: it keeps the bytes the file holds.
-bool TMemoFile::ReadTerminated(std::int64_t offset, std::size_t got, std::size_t requested, std::size_t unit, Pieces& out) {
+bool TMemoFile::ReadTerminated(std::int64_t offset, std::size_t got, std::size_t requested, Pieces& out) {
     for (;;) {
         if (got == 0) return false;
         if (const auto* end = static_cast<const std::uint8_t*>(std::memchr(FBuffer.data(), kEndOfFile, got))) {
@@ -145,7 +145,7 @@ bool TMemoFile::ReadTerminated(std::int64_t offset, std::size_t got, std::size_t
         if (out.Full()) return true;
         if (got < requested) return false;
         offset += static_cast<std::int64_t>(got);
-        requested = std::max<std::size_t>(1, kMemoReadPiece / unit) * unit;
+        requested = kMemoReadPiece;
         got = FetchRun(offset, requested);
     }
 }

@@ -45,8 +45,8 @@ protected:
     // Each reads a memo's bytes to `out`; false when the memo runs past the end of the file.
     bool ReadLengthForm(std::int64_t dataStart, std::int64_t length, std::size_t firstGot, Pieces& out);
     // A memo without a stated length, from `offset` on, `got` of the `requested` first bytes
-    // in FBuffer; read in multiples of `unit` bytes (the block length, or 1).
-    bool ReadTerminated(std::int64_t offset, std::size_t got, std::size_t requested, std::size_t unit, Pieces& out);
+    // in FBuffer.
+    bool ReadTerminated(std::int64_t offset, std::size_t got, std::size_t requested, Pieces& out);
     void Cut(std::int32_t blockNo);
 
     TXBaseVersion FDbfVersion;
