@@ -86,8 +86,9 @@ QPushButton* MakeButton(QWidget* parent, const char* name, const char* text) {
 
 }  // namespace
 
-TForm1::TForm1(TableOwner& owner, IFileDialogs& dialogs, IMessageBoxes& messages, QWidget* parent)
-    : QWidget(parent), FOwner(owner), FDialogs(dialogs), FMessages(messages) {
+TForm1::TForm1(TableOwner& owner, IFileDialogs& dialogs, IMessageBoxes& messages, platform::PlatformSettings settings,
+               QWidget* parent)
+    : QWidget(parent), FOwner(owner), FDialogs(dialogs), FMessages(messages), FSettings(std::move(settings)) {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(Text(texts::kCaption));
     QFont font(QStringLiteral("Tahoma"));
@@ -276,9 +277,11 @@ void TForm1::b_RunClick() {
     WindowView view(*this, FMessages);
     bool converted = false;
     ConversionReport report;
+    ConversionOptions options;
+    options.settings = FSettings;
     try {
         converted = RunConversion(view, FOwner, QFile::encodeName(FTablePath).toStdString(),
-                                  QFile::encodeName(FTargetPath).toStdString(), {}, &report);
+                                  QFile::encodeName(FTargetPath).toStdString(), options, &report);
         // What the document cannot show is told once the window shows the run finished.
         if (converted) {
             if (const std::string message = FinishedRunMessage(report); !message.empty()) view.ShowMessage(message);

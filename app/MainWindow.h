@@ -27,7 +27,9 @@ public:
     static constexpr int kMinClientWidth = 350 - 16;
     static constexpr int kMinClientHeight = 260 - 38;
 
-    TForm1(TableOwner& owner, IFileDialogs& dialogs, IMessageBoxes& messages, QWidget* parent = nullptr);
+    // `settings`: the system's code pages and regional formats every run reads with.
+    TForm1(TableOwner& owner, IFileDialogs& dialogs, IMessageBoxes& messages, platform::PlatformSettings settings,
+           QWidget* parent = nullptr);
     ~TForm1() override;
 
     void b_OpenDBFClick();
@@ -87,6 +89,7 @@ private:
     TableOwner& FOwner;
     IFileDialogs& FDialogs;
     IMessageBoxes& FMessages;
+    platform::PlatformSettings FSettings;
 };
 
 }  // namespace korvane::app

@@ -21,7 +21,8 @@ void EndBySignalHeldBack(int status) {
     ::raise(signal);
 }
 
-int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, bool progress, const Streams& streams) {
+int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, bool progress,
+           const Environment& environment) {
     Arguments a;
     if (const int status = ParseArguments(args, out, err, a); status >= 0) return status;
     // Folders stand for the tables in them; every table of the run is known before the first
@@ -29,15 +30,17 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
     const std::vector<Job> jobs = ExpandTables(a.tables, a.recursive, a.outputDir, a.quiet, err);
     if (a.haveTarget && (jobs.size() != 1 || platform::StatPath(a.tables[0]).folder))
         return Usage(err, "-o takes exactly one table");
+    a.options.settings = environment.settings;
+    a.options.targetSeam = environment.targetSeam;
     a.options.standardOutput = a.haveTarget && a.target == "-";
     a.options.codePage = a.codePage;
     a.options.typed = a.typed;
-    if (a.options.standardOutput && !streams.outputOpen) {
+    if (a.options.standardOutput && !environment.outputOpen) {
         err << "dbf2xml: " << texts::kStandardOutputClosed << "\n";
         return 1;
     }
     // No progress line where it would land in the document on the same terminal.
-    const bool drawProgress = progress && !a.quiet && !(a.options.standardOutput && streams.outputOnErrorTerminal);
+    const bool drawProgress = progress && !a.quiet && !(a.options.standardOutput && environment.outputOnErrorTerminal);
 
     int status = 0;
     Totals totals;

@@ -9,22 +9,26 @@
 #include <vector>
 
 #include "cli/Messages.h"
+#include "conversion/TargetSeam.h"
+#include "platform/Settings.h"
 #include "platform/Version.h"
 
 namespace korvane::cli {
 
 inline constexpr const char* kVersionText = "dbf2xml (Korvane) " KORVANE_VERSION;
 
-// What the program found of its standard streams when it started.
-struct Streams {
-    bool outputOpen = true;              // standard output was open
-    bool outputOnErrorTerminal = false;  // standard output is the terminal standard error is
+// What the program found when it started: the system's settings and its standard streams.
+struct Environment {
+    platform::PlatformSettings settings;  // read from the locale
+    bool outputOpen = true;               // standard output was open
+    bool outputOnErrorTerminal = false;   // standard output is the terminal standard error is
+    TargetSeam targetSeam;                // what tests watch and change of replacements
 };
 
 // Runs the command with its arguments (without the program name); returns the exit status.
 // `progress`: standard error is a terminal, so a progress line may be drawn on `err`.
 int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, bool progress,
-           const Streams& streams = {});
+           const Environment& environment = {});
 
 // The text of --help.
 std::string UsageText();

@@ -7,14 +7,11 @@
 #include <iostream>
 
 #include "cli/Cli.h"
-#include "dbf/DbfGlobals.h"
 #include "platform/Settings.h"
 #include "platform/SignalCleanup.h"
 
 int main(int argc, char** argv) {
     std::setlocale(LC_ALL, "");
-    korvane::platform::LoadRegionalSettingsFromLocale();
-    korvane::dbf::DbfGlobals();
     // Ctrl-C, a closed terminal or a kill removes a half-written document before the end.
     korvane::platform::InstallSignalCleanup();
     // A standard stream the shell closed gets /dev/null, so that no table or document opened
@@ -22,14 +19,15 @@ int main(int argc, char** argv) {
     const bool outputOpen = ::fcntl(STDOUT_FILENO, F_GETFD) != -1;
     for (int fd = STDIN_FILENO; fd <= STDERR_FILENO; ++fd)
         if (::fcntl(fd, F_GETFD) == -1 && ::open("/dev/null", fd == STDIN_FILENO ? O_RDONLY : O_WRONLY) != fd) return 1;
-    korvane::cli::Streams streams;
-    streams.outputOpen = outputOpen;
+    korvane::cli::Environment environment;
+    environment.settings = korvane::platform::SettingsFromLocale();
+    environment.outputOpen = outputOpen;
     struct stat out {
     }, error{};
-    streams.outputOnErrorTerminal = outputOpen && ::isatty(STDOUT_FILENO) && ::fstat(STDOUT_FILENO, &out) == 0 &&
-                                    ::fstat(STDERR_FILENO, &error) == 0 && out.st_rdev == error.st_rdev;
+    environment.outputOnErrorTerminal = outputOpen && ::isatty(STDOUT_FILENO) && ::fstat(STDOUT_FILENO, &out) == 0 &&
+                                        ::fstat(STDERR_FILENO, &error) == 0 && out.st_rdev == error.st_rdev;
     std::vector<std::string> args(argv + 1, argv + argc);
-    const int status = korvane::cli::RunCli(args, std::cout, std::cerr, ::isatty(STDERR_FILENO) != 0, streams);
+    const int status = korvane::cli::RunCli(args, std::cout, std::cerr, ::isatty(STDERR_FILENO) != 0, environment);
     std::cout.flush();
     std::cerr.flush();
     korvane::cli::EndBySignalHeldBack(status);

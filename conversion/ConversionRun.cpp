@@ -221,6 +221,7 @@ bool RunConversion(IConversionView& view, TableOwner& owner, const std::string& 
     view.SetGaugeProgress(0);
 
     dbf::TDbf& table = owner.CreateTable();
+    table.Settings = options.settings;
     table.OnTranslate = [](dbf::TDbf&, const std::uint8_t* source, std::uint8_t* dest, bool toOem) {
         return TranslateEvent(source, dest, toOem);
     };
@@ -264,11 +265,11 @@ bool RunConversion(IConversionView& view, TableOwner& owner, const std::string& 
     std::vector<char> buffer(kOutputBufferSize);
     // Declared after the buffer it writes from and before the file: however the run ends,
     // an unfinished temporary document is removed and the target stays as it was.
-    TTargetFile target;
+    TTargetFile target(options.targetSeam);
     try {
         if (options.sweepTemporaries && !options.standardOutput)
             RemoveStaleTemporaries(platform::ExtractFilePath(targetPath), {platform::ExtractFileName(targetPath)});
-        AssignText(out, targetPath, platform::kCodePageUtf8);
+        AssignText(out, targetPath, platform::kCodePageUtf8, options.settings);
         IOTest();
         RefuseTargetThatIsSource(targetPath, options.standardOutput, table);
         // A larger buffer of our own: one system call per 64 KiB instead of per 128 bytes.

@@ -8,8 +8,10 @@
 
 #include "conversion/ConversionReport.h"
 #include "conversion/ConversionView.h"
+#include "conversion/TargetSeam.h"
 #include "conversion/TextCodePage.h"
 #include "platform/ByteFile.h"
+#include "platform/Settings.h"
 
 namespace korvane {
 
@@ -34,6 +36,9 @@ private:
 };
 
 struct ConversionOptions {
+    // The system's code pages and regional formats the table is read and its values shown with
+    // (each program reads them from its locale once at start).
+    platform::PlatformSettings settings;
     bool readOnly = false;        // open the table read-only: no header write-back
     bool exclusive = false;       // lock the table for the run and read records ahead
     bool readAhead = false;       // read records in 64 KiB blocks also with shared access
@@ -55,6 +60,8 @@ struct ConversionOptions {
     // Remove what runs killed outright left beside the target (the command line does it once
     // per folder for all its targets).
     bool sweepTemporaries = true;
+    // What tests watch and change of the target's replacement.
+    TargetSeam targetSeam;
 };
 
 // Converts the table at `tablePath` into `targetPath`, telling `view` what a window shows.

@@ -10,7 +10,8 @@
 
 namespace korvane {
 
-FieldTextReader::FieldTextReader(dbf::TDbf& table, platform::TextDecoder* decoder) : FDecoder(decoder) {
+FieldTextReader::FieldTextReader(dbf::TDbf& table, platform::TextDecoder* decoder)
+    : FDecoder(decoder), FSystemCodePage(table.Settings.ansiCodePage) {
     for (const auto& field : table.Fields()) {
         auto* text = dynamic_cast<TStringField*>(field.get());
         if (text) text->Transliterate = false;
@@ -37,7 +38,7 @@ void FieldTextReader::Read(TField& field, std::size_t i, std::u16string& value) 
 void FieldTextReader::RepairCharacterValue(std::u16string& value) {
     // Plain ASCII passes the test and the repair unchanged.
     if (std::all_of(value.begin(), value.end(), [](char16_t c) { return c < 0x80; })) return;
-    const std::uint32_t system = platform::GetACP();
+    const std::uint32_t system = FSystemCodePage;
     FBytes.clear();
     platform::WideToMultiByte(system, value, FBytes);
     if (!cp_Is852(FBytes)) return;

@@ -35,6 +35,7 @@ private:
     std::vector<TStringField*> FTexts;
     std::vector<TMemoField*> FMemos;
     platform::TextDecoder* FDecoder;
+    std::uint32_t FSystemCodePage;
     std::string FBytes;
 };
 

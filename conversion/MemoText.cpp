@@ -14,10 +14,11 @@ namespace {
 constexpr std::size_t kRenderPart = 8 * 1024;
 }  // namespace
 
-MemoText::MemoText(dbf::TDbfFile& file, const SingleByteText* singleByte, platform::TextDecoder* decoder, TextWatch* watch)
+MemoText::MemoText(dbf::TDbfFile& file, std::uint32_t systemCodePage, const SingleByteText* singleByte,
+                   platform::TextDecoder* decoder, TextWatch* watch)
     : FFile(file),
       FSingleByte(decoder ? nullptr : singleByte),
-      FSystem(SingleByteText::For(platform::GetACP())),
+      FSystem(SingleByteText::For(systemCodePage)),
       FDecoder(decoder),
       FWatch(watch) {}
 

@@ -37,7 +37,8 @@ public:
     // `singleByte` or `decoder` (at most one of them is used; the decoder first) say how text
     // is read; with neither the memo's text cannot be streamed.
     // `watch` (may be null) is shown the memo's text as stored.
-    MemoText(dbf::TDbfFile& file, const SingleByteText* singleByte, platform::TextDecoder* decoder, TextWatch* watch = nullptr);
+    MemoText(dbf::TDbfFile& file, std::uint32_t systemCodePage, const SingleByteText* singleByte, platform::TextDecoder* decoder,
+             TextWatch* watch = nullptr);
 
     bool StreamsText() const { return FDecoder || FSingleByte; }
     // Whether blobs' bytes can be streamed as text (the system's code page is single-byte).

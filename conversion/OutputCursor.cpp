@@ -50,8 +50,7 @@ void OutputCursor::Statement() {
     IOTest();
 }
 
-bool LineBreakIsPlain() {
-    const std::uint32_t system = platform::GetACP();
+bool LineBreakIsPlain(std::uint32_t system) {
     std::u16string lineBreak;
     return system == platform::kCodePageUtf8 ||
            (platform::MultiByteToWide(system, {reinterpret_cast<const std::uint8_t*>("\r\n"), 2}, lineBreak) &&

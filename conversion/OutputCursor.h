@@ -59,7 +59,7 @@ private:
 
 // Whether the system code page writes CR and LF as those bytes, so that a row's end and its line
 // break can be put in place as bytes.
-bool LineBreakIsPlain();
+bool LineBreakIsPlain(std::uint32_t systemCodePage);
 // A row's end (" />") and its line break, as one line statement, after the row's pieces.
 void EndRow(OutputCursor& cursor, TTextRec& out, bool plainLineBreak);
 

@@ -61,21 +61,22 @@ std::vector<std::string> AttributeNames(dbf::TDbf& table, const std::vector<std:
 }  // namespace
 
 RowWriter::RowWriter(dbf::TDbf& table, platform::TextDecoder* decoder, const std::vector<std::u16string>* names, TextWatch* watch)
-    : FText(table, decoder),
+    : FSettings(table.Settings),
+      FText(table, decoder),
       FAudit(table, AttributeNames(table, names)),
       FWatch(watch),
       // Text read in a code page the user asked for is decoded by the general path.
-      FSingleByte(decoder ? nullptr : SingleByteText::For(platform::GetACP())),
+      FSingleByte(decoder ? nullptr : SingleByteText::For(table.Settings.ansiCodePage)),
       FFile(table.DbfFile()),
-      FMemo(*FFile, FSingleByte.get(), decoder, watch),
-      FSeparator(EscapedUtf8(std::u16string(1, platform::Settings().decimalSeparator))),
+      FMemo(*FFile, table.Settings.ansiCodePage, FSingleByte.get(), decoder, watch),
+      FSeparator(EscapedUtf8(std::u16string(1, table.Settings.decimalSeparator))),
       FSeparatorByte(FSeparator.size() == 1 ? FSeparator[0] : kGeneralSeparator) {
     // The regional date pattern, compiled once. A pattern of plain characters only writes
     // plain text (digits, its pads and its literals), which needs no escaping.
-    const std::string& dateFormat = platform::Settings().shortDateFormat;
+    const std::string& dateFormat = table.Settings.shortDateFormat;
     FDatePlain = !dateFormat.empty() && IsPlainAscii(dateFormat) && FDatePattern.Compile(dateFormat);
     // CR and LF are written as the system code page's characters of those bytes.
-    FPlainLineEnd = LineBreakIsPlain();
+    FPlainLineEnd = LineBreakIsPlain(table.Settings.ansiCodePage);
     const auto& fields = table.Fields();
     for (std::size_t i = 0; i < fields.size(); ++i) {
         TField& field = *fields[i];
@@ -227,7 +228,7 @@ bool RowWriter::PutStored(OutputCursor& cursor, const Column& c, std::size_t i, 
                     tm.tm_mday = day;
                     end = FDatePattern.Put(FAscii, tm);
                 } else {
-                    end = PutDateText(FAscii, year, month, day);
+                    end = PutDateText(FSettings, FAscii, year, month, day);
                 }
                 if (!end) return false;
                 length = static_cast<std::size_t>(end - FAscii);
@@ -341,12 +342,12 @@ RowWriter::Value RowWriter::Read(const Column& c, std::size_t i, dbf::TDbf& tabl
         case Form::Date:
         case Form::DateTime:
             if (const auto* date = std::get_if<dbf::DateValue>(&value)) {
-                if (const char* end = PutDateTimeText(FAscii, date->value, c.form == Form::DateTime)) {
+                if (const char* end = PutDateTimeText(FSettings, FAscii, date->value, c.form == Form::DateTime)) {
                     v.kind = Value::Kind::Ascii;
                     v.length = static_cast<std::size_t>(end - FAscii);
                 } else {
                     FValue.clear();
-                    AppendDateTimeText(FValue, date->value, c.form == Form::DateTime);
+                    AppendDateTimeText(FSettings, FValue, date->value, c.form == Form::DateTime);
                     v.kind = Value::Kind::Utf16;
                 }
                 return v;
@@ -355,7 +356,7 @@ RowWriter::Value RowWriter::Read(const Column& c, std::size_t i, dbf::TDbf& tabl
         case Form::Time:
             if (const auto* time = std::get_if<dbf::DateValue>(&value)) {
                 FValue.clear();
-                AppendTimeText(FValue, time->value);
+                AppendTimeText(FSettings, FValue, time->value);
                 v.kind = Value::Kind::Utf16;
                 return v;
             }

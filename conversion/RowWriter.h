@@ -108,6 +108,7 @@ private:
     Value General(std::size_t i, dbf::TDbf& table);
     void PutAttribute(OutputCursor& cursor, const Column& c, const Value& v);
 
+    const platform::PlatformSettings& FSettings;  // the table's
     FieldTextReader FText;
     ValueAudit FAudit;
     TextWatch* FWatch;

@@ -3,13 +3,12 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <atomic>
 #include <cctype>
 #include <cerrno>
-#include <chrono>
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
+#include <random>
 #include <vector>
 
 #include "platform/Exception.h"
@@ -25,23 +24,12 @@ constexpr const char* kTargetBusy = "the target is being written by another run;
 constexpr std::size_t kMaxNameInTemporary = 200;
 constexpr std::size_t kCopyBlock = 64 * 1024;
 
-TargetSeam& Seam() {
-    static TargetSeam seam;
-    return seam;
-}
-
-void Tell(TargetStep step) {
-    if (Seam().observer) Seam().observer(step);
-}
-
 // A fresh hidden name for a temporary file beside `name` in `folder`.
 std::string TemporaryName(const std::string& folder, const std::string& name) {
-    static std::atomic<unsigned> counter = 0;  // runs on several threads take different names
-    static const auto seed = static_cast<unsigned long long>(std::chrono::steady_clock::now().time_since_epoch().count());
+    // Random, so that runs and threads at the same time take different names without keeping
+    // count; a name that exists already is passed over by the caller.
     char suffix[32];
-    std::snprintf(suffix, sizeof suffix, ".%08llx",
-                  (seed * 2654435761ull + static_cast<unsigned long long>(::getpid()) * 40503ull + counter.fetch_add(1) + 1) &
-                      0xFFFFFFFFull);
+    std::snprintf(suffix, sizeof suffix, ".%08x", static_cast<unsigned>(std::random_device{}()));
     return folder + "." + name.substr(0, kMaxNameInTemporary) + suffix + ".tmp";
 }
 
@@ -56,10 +44,6 @@ void SetPending(int errnoValue, const std::string& path = {}) {
 }
 
 }  // namespace
-
-void SetTargetSeam(TargetSeam seam) {
-    Seam() = std::move(seam);
-}
 
 TTargetFile::~TTargetFile() {
     Discard();
@@ -91,7 +75,7 @@ bool TTargetFile::CreateNamed(const std::string& folder, const std::string& name
 }
 
 bool TTargetFile::CreateUnnamed(const std::string& folder, unsigned mode) {
-    if (Seam().noUnnamed) return false;
+    if (FSeam.noUnnamed) return false;
     platform::OsError error;
     return FDocument.Open(folder.empty() ? "." : folder, platform::FileAccess::CreateUnnamed, error, mode);
 }
@@ -284,7 +268,7 @@ void TTargetFile::CommitByCopy() {
         }
         for (std::int64_t done = 0; failure == 0 && done < r.count;) {
             std::int64_t count = r.count - done;
-            if (Seam().copyFailsAt >= 0) count = std::min(count, Seam().copyFailsAt - (at + done));
+            if (FSeam.copyFailsAt >= 0) count = std::min(count, FSeam.copyFailsAt - (at + done));
             if (count <= 0) {
                 failure = ENOSPC;
                 break;

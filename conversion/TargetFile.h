@@ -7,29 +7,11 @@
 #include <string>
 #include <vector>
 
+#include "conversion/TargetSeam.h"
 #include "conversion/TextFile.h"
 #include "platform/File.h"
 
 namespace korvane {
-
-// The steps of a replacement, for tests to see which way a document took.
-enum class TargetStep {
-    TemporaryUnnamed,    // written to a file without a name in the target's folder
-    TemporaryNamed,      // written to a named temporary file in the target's folder
-    TemporaryElsewhere,  // written to a named temporary file in $TMPDIR (or /tmp)
-    DocumentSynced,      // the finished document is on the disk
-    Replacing,           // signals are held back from here to the end of the replacement
-    Renamed,             // the document took the target's name
-    FolderSynced,        // and the folder's entry is on the disk
-    CopiedOver,          // the document's bytes were copied over the target, which is on the disk
-};
-struct TargetSeam {
-    std::function<void(TargetStep)> observer;
-    bool noUnnamed = false;         // as on a file system that has no unnamed files
-    std::int64_t copyFailsAt = -1;  // a copy over a target fails at this byte, as on a full disk
-};
-// Installs what tests watch and change of replacements; the default changes nothing.
-void SetTargetSeam(TargetSeam seam);
 
 // No target that is a regular file is touched before its document is finished. The document
 // is written to a temporary file (in the target's folder where it takes one, else in $TMPDIR
@@ -46,7 +28,7 @@ void SetTargetSeam(TargetSeam seam);
 // not write is refused. Devices and pipes are written in place as a stream.
 class TTargetFile {
 public:
-    TTargetFile() = default;
+    explicit TTargetFile(TargetSeam seam = {}) : FSeam(std::move(seam)) {}
     ~TTargetFile();  // removes a temporary file that was not committed
     TTargetFile(const TTargetFile&) = delete;
     TTargetFile& operator=(const TTargetFile&) = delete;
@@ -73,6 +55,11 @@ private:
     // Opens and locks the target a copy goes over; another run's lock raises EInOutError.
     void HoldTarget(const std::string& final);
 
+    void Tell(TargetStep step) const {
+        if (FSeam.observer) FSeam.observer(step);
+    }
+
+    TargetSeam FSeam;
     Replace FReplace = Replace::None;
     platform::File FDocument;  // the temporary file, our own handle beside the run's
     std::string FTemporary;    // its name; empty while it has none

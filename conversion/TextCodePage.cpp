@@ -79,7 +79,7 @@ DeclaredCodePage TableCodePage(dbf::TDbf& table) {
     // The driver's code page (at level 7 from the driver's name); none declared: the system's.
     from.number = table.DbfFile() ? table.DbfFile()->FileCodePage() : 0;
     from.none = from.number == 0;
-    if (from.none) from.number = platform::GetACP();
+    if (from.none) from.number = table.Settings.ansiCodePage;
     return from;
 }
 

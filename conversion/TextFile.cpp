@@ -89,15 +89,16 @@ void IOTest() {
     throw EInOutError(InOutErrorMessage(code, LastFileName()), code);
 }
 
-void AssignText(TTextRec& t, const std::string& path, std::uint32_t codePage) {
+void AssignText(TTextRec& t, const std::string& path, std::uint32_t codePage, const platform::PlatformSettings& system) {
     if (t.Handle) t.Handle->Close();
     t.Handle.reset();
     t.Mode = TextMode::Closed;
-    t.CrLf = platform::Settings().crlfLineBreak;
+    t.CrLf = system.crlfLineBreak;
+    t.SystemCodePage = system.ansiCodePage;
     t.BufPtr = t.Buffer;
     t.BufSize = kTextRecBufSize;
     t.BufPos = 0;
-    t.CodePage = codePage == 0 ? platform::GetACP() : codePage;
+    t.CodePage = codePage == 0 ? system.ansiCodePage : codePage;
     t.MBCSLength = 0;
     t.MBCSBufPos = 0;
     t.FlushOnStatement = false;
@@ -233,7 +234,7 @@ void Write0LString(TTextRec& t, AnsiText text) {
 }
 
 void Write0Char(TTextRec& t, std::uint8_t c) {
-    const std::uint32_t system = platform::GetACP();
+    const std::uint32_t system = t.SystemCodePage;
     if (t.CodePage == system) {
         const char byte = static_cast<char>(c);
         WriteBytes(t, &byte, 1);

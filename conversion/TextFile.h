@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "platform/ByteFile.h"
+#include "platform/Settings.h"
 
 namespace korvane {
 
@@ -38,6 +39,7 @@ struct TTextRec {
     std::u16string Name;
     std::string Path;  // the name as the file system takes it
     std::uint32_t CodePage = 0;
+    std::uint32_t SystemCodePage = 1250;  // what single bytes written with Write0Char are in
     std::uint8_t MBCSBuffer[6] = {};
     std::uint8_t MBCSLength = 0;
     std::uint8_t MBCSBufPos = 0;
@@ -54,7 +56,9 @@ void IOTest();
 // The message for a code; code 3 names the file of the failed operation.
 std::string InOutErrorMessage(int code, const std::string& fileName = {});
 
-void AssignText(TTextRec& t, const std::string& path, std::uint32_t codePage);
+// Names the file and its code page (0: the system's); line breaks and the system code page
+// come from `system`.
+void AssignText(TTextRec& t, const std::string& path, std::uint32_t codePage, const platform::PlatformSettings& system);
 // Gives the file a buffer of the caller's own, which must outlive the file's use.
 void SetTextBuf(TTextRec& t, char* buffer, std::size_t size);
 void RewritText(TTextRec& t);

@@ -128,14 +128,15 @@ std::u16string TypeByteText(std::uint8_t type) {
 // The field's own name where its attribute name differs from it: its stored bytes (before
 // upper-casing, up to a zero byte) decoded as the document decodes names, or those bytes in
 // hexadecimal where XML cannot carry the name.
-std::u16string OwnNameAttribute(const dbf::TDbfFieldDef& def, const std::u16string& attribute, platform::TextDecoder* decoder) {
+std::u16string OwnNameAttribute(const dbf::TDbfFieldDef& def, const std::u16string& attribute, platform::TextDecoder* decoder,
+                                std::uint32_t systemCodePage) {
     const std::string& stored = def.StoredName;
     const std::span<const std::uint8_t> bytes(reinterpret_cast<const std::uint8_t*>(stored.data()), stored.size());
     std::u16string name;
     if (decoder)
         decoder->Decode(bytes, name);
     else
-        platform::MultiByteToWide(platform::GetACP(), bytes, name);
+        platform::MultiByteToWide(systemCodePage, bytes, name);
     if (name == attribute) return {};
     if (!XmlCarries(name)) return u" name-bytes=\"" + platform::Widen(dbf::HexBytes(bytes)) + u"\"";
     std::u16string escaped;
@@ -165,8 +166,9 @@ void WriteTypedSchema(TTextRec& out, dbf::TDbf& table, const std::vector<std::u1
         const Xsd kind = XsdOf(def);
         WriteLineStatement(out, u"                     <xs:attribute name=\"" + names[i] + u"\" use=\"optional\">");
         WriteLineStatement(out, u"                        <xs:annotation><xs:appinfo><korvane:field" +
-                                    OwnNameAttribute(def, names[i], decoder) + u" type=\"" + TypeByteText(def.NativeFieldType) +
-                                    u"\" width=\"" + platform::Widen(std::to_string(def.DescriptorWidth)) + u"\" decimals=\"" +
+                                    OwnNameAttribute(def, names[i], decoder, table.Settings.ansiCodePage) + u" type=\"" +
+                                    TypeByteText(def.NativeFieldType) + u"\" width=\"" +
+                                    platform::Widen(std::to_string(def.DescriptorWidth)) + u"\" decimals=\"" +
                                     platform::Widen(std::to_string(def.DescriptorPrecision)) +
                                     u"\"/></xs:appinfo></xs:annotation>");
         if (kind == Xsd::String) {
@@ -203,10 +205,10 @@ TypedRowWriter::TypedRowWriter(dbf::TDbf& table, platform::TextDecoder* decoder,
     : FText(table, decoder),
       FAudit(table, Utf8Names(names)),
       FWatch(watch),
-      FSingleByte(decoder ? nullptr : SingleByteText::For(platform::GetACP())),
-      FMemo(*table.DbfFile(), FSingleByte.get(), decoder, watch),
+      FSingleByte(decoder ? nullptr : SingleByteText::For(table.Settings.ansiCodePage)),
+      FMemo(*table.DbfFile(), table.Settings.ansiCodePage, FSingleByte.get(), decoder, watch),
       FFile(table.DbfFile()),
-      FPlainLineBreak(LineBreakIsPlain()) {
+      FPlainLineBreak(LineBreakIsPlain(table.Settings.ansiCodePage)) {
     for (const std::u16string& name : names) FPrefixes.push_back(" " + platform::Utf16ToUtf8(name) + "=\"");
     const dbf::TDbfFieldDefs& defs = table.DbfFile()->FieldDefs();
     for (std::size_t i = 0; i < names.size(); ++i) {

@@ -4,8 +4,9 @@
 #include <cstring>
 
 #include "dbf/DbfFormat.h"
-#include "dbf/DbfGlobals.h"
 #include "dbf/FieldNames.h"
+#include "dbf/LanguageDriverTable.h"
+#include "dbf/LanguageDrivers.h"
 #include "fields/DatabaseError.h"
 #include "fields/OtherFields.h"
 #include "platform/CodePages.h"
@@ -14,8 +15,12 @@
 namespace korvane::dbf {
 
 TDbf::TDbf() {
-    FLanguageID = DbfGlobals().DefaultCreateLangId();
+    FLanguageID = DefaultLanguageId();
     SetFilePath("");
+}
+
+std::uint8_t TDbf::DefaultLanguageId() const {
+    return ConstructLangId(static_cast<int>(Settings.ansiCodePage), Settings.userLocale, false);
 }
 
 TDbf::~TDbf() {
@@ -49,6 +54,7 @@ void TDbf::InternalOpen() {
         FDbfFile = std::make_unique<TDbfFile>(PhysicalFileName(), mode);
         FDbfFile->SetFileSystem(*Files);
         FDbfFile->DateTimeHandling = DateTimeHandling;
+        FDbfFile->DefaultCodePage = Settings.ansiCodePage;
         FDbfFile->SetIndexEvents(OnIndexMissing, OnIndexInvalid);
         FDbfFile->Open();
         // Without shared access nobody else changes the file, so records may be read ahead;
@@ -72,8 +78,8 @@ void TDbf::InternalOpen() {
                 break;
         }
         if (FDbfFile->GetLanguageId() == 0) {
-            FDbfFile->UseDefaultLanguage(static_cast<std::uint32_t>(DbfGlobals().DefaultCreateCodePage()),
-                                         DbfGlobals().DefaultCreateLangId());
+            const std::uint8_t language = DefaultLanguageId();
+            FDbfFile->UseDefaultLanguage(static_cast<std::uint32_t>(LangId_To_CodePage[language]), language);
         }
         FLanguageID = FDbfFile->GetLanguageId();
         GetFieldDefsFromDbfFieldDefs();
@@ -105,7 +111,7 @@ void TDbf::GetFieldDefsFromDbfFieldDefs() {
     TFieldDefs& defs = FieldDefs();
     defs.clear();
     TDbfFieldDefs& list = FDbfFile->FieldDefs();
-    const std::uint32_t ansi = platform::GetACP();
+    const std::uint32_t ansi = Settings.ansiCodePage;
     std::vector<std::u16string> read(static_cast<std::size_t>(list.Count()));
     for (int i = 0; i < list.Count(); ++i) {
         const std::string& bytes = list.Items(i).FieldName;
@@ -139,11 +145,11 @@ void TDbf::GetFieldDefsFromDbfFieldDefs() {
 
 void TDbf::DetermineTranslationMode() {
     const std::uint32_t c = GetCodePage();
-    if (c == platform::GetACP())
+    if (c == Settings.ansiCodePage)
         FTranslationMode = tmNoneNeeded;
-    else if (c == platform::GetOEMCP())
+    else if (c == Settings.oemCodePage)
         FTranslationMode = tmSimple;
-    else if (DbfGlobals().CodePageInstalled(static_cast<int>(c)))
+    else if (platform::IsCodePageInstalled(c))
         FTranslationMode = tmAdvanced;
     else
         FTranslationMode = tmNoneAvailable;
@@ -157,15 +163,15 @@ void TDbf::RunLanguageWarning() {
         case laReadOnly:
             break;
         case laForceOEM:
-            FDbfFile->SetUseCodePage(platform::GetOEMCP());
+            FDbfFile->SetUseCodePage(Settings.oemCodePage);
             FTranslationMode = tmSimple;
             break;
         case laForceANSI:
-            FDbfFile->SetUseCodePage(platform::GetACP());
+            FDbfFile->SetUseCodePage(Settings.ansiCodePage);
             FTranslationMode = tmNoneNeeded;
             break;
         case laDefault:
-            FDbfFile->SetUseCodePage(static_cast<std::uint32_t>(DbfGlobals().DefaultOpenCodePage()));
+            FDbfFile->SetUseCodePage(Settings.ansiCodePage);
             DetermineTranslationMode();
             break;
     }
@@ -288,7 +294,7 @@ int TDbf::Translate(std::uint8_t* source, std::uint8_t* dest, bool toOem) {
         const int result = OnTranslate(*this, source, dest, toOem);
         return result != -1 ? result : static_cast<int>(std::strlen(reinterpret_cast<const char*>(dest)));
     }
-    const std::uint32_t ansi = platform::GetACP();
+    const std::uint32_t ansi = Settings.ansiCodePage;
     std::uint32_t from = ansi;
     std::uint32_t to = ansi;
     if (FTranslationMode != tmNoneNeeded) {
@@ -297,7 +303,7 @@ int TDbf::Translate(std::uint8_t* source, std::uint8_t* dest, bool toOem) {
         else
             from = GetCodePage();
     }
-    return TranslateString(from, to, source, dest, -1);
+    return TranslateString(Settings, from, to, source, dest, -1);
 }
 
 }  // namespace korvane::dbf

@@ -88,6 +88,9 @@ protected:
     TGetResult ReadCurrentRecord(TRecordBuffer& buffer, bool& acceptable);
 
 private:
+    // The language driver of a table whose header names none: from the system's 8-bit page
+    // and the user's locale.
+    std::uint8_t DefaultLanguageId() const;
     void GetFieldDefsFromDbfFieldDefs();
     void RunLanguageWarning();
 

@@ -5,7 +5,6 @@
 
 #include "dbf/DbfErrors.h"
 #include "dbf/DbfFormat.h"
-#include "dbf/DbfGlobals.h"
 #include "dbf/LanguageDriverTable.h"
 #include "dbf/LanguageDrivers.h"
 #include "dbf/Messages.h"
@@ -268,7 +267,7 @@ void TDbfFile::DecideCodePage() {
         FFileLangId = GetLanguageId();
         FFileCodePage = LangId_To_CodePage[FFileLangId];
     }
-    FUseCodePage = FFileCodePage != 0 ? FFileCodePage : static_cast<std::uint32_t>(DbfGlobals().DefaultOpenCodePage());
+    FUseCodePage = FFileCodePage != 0 ? FFileCodePage : DefaultCodePage;
 }
 
 void TDbfFile::OpenMemoFile() {

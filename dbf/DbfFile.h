@@ -99,6 +99,8 @@ public:
 
     TXBaseVersion DbfVersion = xUnknown;
     TDateTimeHandling DateTimeHandling = dtBDETimeStamp;
+    // The code page of a table whose header names none: the system's 8-bit page.
+    std::uint32_t DefaultCodePage = 1250;
 
     // The code page the table's driver declares (0: none), and the one text is read in.
     std::uint32_t FileCodePage() const { return FFileCodePage; }

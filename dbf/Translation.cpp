@@ -11,18 +11,19 @@ namespace {
 constexpr std::size_t kWideBufferUnits = 1024;
 }
 
-int TranslateString(std::uint32_t fromCP, std::uint32_t toCP, const std::uint8_t* source, std::uint8_t* dest, int length) {
+int TranslateString(const platform::PlatformSettings& system, std::uint32_t fromCP, std::uint32_t toCP,
+                    const std::uint8_t* source, std::uint8_t* dest, int length) {
     if (length == -1) length = static_cast<int>(std::strlen(reinterpret_cast<const char*>(source)));
     if (length <= 0) return 0;
     const auto n = static_cast<std::size_t>(length);
-    const std::uint32_t ansi = platform::GetACP();
-    const std::uint32_t oem = platform::GetOEMCP();
+    const std::uint32_t ansi = system.ansiCodePage;
+    const std::uint32_t oem = system.oemCodePage;
     if (fromCP == oem && toCP == ansi) {
-        platform::OemToCharBuff(source, dest, n);
+        platform::OemToCharBuff(system, source, dest, n);
         return length;
     }
     if (fromCP == ansi && toCP == oem) {
-        platform::CharToOemBuff(source, dest, n);
+        platform::CharToOemBuff(system, source, dest, n);
         return length;
     }
     if (fromCP == toCP) {

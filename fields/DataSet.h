@@ -8,6 +8,7 @@
 #include "fields/BlobStream.h"
 #include "fields/Field.h"
 #include "fields/FieldDef.h"
+#include "platform/Settings.h"
 
 namespace korvane {
 
@@ -29,6 +30,10 @@ public:
     TDataSet(const TDataSet&) = delete;
     TDataSet& operator=(const TDataSet&) = delete;
     virtual ~TDataSet() = default;
+
+    // The system's code pages and regional formats the values are read and shown with; set
+    // before the dataset is opened.
+    platform::PlatformSettings Settings;
 
     bool Active() const { return FActive; }
     void SetActive(bool value);

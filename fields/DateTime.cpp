@@ -1,5 +1,7 @@
 #include "fields/DateTime.h"
 
+#include <locale.h>
+
 #include <array>
 #include <cmath>
 #include <ctime>
@@ -200,7 +202,26 @@ char* PutNumericPattern(char* out, const std::string& format, const std::tm& tm)
     return pattern->Valid() ? pattern->Put(out, tm) : nullptr;
 }
 
-void AppendFormatted(std::u16string& text, const std::string& format, std::tm& tm) {
+// The C library's handle of a named locale, made once per thread and name; null for the C locale.
+locale_t TimeLocale(const std::string& name) {
+    struct Held {
+        std::string name;
+        locale_t locale = nullptr;
+        ~Held() {
+            if (locale) freelocale(locale);
+        }
+    };
+    thread_local Held held;
+    if (name.empty()) return nullptr;
+    if (!held.locale || held.name != name) {
+        if (held.locale) freelocale(held.locale);
+        held.locale = newlocale(LC_TIME_MASK, name.c_str(), nullptr);
+        held.name = name;
+    }
+    return held.locale;
+}
+
+void AppendFormatted(const platform::PlatformSettings& regional, std::u16string& text, const std::string& format, std::tm& tm) {
     if (format.empty()) return;
     char ascii[kDateTimeTextMax];
     if (const char* end = PutNumericPattern(ascii, format, tm)) {
@@ -210,7 +231,10 @@ void AppendFormatted(std::u16string& text, const std::string& format, std::tm& t
     if (tm.tm_yday < 0)
         tm.tm_yday = DayNumberFromDate(tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday) - DayNumberFromDate(tm.tm_year + 1900, 1, 1);
     char buffer[256];
-    const std::size_t n = std::strftime(buffer, sizeof buffer, format.c_str(), &tm);
+    // Names of months and days come from the settings' locale, whatever the thread's is.
+    const locale_t names = TimeLocale(regional.timeLocale);
+    const std::size_t n = names ? strftime_l(buffer, sizeof buffer, format.c_str(), &tm, names)
+                                : std::strftime(buffer, sizeof buffer, format.c_str(), &tm);
     platform::AppendUtf16(text, std::string_view(buffer, n));
 }
 
@@ -234,39 +258,37 @@ bool BrokenDown(TDateTime value, std::tm& tm, std::int64_t& ms) {
 }
 }  // namespace
 
-void AppendDateTimeText(std::u16string& text, TDateTime value, bool withTime) {
+void AppendDateTimeText(const platform::PlatformSettings& regional, std::u16string& text, TDateTime value, bool withTime) {
     std::tm tm{};
     std::int64_t ms = 0;
     if (!BrokenDown(value, tm, ms)) return;
-    const auto& settings = platform::Settings();
-    AppendFormatted(text, settings.shortDateFormat, tm);
+    AppendFormatted(regional, text, regional.shortDateFormat, tm);
     if (withTime && ms != 0) {
         text += u' ';
-        AppendFormatted(text, settings.longTimeFormat, tm);
+        AppendFormatted(regional, text, regional.longTimeFormat, tm);
     }
 }
 
-void AppendTimeText(std::u16string& text, TDateTime value) {
+void AppendTimeText(const platform::PlatformSettings& regional, std::u16string& text, TDateTime value) {
     std::tm tm{};
     std::int64_t ms = 0;
-    if (BrokenDown(value, tm, ms)) AppendFormatted(text, platform::Settings().longTimeFormat, tm);
+    if (BrokenDown(value, tm, ms)) AppendFormatted(regional, text, regional.longTimeFormat, tm);
 }
 
-char* PutDateText(char* out, int year, int month, int day) {
+char* PutDateText(const platform::PlatformSettings& regional, char* out, int year, int month, int day) {
     std::tm tm{};
     tm.tm_year = year - 1900;
     tm.tm_mon = month - 1;
     tm.tm_mday = day;
     tm.tm_yday = -1;
-    const std::string& format = platform::Settings().shortDateFormat;
+    const std::string& format = regional.shortDateFormat;
     return format.empty() ? out : PutNumericPattern(out, format, tm);
 }
 
-char* PutDateTimeText(char* out, TDateTime value, bool withTime) {
+char* PutDateTimeText(const platform::PlatformSettings& settings, char* out, TDateTime value, bool withTime) {
     std::tm tm{};
     std::int64_t ms = 0;
     if (!BrokenDown(value, tm, ms)) return out;
-    const auto& settings = platform::Settings();
     if (settings.shortDateFormat.empty()) return nullptr;  // the time alone: the general way
     char* end = PutNumericPattern(out, settings.shortDateFormat, tm);
     if (!end || !withTime || ms == 0) return end;

@@ -6,6 +6,8 @@
 #include <ctime>
 #include <string>
 
+#include "platform/Settings.h"
+
 namespace korvane {
 
 using TDateTime = double;
@@ -51,15 +53,15 @@ private:
 
 // Appends a date (and, when the time is not midnight and `withTime` is set, a space and
 // the time) in the regional formats.
-void AppendDateTimeText(std::u16string& text, TDateTime value, bool withTime);
+void AppendDateTimeText(const platform::PlatformSettings& regional, std::u16string& text, TDateTime value, bool withTime);
 // Appends the time of day of a value in the regional long time format.
-void AppendTimeText(std::u16string& text, TDateTime value);
+void AppendTimeText(const platform::PlatformSettings& regional, std::u16string& text, TDateTime value);
 // The same text written as ASCII at `out`, which has room for kDateTimeTextMax bytes; returns
 // its end, or null when the regional formats need more than numbers and ASCII (the text is
 // then AppendDateTimeText's).
 constexpr std::size_t kDateTimeTextMax = 256;
-char* PutDateTimeText(char* out, TDateTime value, bool withTime);
+char* PutDateTimeText(const platform::PlatformSettings& regional, char* out, TDateTime value, bool withTime);
 // The same for a valid date given as its parts.
-char* PutDateText(char* out, int year, int month, int day);
+char* PutDateText(const platform::PlatformSettings& regional, char* out, int year, int month, int day);
 
 }  // namespace korvane

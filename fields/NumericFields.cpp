@@ -3,8 +3,8 @@
 #include <cstdint>
 #include <cstring>
 
+#include "fields/DataSet.h"
 #include "fields/NumberFormat.h"
-#include "platform/Settings.h"
 
 namespace korvane {
 
@@ -38,13 +38,13 @@ void TLargeintField::GetText(std::u16string& text) {
 void TFloatField::GetText(std::u16string& text) {
     text.clear();
     double value = 0;
-    if (GetData(&value)) AppendGeneralFloat(text, value, 15, platform::Settings().decimalSeparator);
+    if (GetData(&value)) AppendGeneralFloat(text, value, 15, DataSet->Settings.decimalSeparator);
 }
 
 void TBCDField::GetText(std::u16string& text) {
     text.clear();
     std::int64_t value = 0;
-    if (GetData(&value, false)) AppendCurrency(text, value, platform::Settings().decimalSeparator);
+    if (GetData(&value, false)) AppendCurrency(text, value, DataSet->Settings.decimalSeparator);
 }
 
 }  // namespace korvane

@@ -19,19 +19,19 @@ void TBooleanField::GetText(std::u16string& text) {
 void TDateTimeField::GetText(std::u16string& text) {
     text.clear();
     TDateTime value = 0;
-    if (GetData(&value, false)) AppendDateTimeText(text, value, true);
+    if (GetData(&value, false)) AppendDateTimeText(DataSet->Settings, text, value, true);
 }
 
 void TTimeField::GetText(std::u16string& text) {
     text.clear();
     TDateTime value = 0;
-    if (GetData(&value, false)) AppendTimeText(text, value);
+    if (GetData(&value, false)) AppendTimeText(DataSet->Settings, text, value);
 }
 
 void TDateField::GetText(std::u16string& text) {
     text.clear();
     TDateTime value = 0;
-    if (GetData(&value, false)) AppendDateTimeText(text, value, false);
+    if (GetData(&value, false)) AppendDateTimeText(DataSet->Settings, text, value, false);
 }
 
 void TBytesField::GetText(std::u16string& text) {
@@ -54,7 +54,7 @@ void TVarBytesField::GetText(std::u16string& text) {
     if (!GetData(buffer.data(), true)) return;
     const std::size_t length = std::min(static_cast<std::size_t>(buffer[0]) | (static_cast<std::size_t>(buffer[1]) << 8),
                                         static_cast<std::size_t>(Size));
-    platform::MultiByteToWide(platform::GetACP(), {buffer.data() + 2, length}, text);
+    platform::MultiByteToWide(DataSet->Settings.ansiCodePage, {buffer.data() + 2, length}, text);
 }
 
 void TBlobField::GetBytes(std::string& bytes) {
@@ -88,7 +88,7 @@ void TBlobField::GetText(std::u16string& text) {
     if (!DataSet) return;
     const BlobStreamRef stream(DataSet->CreateBlobStream(*this, bmRead));
     if (!stream) return;
-    platform::MultiByteToWide(platform::GetACP(), stream->Bytes(), text);
+    platform::MultiByteToWide(DataSet->Settings.ansiCodePage, stream->Bytes(), text);
 }
 
 }  // namespace korvane

@@ -28,7 +28,7 @@ std::span<const std::uint8_t> ReadValue(TStringField& field) {
 void TStringField::GetText(std::u16string& text) {
     text.clear();
     const std::span<const std::uint8_t> value = ReadValue(*this);
-    if (!value.empty()) platform::MultiByteToWide(platform::GetACP(), value, text);
+    if (!value.empty()) platform::MultiByteToWide(DataSet->Settings.ansiCodePage, value, text);
 }
 
 void TStringField::GetBytes(std::string& bytes) {

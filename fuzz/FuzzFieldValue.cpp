@@ -39,7 +39,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                 [&](const auto& v) {
                     using T = std::decay_t<decltype(v)>;
                     if constexpr (std::is_same_v<T, dbf::DateValue>) {
-                        AppendDateTimeText(text, v.value, true);
+                        AppendDateTimeText(korvane::platform::PlatformSettings{}, text, v.value, true);
                     } else if constexpr (std::is_same_v<T, double>) {
                         AppendGeneralFloat(text, v, 15, u',');
                     } else if constexpr (std::is_same_v<T, std::int64_t>) {

@@ -7,7 +7,6 @@
 #include <string>
 
 #include "conversion/ConversionRun.h"
-#include "dbf/DbfGlobals.h"
 #include "platform/ByteFile.h"
 #include "platform/Exception.h"
 

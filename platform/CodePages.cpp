@@ -10,7 +10,6 @@
 
 #include "platform/CodePageTables.h"
 #include "platform/Iconv.h"
-#include "platform/Settings.h"
 #include "platform/Unicode.h"
 
 namespace korvane::platform {
@@ -112,16 +111,6 @@ bool IconvConvert(const char* to, const char* from, std::string_view in, std::st
 
 }  // namespace
 
-std::uint32_t GetACP() {
-    return Settings().ansiCodePage;
-}
-std::uint32_t GetOEMCP() {
-    return Settings().oemCodePage;
-}
-std::uint32_t GetUserDefaultLCID() {
-    return Settings().userLocale;
-}
-
 const std::vector<std::uint32_t>& InstalledCodePages() {
     static const std::vector<std::uint32_t> pages = [] {
         std::vector<std::uint32_t> v;
@@ -221,12 +210,12 @@ void ConvertBytes(std::uint32_t from, std::uint32_t to, const std::uint8_t* sour
 }
 }  // namespace
 
-void OemToCharBuff(const std::uint8_t* source, std::uint8_t* dest, std::size_t length) {
-    ConvertBytes(GetOEMCP(), GetACP(), source, dest, length);
+void OemToCharBuff(const PlatformSettings& system, const std::uint8_t* source, std::uint8_t* dest, std::size_t length) {
+    ConvertBytes(system.oemCodePage, system.ansiCodePage, source, dest, length);
 }
 
-void CharToOemBuff(const std::uint8_t* source, std::uint8_t* dest, std::size_t length) {
-    ConvertBytes(GetACP(), GetOEMCP(), source, dest, length);
+void CharToOemBuff(const PlatformSettings& system, const std::uint8_t* source, std::uint8_t* dest, std::size_t length) {
+    ConvertBytes(system.ansiCodePage, system.oemCodePage, source, dest, length);
 }
 
 std::string CodePageName(std::uint32_t number) {

@@ -8,14 +8,12 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/Settings.h"
+
 namespace korvane::platform {
 
 constexpr std::uint32_t kCodePageUtf16LE = 1200;
 constexpr std::uint32_t kCodePageUtf8 = 65001;
-
-std::uint32_t GetACP();
-std::uint32_t GetOEMCP();
-std::uint32_t GetUserDefaultLCID();
 
 // The code pages this layer converts: the single-byte tables, the double-byte pages
 // the C library's iconv knows, and UTF-8.
@@ -32,9 +30,9 @@ bool IsDBCSLeadByte(std::uint32_t codePage, std::uint8_t byte);
 // Whether every byte of the code page is one character of its own (a table page).
 bool IsSingleByteCodePage(std::uint32_t codePage);
 
-// The direct conversions between the system OEM and ANSI code pages, byte for byte.
-void OemToCharBuff(const std::uint8_t* source, std::uint8_t* dest, std::size_t length);
-void CharToOemBuff(const std::uint8_t* source, std::uint8_t* dest, std::size_t length);
+// The direct conversions between the system's OEM and ANSI code pages, byte for byte.
+void OemToCharBuff(const PlatformSettings& system, const std::uint8_t* source, std::uint8_t* dest, std::size_t length);
+void CharToOemBuff(const PlatformSettings& system, const std::uint8_t* source, std::uint8_t* dest, std::size_t length);
 
 // A code page's number, with its common name where there is one: "1251 (Cyrillic)".
 std::string CodePageName(std::uint32_t number);

@@ -2,24 +2,11 @@
 
 #include <langinfo.h>
 
+#include <clocale>
+
 #include "platform/Unicode.h"
 
 namespace korvane::platform {
-
-namespace {
-PlatformSettings& Current() {
-    static PlatformSettings settings;
-    return settings;
-}
-}  // namespace
-
-const PlatformSettings& Settings() {
-    return Current();
-}
-
-void SetSettings(const PlatformSettings& settings) {
-    Current() = settings;
-}
 
 std::string WidenYear(const std::string& format) {
     std::string out;
@@ -38,13 +25,15 @@ std::string WidenYear(const std::string& format) {
     return out;
 }
 
-void LoadRegionalSettingsFromLocale() {
-    PlatformSettings s = Settings();
+PlatformSettings SettingsFromLocale() {
+    PlatformSettings s;
     std::u16string radix = Utf8ToUtf16(nl_langinfo(RADIXCHAR));
     s.decimalSeparator = radix.empty() ? u'.' : radix[0];
     s.shortDateFormat = WidenYear(nl_langinfo(D_FMT));
     s.longTimeFormat = WidenYear(nl_langinfo(T_FMT));
-    SetSettings(s);
+    const char* time = std::setlocale(LC_TIME, nullptr);
+    if (time && std::string_view(time) != "C" && std::string_view(time) != "POSIX") s.timeLocale = time;
+    return s;
 }
 
 }  // namespace korvane::platform

@@ -1,4 +1,6 @@
-// The process-wide platform settings: code pages, locale, line breaks and regional formats.
+// The system's settings a conversion reads with: code pages, locale, line breaks and regional
+// formats. A value: each program reads it from its locale once at start and hands it to every
+// conversion, so conversions on several threads may each have their own.
 #pragma once
 
 #include <cstdint>
@@ -15,15 +17,14 @@ struct PlatformSettings {
     char16_t decimalSeparator = u'.';
     std::string shortDateFormat = "%m/%d/%Y";
     std::string longTimeFormat = "%H:%M:%S";
+    // The locale whose names (months, days, AM and PM) the patterns show; empty: the C locale.
+    std::string timeLocale;
 };
 
-const PlatformSettings& Settings();
-// Replaces the settings; tests use it to pin a configuration.
-void SetSettings(const PlatformSettings& settings);
-
-// Reads the regional settings from the process locale (after setlocale(LC_ALL, "")):
-// RADIXCHAR, D_FMT and T_FMT, with a two-digit year widened to four digits.
-void LoadRegionalSettingsFromLocale();
+// The settings with the regional ones read from the process locale (after
+// setlocale(LC_ALL, "")): RADIXCHAR, D_FMT and T_FMT, a two-digit year widened to four digits,
+// and the LC_TIME locale's name.
+PlatformSettings SettingsFromLocale();
 
 // "%y" (with any flags or width) becomes "%Y", so that no date loses its century.
 std::string WidenYear(const std::string& format);

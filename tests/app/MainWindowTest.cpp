@@ -15,7 +15,6 @@
 #include "app/Gauge.h"
 #include "app/MainWindow.h"
 #include "conversion/ConversionTexts.h"
-#include "dbf/DbfGlobals.h"
 #include "platform/Version.h"
 #include "tests/support/TableBuilder.h"
 #include "tests/support/TestSupport.h"
@@ -73,7 +72,7 @@ QString Q(const char* utf8) {
 
 class MainWindowTest : public ::testing::Test {
 public:
-    MainWindowTest() : form(owner, dialogs, boxes) { form.show(); }
+    MainWindowTest() : form(owner, dialogs, boxes, test::DefaultTestSettings()) { form.show(); }
 
     template <typename T>
     T* Find(const char* name) {
@@ -393,7 +392,5 @@ int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication application(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
-    korvane::platform::SetSettings(korvane::test::DefaultTestSettings());
-    korvane::dbf::ResetDbfGlobals();
     return RUN_ALL_TESTS();
 }

@@ -371,11 +371,11 @@ TEST(Targets, StepsOfEachReplacement) {
     };
     for (const Case& c : cases) {
         steps.clear();
-        SetTargetSeam({[&](S step) { steps.push_back(step); }, c.noUnnamed});
+        Environment seen;
+        seen.targetSeam = {[&](S step) { steps.push_back(step); }, c.noUnnamed};
         const std::string target = c.target();
         std::ostringstream out, err;
-        EXPECT_EQ(RunCli({"-q", "-o", target, table}, out, err, false), 0) << c.name << err.str();
-        SetTargetSeam({});
+        EXPECT_EQ(RunCli({"-q", "-o", target, table}, out, err, false, seen), 0) << c.name << err.str();
         EXPECT_EQ(steps, c.steps) << c.name;
         if (target != "/dev/null") {
             EXPECT_NE(test::ReadFile(target).find("<row X=\"one\" />"), std::string::npos) << c.name;
@@ -393,10 +393,10 @@ TEST(Targets, AFailedCopyOverNamesTheCompleteDocument) {
     const std::string table = dir.Write("t.dbf", LargeTable(2000));
     const std::string target = dir.Write("one.xml", "old");
     fs::create_hard_link(target, dir.Path("two.xml"));
-    SetTargetSeam({{}, false, 1000});
+    Environment fullDisk;
+    fullDisk.targetSeam = {{}, false, 1000};
     std::ostringstream out, err;
-    EXPECT_EQ(RunCli({"-q", "-o", target, table}, out, err, false), 1);
-    SetTargetSeam({});
+    EXPECT_EQ(RunCli({"-q", "-o", target, table}, out, err, false, fullDisk), 1);
     std::vector<std::string> entries = Entries(dir.Path(""));
     ASSERT_EQ(entries.size(), 4u);
     const std::string kept = dir.Path(entries[0]);  // the hidden temporary file sorts first
@@ -435,14 +435,14 @@ TEST(Targets, ASignalDuringTheReplacementFinishesThatTable) {
         const pid_t child = ::fork();
         if (child == 0) {
             platform::InstallSignalCleanup();
-            SetTargetSeam({[](TargetStep step) {
-                               if (step == TargetStep::Replacing) ::raise(SIGTERM);
-                           },
-                           false});
+            Environment interrupted;
+            interrupted.targetSeam.observer = [](TargetStep step) {
+                if (step == TargetStep::Replacing) ::raise(SIGTERM);
+            };
             std::ostringstream out, err;
             std::vector<std::string> args = {"-q", a};
             if (second) args.push_back(b);
-            const int status = RunCli(args, out, err, false);
+            const int status = RunCli(args, out, err, false, interrupted);
             EndBySignalHeldBack(status);
             ::_exit(status);
         }

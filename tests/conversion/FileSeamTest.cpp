@@ -94,7 +94,7 @@ struct Output {
     ScriptedFile* file = nullptr;
 
     explicit Output(std::uint32_t codePage, FileScript script = {}) {
-        AssignText(t, "/out", codePage);
+        AssignText(t, "/out", codePage, test::DefaultTestSettings());
         SetTextBuf(t, buffer, sizeof buffer);
         files.Script("/out", script);
         platform::OsError error;

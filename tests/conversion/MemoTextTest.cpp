@@ -29,7 +29,7 @@ struct MemoTable {
         table.Open();
     }
     dbf::TDbfFile& File() { return *table.DbfFile(); }
-    std::int32_t Block() { return MemoText(File(), nullptr, nullptr).BlockOf(0, table.CurrentRecordBytes()); }
+    std::int32_t Block() { return MemoText(File(), 1250, nullptr, nullptr).BlockOf(0, table.CurrentRecordBytes()); }
     std::vector<std::uint8_t> Whole() {
         std::vector<std::uint8_t> bytes;
         File().MemoFile()->ReadMemo(Block(), bytes);
@@ -95,7 +95,7 @@ TEST(MemoText, SingleByteMemosOfEveryFormAsTheWholeValue) {
         const std::vector<std::uint8_t> whole = t.Whole();
         std::string expected(SingleByteText::Room(whole.size()), '\0');
         expected.resize(static_cast<std::size_t>(singleByte->Write(whole, expected.data()) - expected.data()));
-        MemoText memo(t.File(), singleByte.get(), nullptr);
+        MemoText memo(t.File(), 1250, singleByte.get(), nullptr);
         EXPECT_EQ(Streamed(memo, t.Block()), expected) << c.name;
         // Blobs: base64, three bytes at a time across the pieces.
         EXPECT_EQ(Streamed(memo, t.Block(), true), Base64(whole)) << c.name;
@@ -122,7 +122,7 @@ TEST(MemoText, DecodedMemosCarrySequencesOverPieceEnds) {
             decoder->Decode(whole, value);
             std::string expected(XmlAttributeUtf8Room(value.size()), '\0');
             expected.resize(static_cast<std::size_t>(WriteXmlAttributeUtf8(value, scratch, expected.data()) - expected.data()));
-            MemoText memo(t.File(), nullptr, decoder.get());
+            MemoText memo(t.File(), 1250, nullptr, decoder.get());
             EXPECT_EQ(Streamed(memo, t.Block()), expected) << c.codePage << " offset " << offset;
         }
     }

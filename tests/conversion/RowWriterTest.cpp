@@ -19,13 +19,14 @@ namespace korvane::test {
 namespace {
 
 // The document's rows as the field objects give them: text, then the escaping, then UTF-8.
-std::vector<std::string> ReferenceRows(const std::string& path) {
+std::vector<std::string> ReferenceRows(const std::string& path, const platform::PlatformSettings& settings) {
     dbf::TDbf table;
+    table.Settings = settings;
     table.ReadOnly = true;
     table.SetTableName(path);
     table.Open();
     FieldTextReader text(table, nullptr);
-    const std::string lineEnd = platform::Settings().crlfLineBreak ? "\r\n" : "\n";
+    const std::string lineEnd = settings.crlfLineBreak ? "\r\n" : "\n";
     std::vector<std::string> rows;
     std::u16string value, escaped;
     for (; !table.Eof(); table.Next()) {
@@ -160,12 +161,11 @@ TEST_P(RowWriterTest, RowsMatchTheFieldObjectsText) {
     s.decimalSeparator = GetParam().separator;
     s.shortDateFormat = GetParam().dateFormat;
     s.crlfLineBreak = GetParam().crlf;
-    ScopedSettings settings(s);
     TempDir dir;
     for (std::uint32_t seed = 1; seed <= 4; ++seed) {
         const std::string path = dir.Write("t.dbf", Table(seed, 300));
-        const std::vector<std::string> expected = ReferenceRows(path);
-        const std::vector<std::string> got = DocumentRows(Convert(path, dir.Path("t.xml")));
+        const std::vector<std::string> expected = ReferenceRows(path, s);
+        const std::vector<std::string> got = DocumentRows(Convert(path, dir.Path("t.xml"), s));
         ASSERT_EQ(got.size(), expected.size());
         for (std::size_t r = 0; r < got.size(); ++r) ASSERT_EQ(got[r], expected[r]) << "seed " << seed << ", row " << r;
     }
@@ -177,7 +177,6 @@ TEST_P(RowWriterTest, MemosMatchTheFieldObjectsText) {
     platform::PlatformSettings s = DefaultTestSettings();
     s.ansiCodePage = GetParam().codePage;
     s.crlfLineBreak = GetParam().crlf;
-    ScopedSettings settings(s);
     TempDir dir;
     std::mt19937 rng(7);
     TableBuilder table;
@@ -192,8 +191,8 @@ TEST_P(RowWriterTest, MemosMatchTheFieldObjectsText) {
     }
     const std::string path = dir.Write("m.dbf", table.Bytes());
     dir.Write("m.dbt", memo.Bytes());
-    const std::vector<std::string> expected = ReferenceRows(path);
-    const std::vector<std::string> got = DocumentRows(Convert(path, dir.Path("m.xml")));
+    const std::vector<std::string> expected = ReferenceRows(path, s);
+    const std::vector<std::string> got = DocumentRows(Convert(path, dir.Path("m.xml"), s));
     ASSERT_EQ(got.size(), expected.size());
     for (std::size_t r = 0; r < got.size(); ++r) ASSERT_EQ(got[r], expected[r]) << "row " << r;
 }
@@ -207,7 +206,7 @@ TEST(RowWriterNames, LongNamesOfWideLettersKeepTheirValuesWhole) {
     table.Field(std::string(31, '\xC8'), 'C', 120).Field(std::string(30, '\xE8') + "N", 'N', 12, 2).Field("D", 'D', 8);
     for (int r = 0; r < 3000; ++r) table.Record({RandomCharacters(rng, 120), Pick(kNumbers, rng), Pick(kDates, rng)});
     const std::string path = dir.Write("l.dbf", table.Bytes());
-    const std::vector<std::string> expected = ReferenceRows(path);
+    const std::vector<std::string> expected = ReferenceRows(path, DefaultTestSettings());
     ASSERT_GT(expected.at(0).size(), 140u);
     const std::vector<std::string> got = DocumentRows(Convert(path, dir.Path("l.xml")));
     ASSERT_EQ(got.size(), expected.size());

@@ -26,7 +26,7 @@ void ExpectRaised(int code, const std::string& message) {
 TEST(TextFile, WritesUtf8WithoutByteOrderMarkAndCrLf) {
     TempDir dir;
     TTextRec t;
-    AssignText(t, dir.Path("a.xml"), 65001);
+    AssignText(t, dir.Path("a.xml"), 65001, test::DefaultTestSettings());
     RewritText(t);
     Write0UString(t, u"<?xml");
     WriteLn(t);
@@ -44,7 +44,7 @@ TEST(TextFile, BufferGoesOutWhenFull) {
     for (const Case& c : {Case{127, 0}, Case{128, 128}, Case{129, 128}, Case{256, 256}}) {
         TempDir dir;
         TTextRec t;
-        AssignText(t, dir.Path("b"), 65001);
+        AssignText(t, dir.Path("b"), 65001, test::DefaultTestSettings());
         RewritText(t);
         Write0UString(t, std::u16string(c.bytes, u'x'));
         _Flush(t);
@@ -59,7 +59,7 @@ TEST(TextFile, CallersBufferWorksTheSameWay) {
     TempDir dir;
     TTextRec t;
     char buffer[1000];
-    AssignText(t, dir.Path("c"), 65001);
+    AssignText(t, dir.Path("c"), 65001, test::DefaultTestSettings());
     SetTextBuf(t, buffer, sizeof buffer);
     RewritText(t);
     Write0UString(t, std::u16string(999, u'y'));
@@ -74,7 +74,7 @@ TEST(TextFile, ReplacesALongerFile) {
     TempDir dir;
     dir.Write("d", std::string(500, 'z'));
     TTextRec t;
-    AssignText(t, dir.Path("d"), 65001);
+    AssignText(t, dir.Path("d"), 65001, test::DefaultTestSettings());
     RewritText(t);
     Write0UString(t, u"short");
     Close(t);
@@ -84,27 +84,27 @@ TEST(TextFile, ReplacesALongerFile) {
 TEST(TextFile, PendingCodesAndTheirMessages) {
     TempDir dir;
     TTextRec t;
-    AssignText(t, dir.Path("never"), 65001);
+    AssignText(t, dir.Path("never"), 65001, test::DefaultTestSettings());
     Close(t);
     ExpectRaised(103, "I/O error 103");
     Write0UString(t, u"x");
     ExpectRaised(105, "I/O error 105");
-    AssignText(t, dir.Path("missing/x.xml"), 65001);
+    AssignText(t, dir.Path("missing/x.xml"), 65001, test::DefaultTestSettings());
     RewritText(t);
     ExpectRaised(3, "Invalid file name - " + dir.Path("missing/x.xml"));
     std::filesystem::create_directory(dir.Path("folder"));
-    AssignText(t, dir.Path("folder"), 65001);
+    AssignText(t, dir.Path("folder"), 65001, test::DefaultTestSettings());
     RewritText(t);
     ExpectRaised(5, "File access denied");
     // Longer than the system takes a path.
     const std::string tooLong = dir.Path("") + std::string(PATH_MAX, 'n');
-    AssignText(t, tooLong, 65001);
+    AssignText(t, tooLong, 65001, test::DefaultTestSettings());
     ExpectRaised(3, "Invalid file name - " + tooLong);
 }
 
 TEST(TextFile, FullDiskIsReportedByTheStatementThatWroteTheBuffer) {
     TTextRec t;
-    AssignText(t, "/dev/full", 65001);
+    AssignText(t, "/dev/full", 65001, test::DefaultTestSettings());
     RewritText(t);
     IOTest();
     Write0UString(t, u"small");
@@ -118,10 +118,9 @@ TEST(TextFile, FullDiskIsReportedByTheStatementThatWroteTheBuffer) {
 TEST(TextFile, SingleCharactersAreCollectedInTheSystemCodePage) {
     platform::PlatformSettings utf8System = test::DefaultTestSettings();
     utf8System.ansiCodePage = 65001;
-    test::ScopedSettings scoped(utf8System);
     TempDir dir;
     TTextRec t;
-    AssignText(t, dir.Path("e"), 1250);
+    AssignText(t, dir.Path("e"), 1250, utf8System);
     RewritText(t);
     // Š as two UTF-8 bytes of the system code page, written one by one into a Windows-1250 file.
     Write0Char(t, 0xC5);

@@ -253,7 +253,6 @@ TEST(TypedDocument, StraightFromTheRecordAsTheGeneralRules) {
     for (const std::uint32_t codePage : {1250u, 65001u, 1252u}) {
         platform::PlatformSettings settings = test::DefaultTestSettings();
         settings.ansiCodePage = codePage;
-        test::ScopedSettings scoped(settings);
         TempDir dir;
         TableBuilder b;
         b.Field("C", 'C', 12).Field("D2", 'N', 20, 2).Field("D4", 'N', 12, 4).Field("S", 'N', 4).Field("I", 'N', 8);
@@ -273,6 +272,7 @@ TEST(TypedDocument, StraightFromTheRecordAsTheGeneralRules) {
             test::RecordingView view;
             TableOwner owner;
             ConversionOptions options;
+            options.settings = settings;
             options.typed = true;
             options.generalValues = general;
             ASSERT_TRUE(RunConversion(view, owner, path, dir.Path("t.xml"), options));

@@ -26,11 +26,12 @@ using test::TempDir;
 class OneField {
 public:
     OneField(std::uint8_t version, char type, int width, std::uint8_t precision, const std::string& bytes,
-             std::uint8_t language = 0) {
+             std::uint8_t language = 0, const platform::PlatformSettings& settings = test::DefaultTestSettings()) {
         TableBuilder b(version);
         b.LanguageId(language);
         b.FieldByte("F", static_cast<std::uint8_t>(type), width, precision);
         b.RawRecord(bytes);
+        FTable.Settings = settings;
         FTable.SetTableName(FDir.Write("t.dbf", b.Bytes()));
         FTable.Open();
     }
@@ -264,11 +265,10 @@ TEST(FieldText, RegionalSettingsShapeNumbersAndDates) {
     czech.decimalSeparator = u',';
     czech.shortDateFormat = "%d.%m.%Y";
     czech.longTimeFormat = "%H:%M:%S";
-    test::ScopedSettings scoped(czech);
-    EXPECT_EQ(OneField(0x03, 'N', 8, 2, " 1234.50").Text(), "1234,5");
-    EXPECT_EQ(OneField(0x30, 'Y', 8, 4, Le64(123400)).Text(), "12,34");
-    EXPECT_EQ(OneField(0x03, 'D', 8, 0, "20240229").Text(), "29.02.2024");
-    EXPECT_EQ(OneField(0x30, 'T', 8, 0, Le32(2460311) + Le32(30600000)).Text(), "01.01.2024 08:30:00");
+    EXPECT_EQ(OneField(0x03, 'N', 8, 2, " 1234.50", 0, czech).Text(), "1234,5");
+    EXPECT_EQ(OneField(0x30, 'Y', 8, 4, Le64(123400), 0, czech).Text(), "12,34");
+    EXPECT_EQ(OneField(0x03, 'D', 8, 0, "20240229", 0, czech).Text(), "29.02.2024");
+    EXPECT_EQ(OneField(0x30, 'T', 8, 0, Le32(2460311) + Le32(30600000), 0, czech).Text(), "01.01.2024 08:30:00");
 }
 
 }  // namespace

@@ -5,9 +5,9 @@
 
 #include "conversion/TranslateEvent.h"
 #include "dbf/Dbf.h"
-#include "dbf/DbfGlobals.h"
 #include "dbf/LanguageDriverTable.h"
 #include "dbf/LanguageDrivers.h"
+#include "platform/CodePages.h"
 #include "tests/support/TableBuilder.h"
 #include "tests/support/TestSupport.h"
 
@@ -111,13 +111,19 @@ TEST(LanguageDrivers, DefaultCreateLanguageFollowsTheSystem) {
     us.ansiCodePage = 1252;
     us.oemCodePage = 437;
     us.userLocale = 0x0409;
-    {
-        test::ScopedSettings scoped(us);
-        EXPECT_EQ(DbfGlobals().DefaultCreateLangId(), 0x37);
+    // A table whose header names no driver is read with the system's.
+    TempDir dir;
+    const std::string path = dir.Write("t.dbf", TableBuilder(0x03).Field("A", 'C', 1).Bytes());
+    for (const auto& [settings, language] : {std::pair{us, 0x37}, std::pair{test::DefaultTestSettings(), 0xC8}}) {
+        TDbf table;
+        table.Settings = settings;
+        table.SetTableName(path);
+        table.Open();
+        EXPECT_EQ(table.DbfFile()->FileLangId(), language);
+        EXPECT_EQ(table.GetCodePage(), LangId_To_CodePage[static_cast<std::size_t>(language)]);
     }
-    EXPECT_EQ(DbfGlobals().DefaultCreateLangId(), 0xC8);
-    EXPECT_TRUE(DbfGlobals().CodePageInstalled(852));
-    for (int cp : {620, 867, 868, 895}) EXPECT_FALSE(DbfGlobals().CodePageInstalled(cp)) << cp;
+    EXPECT_TRUE(platform::IsCodePageInstalled(852));
+    for (std::uint32_t cp : {620u, 867u, 868u, 895u}) EXPECT_FALSE(platform::IsCodePageInstalled(cp)) << cp;
 }
 
 // One Czech table in code page 852 holding ž (0xA7).
@@ -182,10 +188,10 @@ TEST(Translate, LongTextInAdvancedModeStaysUntranslated) {
     std::vector<std::uint8_t> text(1100, 0xC0);
     text.push_back(0);
     std::vector<std::uint8_t> copy = text;
-    EXPECT_EQ(TranslateString(1251, 1250, text.data(), text.data(), -1), 0);
+    EXPECT_EQ(TranslateString(test::DefaultTestSettings(), 1251, 1250, text.data(), text.data(), -1), 0);
     EXPECT_EQ(text, copy);
     std::uint8_t shortText[] = {0xC0, 0};  // Cyrillic А has no Windows-1250 byte
-    EXPECT_EQ(TranslateString(1251, 1250, shortText, shortText, -1), 1);
+    EXPECT_EQ(TranslateString(test::DefaultTestSettings(), 1251, 1250, shortText, shortText, -1), 1);
     EXPECT_EQ(shortText[0], '?');
 }
 

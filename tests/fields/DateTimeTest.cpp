@@ -54,24 +54,23 @@ TEST(DateTime, TextFollowsTheRegionalPatterns) {
             platform::PlatformSettings s = test::DefaultTestSettings();
             s.shortDateFormat = c.date;
             s.longTimeFormat = c.time;
-            test::ScopedSettings scoped(s);
             std::u16string text;
-            AppendDateTimeText(text, value, true);
+            AppendDateTimeText(s, text, value, true);
             EXPECT_EQ(text, c.expected) << c.date << " " << c.time;
             // The ASCII forms give the same text, or leave it to strftime.
             char ascii[kDateTimeTextMax];
-            if (const char* end = PutDateTimeText(ascii, value, true)) {
+            if (const char* end = PutDateTimeText(s, ascii, value, true)) {
                 EXPECT_EQ(std::u16string(static_cast<const char*>(ascii), end), c.expected) << c.date << " " << c.time;
             }
             std::u16string date;
-            AppendDateTimeText(date, value, false);
-            if (const char* end = PutDateText(ascii, 2024, 3, 5)) {
+            AppendDateTimeText(s, date, value, false);
+            if (const char* end = PutDateText(s, ascii, 2024, 3, 5)) {
                 EXPECT_EQ(std::u16string(static_cast<const char*>(ascii), end), date) << c.date;
             }
         }
     }
     std::u16string midnight;
-    AppendDateTimeText(midnight, 0, true);
+    AppendDateTimeText(test::DefaultTestSettings(), midnight, 0, true);
     EXPECT_EQ(midnight, u"12/30/1899");
 }
 

@@ -12,7 +12,6 @@
 #include "cli/Cli.h"
 #include "conversion/ConversionRun.h"
 #include "dbf/Dbf.h"
-#include "dbf/DbfGlobals.h"
 #include "platform/Exception.h"
 
 namespace korvane::test {
@@ -67,16 +66,6 @@ platform::PlatformSettings DefaultTestSettings() {
     return platform::PlatformSettings{};
 }
 
-ScopedSettings::ScopedSettings(const platform::PlatformSettings& s) {
-    platform::SetSettings(s);
-    dbf::ResetDbfGlobals();
-}
-
-ScopedSettings::~ScopedSettings() {
-    platform::SetSettings(DefaultTestSettings());
-    dbf::ResetDbfGlobals();
-}
-
 std::string OpenMessage(const std::string& path, bool readOnly) {
     dbf::TDbf table;
     table.ReadOnly = readOnly;
@@ -99,10 +88,12 @@ std::string OpenMessage(const std::string& path, bool readOnly) {
     return ::testing::AssertionSuccess();
 }
 
-std::string Convert(const std::string& tablePath, const std::string& targetPath) {
+std::string Convert(const std::string& tablePath, const std::string& targetPath, const platform::PlatformSettings& settings) {
     RecordingView view;
     TableOwner owner;
-    if (!RunConversion(view, owner, tablePath, targetPath)) return "!" + view.Messages().at(0);
+    ConversionOptions options;
+    options.settings = settings;
+    if (!RunConversion(view, owner, tablePath, targetPath, options)) return "!" + view.Messages().at(0);
     return ReadFile(targetPath);
 }
 

@@ -60,12 +60,6 @@ public:
 
 // The settings the tests assume: Windows-1250 and 852, Czech locale, C-locale formats.
 platform::PlatformSettings DefaultTestSettings();
-// Installs settings for one test and restores the defaults afterwards.
-class ScopedSettings {
-public:
-    explicit ScopedSettings(const platform::PlatformSettings& s);
-    ~ScopedSettings();
-};
 
 // Opens the table at `path`; "" when it opened, else the failure's message.
 std::string OpenMessage(const std::string& path, bool readOnly = false);
@@ -75,7 +69,8 @@ std::string OpenMessage(const std::string& path, bool readOnly = false);
 
 // Converts a table with the conversion run; returns the document, or the open failure's
 // message prefixed with "!".
-std::string Convert(const std::string& tablePath, const std::string& targetPath);
+std::string Convert(const std::string& tablePath, const std::string& targetPath,
+                    const platform::PlatformSettings& settings = DefaultTestSettings());
 
 // The values of attribute A of every row of a document that starts its rows with it, in order.
 std::vector<std::string> ColumnA(const std::string& xml);
