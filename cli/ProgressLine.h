@@ -28,8 +28,12 @@ public:
     void SetRecordNumber(int recordNumber) override { FVisited = recordNumber; }
     void SetGaugeProgress(int rows) override {
         FRows = rows;
-        // The clock is asked every 64 rows; the line is drawn at most ten times a second.
-        if (!FProgress || (FCalls++ & 63) != 0) return;
+        // Every 64 rows: a signal held back while another table's document replaced its
+        // target gives this table up; the clock is asked, and the line drawn at most ten
+        // times a second.
+        if ((FCalls++ & 63) != 0) return;
+        if (platform::EndingSignal() != 0) throw platform::EInterrupted();
+        if (!FProgress) return;
         const Clock::time_point now = Clock::now();
         if (FDrawn && now - FLastDraw < std::chrono::milliseconds(100)) return;
         FLastDraw = now;

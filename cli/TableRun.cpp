@@ -32,8 +32,18 @@ bool MayNotBeWritten(const std::string& path) {
 
 }  // namespace
 
-bool ConvertOne(const Arguments& a, const std::string& table, const std::string& full, const std::string& xml, TableOwner& owner,
-                std::ostream& err, bool progress, Totals& totals) {
+void Totals::Add(const TableResult& r) {
+    ++tables;
+    if (!r.converted) return;
+    ++converted;
+    rows += r.rows;
+    deleted += r.deleted;
+    seconds += r.seconds;
+    bytes += r.bytes;
+}
+
+TableResult ConvertOne(const Arguments& a, const std::string& table, const std::string& full, const std::string& xml,
+                       TableOwner& owner, std::ostream& err, bool progress) {
     const std::string shownTable = Shown(full);
     const std::string shownTarget = a.options.standardOutput ? kStandardOutputName : Shown(xml);
     auto say = [&](const std::string& path, const std::string& message) {
@@ -82,6 +92,7 @@ bool ConvertOne(const Arguments& a, const std::string& table, const std::string&
     };
     CliView view(err, progress, EscapeControls(table));
     ConversionReport report;
+    TableResult result;
     const Clock::time_point start = Clock::now();
     try {
         if (!RunConversion(view, owner, full, xml, options, &report)) {
@@ -90,13 +101,17 @@ bool ConvertOne(const Arguments& a, const std::string& table, const std::string&
             if (message == std::string(texts::kOpenDbfPrefix) + "Operation aborted") message += dbf::AbortReason(full);
             if (a.writesTable && MayNotBeWritten(full)) message += kNeverWritesHint;
             say(IsOpenFailureWithPath(message) ? "" : report.failedFile.empty() ? shownTable : Shown(report.failedFile), message);
-            return false;
+            return result;
         }
+    } catch (const platform::EInterrupted&) {
+        view.EndLine();
+        result.interrupted = true;
+        return result;
     } catch (const EInOutError& e) {
         view.EndLine();
         // The target's own errors, which name it in front like every other message.
         say(shownTarget, e.ErrorCode == kIoInvalidFileName ? InOutErrorMessage(e.ErrorCode) : e.Message());
-        return false;
+        return result;
     } catch (const Exception& e) {
         view.EndLine();
         std::string path = shownTable;
@@ -110,11 +125,11 @@ bool ConvertOne(const Arguments& a, const std::string& table, const std::string&
                                       ? ""
                                       : "record " + std::to_string(report.failedRecord) + ", field " + report.failedField + ": ";
         say(path, where + CurrentExceptionMessage());
-        return false;
+        return result;
     } catch (...) {
         view.EndLine();
         say(shownTable, CurrentExceptionMessage());
-        return false;
+        return result;
     }
     view.Finish();
     const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
@@ -137,19 +152,15 @@ bool ConvertOne(const Arguments& a, const std::string& table, const std::string&
         say(shownTable, "note: " + Plural(report.slotsBehindEnd, "record slot", "record slots") +
                             " behind the table's end (after record " + std::to_string(report.tableEnd) + ") " +
                             (report.slotsBehindEnd == 1 ? "was" : "were") + " not read");
-    std::uint64_t bytes = 0;
-    if (const platform::PathStatus s = platform::StatPath(full); s.exists) bytes = s.size;
-    const long long deleted = std::max(0, report.records - report.rows);
-    ++totals.converted;
-    totals.rows += report.rows;
-    totals.deleted += deleted;
-    totals.seconds += seconds;
-    totals.bytes += bytes;
+    result.converted = true;
+    if (const platform::PathStatus s = platform::StatPath(full); s.exists) result.bytes = s.size;
+    result.rows = report.rows;
+    result.deleted = std::max(0, report.records - report.rows);
+    result.seconds = seconds;
     if (!a.quiet)
-        err << "dbf2xml: " << shownTable << " -> " << (a.options.standardOutput ? kStandardOutputName : Shown(xml)) << ": "
-            << Plural(report.rows, "row", "rows") << ", " << deleted << " deleted skipped, " << Seconds(seconds) << ", "
-            << Rate(bytes, seconds) << "\n";
-    return true;
+        err << "dbf2xml: " << shownTable << " -> " << shownTarget << ": " << Plural(result.rows, "row", "rows") << ", "
+            << result.deleted << " deleted skipped, " << Seconds(seconds) << ", " << Rate(result.bytes, seconds) << "\n";
+    return result;
 }
 
 }  // namespace korvane::cli

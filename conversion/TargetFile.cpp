@@ -53,8 +53,8 @@ bool TTargetFile::CreateNamed(const std::string& folder, const std::string& name
     for (int attempt = 0; attempt < 100; ++attempt) {
         const std::string path = TemporaryName(folder, name);
         platform::OsError error;
-        // Signals wait until the file is both created and known to the clean-up.
-        platform::ScopedSignalBlock block;
+        // A signal waits until the file is both created and known to the clean-up.
+        if (!FCleanup.BeginCreating()) throw platform::EInterrupted();
         if (FDocument.Open(path, platform::FileAccess::CreateNew, error, mode)) {
             // Locked while this run lives: a run killed outright leaves it unlocked, and a
             // later run removes it (RemoveStaleTemporaries). Another run may have taken it for
@@ -62,13 +62,15 @@ bool TTargetFile::CreateNamed(const std::string& folder, const std::string& name
             std::uint64_t device = 0, inode = 0, ownDevice = 0, ownInode = 0;
             if (FDocument.TryLockExclusive() == 0 && platform::PathIdentity(path, device, inode) &&
                 FDocument.Identity(ownDevice, ownInode) && device == ownDevice && inode == ownInode) {
-                platform::RegisterCleanupFile(path);
+                FCleanup.EndCreating(path);
                 FTemporary = path;
                 return true;
             }
             FDocument.Close();
+            FCleanup.EndCreating({});
             continue;
         }
+        FCleanup.EndCreating({});
         if (error.errnoValue != EEXIST) return false;
     }
     return false;
@@ -188,7 +190,12 @@ void TTargetFile::CommitByRename() {
         if (FDocument.SetOwner(FOld.owner, FOld.group)) FDocument.SetPermissions(FOld.mode);
     }
     const std::string folder = platform::ExtractFilePath(FFinal);
-    platform::DeferredSignalBlock block;
+    // A signal waits for the replacement and is then held back: this table is converted.
+    if (!FCleanup.BeginReplacing()) throw platform::EInterrupted();
+    struct Replacing {
+        TTargetFile& file;
+        ~Replacing() { file.FCleanup.EndReplacing(file.FTemporary); }
+    } replacing{*this};
     Tell(TargetStep::Replacing);
     platform::OsError error;
     if (FTemporary.empty()) {
@@ -206,14 +213,12 @@ void TTargetFile::CommitByRename() {
             Discard();
             return;
         }
-        platform::RegisterCleanupFile(FTemporary);
     }
     if (!platform::RenameFile(FTemporary, FFinal, error)) {
         InOutRes() = error.code;
         Discard();
         return;
     }
-    platform::UnregisterCleanupFile();
     FTemporary.clear();
     Tell(TargetStep::Renamed);
     // The rename itself reaches the disk with the folder.
@@ -256,7 +261,14 @@ void TTargetFile::CommitByCopy() {
         const int code = platform::MakeOsError(e).code;
         throw EInOutError(InOutErrorMessage(code) + "; the target is unchanged", code);
     }
-    platform::DeferredSignalBlock block;
+    if (!FCleanup.BeginReplacing()) {
+        Discard();
+        throw platform::EInterrupted();
+    }
+    struct Replacing {
+        TTargetFile& file;
+        ~Replacing() { file.FCleanup.EndReplacing(file.FTemporary); }
+    } replacing{*this};
     Tell(TargetStep::Replacing);
     int failure = 0;
     std::vector<char> buffer(kCopyBlock);
@@ -285,7 +297,6 @@ void TTargetFile::CommitByCopy() {
     if (failure != 0) {
         // The complete document stays where it is; the message names it.
         const std::string kept = platform::ExpandFileName(FTemporary);
-        platform::UnregisterCleanupFile();
         FTemporary.clear();
         Discard();
         const int code = platform::MakeOsError(failure).code;
@@ -298,7 +309,7 @@ void TTargetFile::CommitByCopy() {
 void TTargetFile::Discard() noexcept {
     if (!FTemporary.empty()) {
         platform::RemoveFile(FTemporary);
-        platform::UnregisterCleanupFile();
+        FCleanup.Unregister();
         FTemporary.clear();
     }
     FDocument.Close();

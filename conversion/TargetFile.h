@@ -10,6 +10,7 @@
 #include "conversion/TargetSeam.h"
 #include "conversion/TextFile.h"
 #include "platform/File.h"
+#include "platform/SignalCleanup.h"
 
 namespace korvane {
 
@@ -60,6 +61,7 @@ private:
     }
 
     TargetSeam FSeam;
+    platform::CleanupSlot FCleanup;  // what a signal removes or waits for
     Replace FReplace = Replace::None;
     platform::File FDocument;  // the temporary file, our own handle beside the run's
     std::string FTemporary;    // its name; empty while it has none

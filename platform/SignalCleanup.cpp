@@ -1,124 +1,186 @@
 #include "platform/SignalCleanup.h"
 
+#include <pthread.h>
 #include <signal.h>
-#include <sys/prctl.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <climits>
 #include <cstring>
+#include <thread>
 
 namespace korvane::platform {
 
 namespace {
 
-// The handler may only touch what is async-signal-safe: a fixed buffer and a flag.
-char gPath[PATH_MAX + 1];
-volatile sig_atomic_t gRegistered = 0;
-volatile sig_atomic_t gLineEnd = 0;
-volatile sig_atomic_t gDeferring = 0;
-volatile sig_atomic_t gDeferred = 0;
-constexpr int kMaxForwards = 256;
-volatile sig_atomic_t gForwards[kMaxForwards] = {};
+// What a slot's conversion is doing, as the signal thread sees it.
+enum SlotState : int {
+    kFree,       // nobody's
+    kIdle,       // its file, if any, may be removed at any time
+    kCreating,   // creating or registering its file: the signal thread waits
+    kReplacing,  // a document takes its target's place: the signal thread waits, then holds back
+    kRemoving,   // the signal thread removes its file; the program is ending
+};
 
-void OnSignal(int signal) {
-    for (int i = 0; i < kMaxForwards; ++i)
-        if (gForwards[i] > 0) ::kill(static_cast<pid_t>(gForwards[i]), signal);
-    if (gDeferring) {
-        gDeferred = signal;
-        return;
+// The path is written by the slot's conversion only while the state is not kIdle, and read by
+// the signal thread only after it moved the state from kIdle to kRemoving.
+struct Slot {
+    std::atomic<int> state{kFree};
+    bool hasPath = false;
+    char path[PATH_MAX + 1] = {};
+};
+
+// The one table of the process, as the operating system's signals are the process's.
+Slot gSlots[kCleanupSlots];
+std::atomic<int> gSignal{0};
+std::atomic<bool> gLineEnd{false};
+
+sigset_t EndingSet() {
+    sigset_t s;
+    sigemptyset(&s);
+    for (int n : kEndingSignals) sigaddset(&s, n);
+    return s;
+}
+
+void Pause() {
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+}
+
+// After `signal` was taken: waits for every slot that is creating or replacing. When a
+// replacement was in progress the signal is held back; otherwise every registered file is
+// removed and the program ends by the signal.
+void EndRun(int signal) {
+    gSignal.store(signal);
+    bool heldBack = false;
+    for (Slot& slot : gSlots) {
+        for (int s = slot.state.load(); s == kCreating || s == kReplacing; s = slot.state.load()) {
+            heldBack = heldBack || s == kReplacing;
+            Pause();
+        }
     }
-    if (gRegistered) ::unlink(gPath);
-    if (gLineEnd) (void)!::write(STDERR_FILENO, "\n", 1);
-    ::signal(signal, SIG_DFL);
-    ::raise(signal);
+    if (heldBack) return;
+    for (Slot& slot : gSlots) {
+        for (;;) {
+            int expected = kIdle;
+            if (slot.state.compare_exchange_strong(expected, kRemoving)) {
+                if (slot.hasPath) ::unlink(slot.path);
+                break;
+            }
+            // A conversion that saw the signal backs out of what it began; a free slot has
+            // no file.
+            if (expected == kFree || expected == kRemoving) break;
+            Pause();
+        }
+    }
+    if (gLineEnd.load()) (void)!::write(STDERR_FILENO, "\n", 1);
+    EndBySignal(signal);
+}
+
+void TakeSignals(sigset_t waited) {
+    for (;;) {
+        int signal = 0;
+        if (::sigwait(&waited, &signal) == 0) EndRun(signal);
+    }
 }
 
 }  // namespace
-
-const sigset_t& CleanupSignals() {
-    static const sigset_t set = [] {
-        sigset_t s;
-        sigemptyset(&s);
-        for (int n : kEndingSignals) sigaddset(&s, n);
-        return s;
-    }();
-    return set;
-}
 
 void InstallSignalCleanup() {
     // A file grown past the process's limit (ulimit -f) is a failed write, told and cleaned up
     // like any other, rather than an end without a word.
     ::signal(SIGXFSZ, SIG_IGN);
-    struct sigaction action {};
-    action.sa_handler = OnSignal;
-    action.sa_mask = CleanupSignals();
+    const sigset_t all = EndingSet();
+    ::pthread_sigmask(SIG_BLOCK, &all, nullptr);
+    sigset_t waited;
+    sigemptyset(&waited);
     for (int s : kEndingSignals) {
         struct sigaction before {};
         if (::sigaction(s, nullptr, &before) == 0 && before.sa_handler == SIG_IGN) continue;
-        ::sigaction(s, &action, nullptr);
+        sigaddset(&waited, s);
     }
+    // It lives as long as the program: it ends the program or waits until the program ends.
+    std::thread(TakeSignals, waited).detach();
 }
 
-void ForwardSignalsTo(int pid) {
-    for (int i = 0; i < kMaxForwards; ++i)
-        if (gForwards[i] == 0) {
-            gForwards[i] = pid;
-            return;
-        }
+int EndingSignal() {
+    return gSignal.load();
 }
 
-void StopForwardingTo(int pid) {
-    for (int i = 0; i < kMaxForwards; ++i)
-        if (gForwards[i] == pid) gForwards[i] = 0;
-}
-
-void ForgetSignalForwards() {
-    for (int i = 0; i < kMaxForwards; ++i) gForwards[i] = 0;
-}
-
-void EndWithParent(int parent) {
-    // A worker whose parent is gone (killed outright) must not go on to replace targets.
-    ::prctl(PR_SET_PDEATHSIG, SIGTERM);
-    if (::getppid() != parent) ::raise(SIGTERM);
-}
-
-int DeferredSignal() {
-    return gDeferred;
-}
-
-DeferredSignalBlock::DeferredSignalBlock() {
-    ::sigprocmask(SIG_BLOCK, &CleanupSignals(), &FSaved);
-}
-
-DeferredSignalBlock::~DeferredSignalBlock() {
-    // Signals held back are delivered while the mask is restored, to a handler that only
-    // records them.
-    gDeferring = 1;
-    ::sigprocmask(SIG_SETMASK, &FSaved, nullptr);
-    gDeferring = 0;
-}
-
-void RegisterCleanupFile(const std::string& path) {
-    gRegistered = 0;
-    if (path.size() > PATH_MAX) return;
-    std::memcpy(gPath, path.c_str(), path.size() + 1);
-    gRegistered = 1;
-}
-
-void UnregisterCleanupFile() {
-    gRegistered = 0;
+void EndBySignal(int signal) {
+    ::signal(signal, SIG_DFL);
+    sigset_t one;
+    sigemptyset(&one);
+    sigaddset(&one, signal);
+    ::pthread_sigmask(SIG_UNBLOCK, &one, nullptr);
+    ::raise(signal);
+    ::_exit(128 + signal);  // where the default action is not to end (it always is for these)
 }
 
 void SetLineEndOnSignal(bool pending) {
-    gLineEnd = pending ? 1 : 0;
+    gLineEnd.store(pending);
 }
 
-ScopedSignalBlock::ScopedSignalBlock() {
-    ::sigprocmask(SIG_BLOCK, &CleanupSignals(), &FSaved);
+CleanupSlot::CleanupSlot() {
+    for (int i = 0; i < kCleanupSlots; ++i) {
+        int expected = kFree;
+        if (gSlots[i].state.compare_exchange_strong(expected, kIdle)) {
+            FIndex = i;
+            gSlots[i].hasPath = false;
+            return;
+        }
+    }
 }
 
-ScopedSignalBlock::~ScopedSignalBlock() {
-    ::sigprocmask(SIG_SETMASK, &FSaved, nullptr);
+CleanupSlot::~CleanupSlot() {
+    if (FIndex < 0) return;
+    int expected = kIdle;
+    gSlots[FIndex].state.compare_exchange_strong(expected, kFree);
+}
+
+namespace {
+// Moves the slot from kIdle to `busy`; false when a signal is ending the run.
+bool Enter(int index, int busy) {
+    if (index < 0) return gSignal.load() == 0;
+    int expected = kIdle;
+    if (!gSlots[index].state.compare_exchange_strong(expected, busy)) return false;  // being removed
+    // The signal thread sets the signal before it looks at the slots: either it sees this
+    // slot busy and waits, or this sees the signal and backs out.
+    if (gSignal.load() != 0) {
+        gSlots[index].state.store(kIdle);
+        return false;
+    }
+    return true;
+}
+}  // namespace
+
+void CleanupSlot::Leave(const std::string& path) {
+    if (FIndex < 0) return;
+    Slot& slot = gSlots[FIndex];
+    slot.hasPath = !path.empty() && path.size() <= PATH_MAX;
+    if (slot.hasPath) std::memcpy(slot.path, path.c_str(), path.size() + 1);
+    slot.state.store(kIdle);
+}
+
+bool CleanupSlot::BeginCreating() {
+    return Enter(FIndex, kCreating);
+}
+
+void CleanupSlot::EndCreating(const std::string& path) {
+    Leave(path);
+}
+
+void CleanupSlot::Unregister() {
+    if (FIndex < 0) return;
+    int expected = kIdle;
+    if (gSlots[FIndex].state.compare_exchange_strong(expected, kCreating)) Leave({});
+}
+
+bool CleanupSlot::BeginReplacing() {
+    return Enter(FIndex, kReplacing);
+}
+
+void CleanupSlot::EndReplacing(const std::string& path) {
+    Leave(path);
 }
 
 }  // namespace korvane::platform

@@ -1,62 +1,71 @@
-// A file that an interrupted program removes before it ends: a half-written document must not
-// survive Ctrl-C, a terminal that closes or a kill.
+// Files that an interrupted program removes before it ends: a half-written document must not
+// survive Ctrl-C, a terminal that closes or a kill, whichever of the run's conversions wrote it.
 #pragma once
 
 #include <signal.h>
 
 #include <string>
 
+#include "platform/Exception.h"
+
 namespace korvane::platform {
 
-// The signals that end a run: each removes the registered file and then ends the program by
+// The signals that end a run: each removes the registered files and then ends the program by
 // the same signal, so that the shell sees 128 + the signal (130, 143, 129, ...).
 inline constexpr int kEndingSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGALRM, SIGUSR1, SIGUSR2};
-// Installs the handlers for the ending signals. A signal that the program was started with
-// ignored (by nohup, `trap '' INT`, a service manager) stays ignored. SIGXFSZ is ignored, so
-// that a write past the file size limit fails with "File too large".
+// Conversions at the same time that the clean-up can know of.
+inline constexpr int kCleanupSlots = 256;
+
+// Blocks the ending signals in the calling thread, and so in every thread started after it, and
+// starts the one thread that takes them. Call it from main before any other thread starts. A
+// signal that the program was started with ignored (by nohup, `trap '' INT`, a service manager)
+// stays ignored. SIGXFSZ is ignored, so that a write past the file size limit fails with
+// "File too large".
 void InstallSignalCleanup();
-// In a worker process: ends it (as by SIGTERM) when its parent `parent` is gone, now or later.
-void EndWithParent(int parent);
-// Processes that a signal reaching this one is passed on to first (the workers converting
-// tables at the same time), at most 256.
-void ForwardSignalsTo(int pid);
-void StopForwardingTo(int pid);
-void ForgetSignalForwards();
-// The ending signals as a set.
-const sigset_t& CleanupSignals();
-// The signal that a DeferredSignalBlock held back and recorded; 0 when none did.
-int DeferredSignal();
-// The file to remove when a signal arrives (one at a time); a later call replaces it.
-void RegisterCleanupFile(const std::string& path);
-void UnregisterCleanupFile();
+
+// The ending signal that was taken while a document replaced its target, and held back until
+// that replacement was done; 0 when none was. From the moment a signal is taken, no temporary
+// file is created and no replacement starts (see CleanupSlot), so the run only tells what it
+// owes and ends (EndBySignal).
+int EndingSignal();
+// Ends the program by `signal`, as if it had not been held back.
+[[noreturn]] void EndBySignal(int signal);
 // While set, a signal first ends the line on standard error (a progress line being drawn).
 void SetLineEndOnSignal(bool pending);
 
-// Holds SIGINT, SIGTERM and SIGHUP back while it lives (for creating and registering a file
-// as one step); they are delivered when it ends.
-class ScopedSignalBlock {
+// The run is ending by a signal: what was being converted is given up, without a message.
+class EInterrupted : public korvane::Exception {
 public:
-    ScopedSignalBlock();
-    ~ScopedSignalBlock();
-    ScopedSignalBlock(const ScopedSignalBlock&) = delete;
-    ScopedSignalBlock& operator=(const ScopedSignalBlock&) = delete;
-
-private:
-    sigset_t FSaved;
+    EInterrupted() : Exception("interrupted") {}
 };
 
-// Holds SIGINT, SIGTERM and SIGHUP back while a finished document replaces its target. One that
-// arrives meanwhile does not end the program when the block ends: it is recorded (see
-// DeferredSignal), so that the program can finish what it owes the user and then stop.
-class DeferredSignalBlock {
+// A conversion's place in the clean-up: the temporary file to remove if a signal ends the
+// program, and the steps a signal waits for (creating and registering that file, a document
+// replacing its target). The slots are a fixed array written and read with atomic operations
+// only; a conversion that finds none free works without one.
+class CleanupSlot {
 public:
-    DeferredSignalBlock();
-    ~DeferredSignalBlock();
-    DeferredSignalBlock(const DeferredSignalBlock&) = delete;
-    DeferredSignalBlock& operator=(const DeferredSignalBlock&) = delete;
+    CleanupSlot();
+    ~CleanupSlot();
+    CleanupSlot(const CleanupSlot&) = delete;
+    CleanupSlot& operator=(const CleanupSlot&) = delete;
+
+    // Creating a file and registering it (EndCreating) are one step for the clean-up. False,
+    // with nothing begun, when a signal is ending the run.
+    bool BeginCreating();
+    // Ends the step; `path` (empty: none) is the file to remove from now on.
+    void EndCreating(const std::string& path);
+    // The registered file is gone or is to be kept.
+    void Unregister();
+    // A finished document takes its target's place: a signal taken meanwhile waits for
+    // EndReplacing and is then held back (EndingSignal). False when a signal is ending the run.
+    bool BeginReplacing();
+    // `path` (empty: none) is the file to remove from now on.
+    void EndReplacing(const std::string& path);
 
 private:
-    sigset_t FSaved;
+    void Leave(const std::string& path);
+    int FIndex = -1;
 };
 
 }  // namespace korvane::platform
