@@ -2,8 +2,8 @@
 
 #include "cli/Arguments.h"
 #include "cli/Messages.h"
-#include "cli/Runner.h"
 #include "cli/RunPlan.h"
+#include "cli/Runner.h"
 #include "cli/TableRun.h"
 #include "conversion/ConversionTexts.h"
 #include "platform/File.h"

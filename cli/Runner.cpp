@@ -93,8 +93,8 @@ int RunTables(const Arguments& a, const std::vector<Job>& jobs, const Plan& plan
         return signal != 0 && (givenUp || told < jobs.size()) ? 128 + signal : status;
     };
 
-    const std::size_t threads =
-        std::min({static_cast<std::size_t>(std::max(a.jobs, 1)), plan.claimed.size(), static_cast<std::size_t>(platform::kCleanupSlots)});
+    const std::size_t threads = std::min(
+        {static_cast<std::size_t>(std::max(a.jobs, 1)), plan.claimed.size(), static_cast<std::size_t>(platform::kCleanupSlots)});
     if (threads <= 1 || a.options.standardOutput) {
         TableOwner owner;
         for (std::size_t t = 0; t < jobs.size() && platform::EndingSignal() == 0; ++t) {

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Builds and runs every test: the normal build, then the AddressSanitizer and
-# UndefinedBehaviorSanitizer build.
+# Builds and runs every test: the normal build, the AddressSanitizer and
+# UndefinedBehaviorSanitizer build, the ThreadSanitizer build, and the fuzz targets.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 tools/install-deps.sh
@@ -28,6 +28,14 @@ export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
 export LSAN_OPTIONS="suppressions=$PWD/tools/lsan.supp:print_suppressions=0"
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 ctest --test-dir build-asan --output-on-failure --no-tests=error -j"$jobs"
+
+# ThreadSanitizer over what runs on several threads: the conversions (several at the same time
+# among them), the targets, and the command line's runs with -j.
+cmake -S . -B build-tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKORVANE_THREAD_SANITIZE=ON -DKORVANE_REQUIRE_CORPUS=ON \
+  -DKORVANE_BUILD_APP=OFF -DKORVANE_BUILD_BENCH=OFF >/dev/null
+cmake --build build-tsan -j"$jobs" --target conversion_tests cli_tests
+(cd build-tsan && export TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 &&
+  tests/conversion_tests --gtest_brief=1 && tests/cli_tests --gtest_brief=1)
 
 # Fuzzing under the sanitizers: the kept findings first, then 60 seconds per target.
 CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKORVANE_FUZZ=ON -DKORVANE_BUILD_APP=OFF \

@@ -459,7 +459,7 @@ TEST(Targets, ASharedLockOfAnotherProgram) {
 // the memo's size in every mode and in the typed document (it once held the memo several
 // times over, 2 GiB for this one).
 TEST(Memory, AMemoOf256MiBIsConvertedInBoundedMemory) {
-    if (test::kAddressSanitizer) GTEST_SKIP() << "the sanitizers' own memory would be measured";
+    if (test::kSanitizerMemory) GTEST_SKIP() << "the sanitizers' own memory would be measured";
     TempDir dir;
     const std::string table = dir.Write("t.dbf", TableBuilder(0x83).Field("M", 'M', 10).Record({"1"}).Bytes());
     // The same memo as a blob's bytes (a dBase B field).

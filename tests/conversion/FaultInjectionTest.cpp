@@ -18,7 +18,7 @@ namespace korvane {
 namespace {
 
 using test::ColumnA;
-using test::kAddressSanitizer;
+using test::kSanitizerMemory;
 using test::MemoBuilder;
 using test::TableBuilder;
 using test::TempDir;
@@ -214,7 +214,7 @@ std::vector<std::pair<std::string, std::pair<std::string, std::string>>> Hostile
 }
 
 TEST(ResourceLimits, HostileTablesConvertUnder256MegabytesOfAddressSpace) {
-    if (kAddressSanitizer) GTEST_SKIP() << "the address sanitizer reserves more address space than the limit";
+    if (kSanitizerMemory) GTEST_SKIP() << "a sanitizer reserves more address space than the limit";
     for (const auto& [name, files] : HostileTables()) {
         TempDir dir;
         const std::string path = dir.Write("t.dbf", files.first);

@@ -98,17 +98,18 @@ struct CliResult {
 };
 CliResult RunDbf2xml(const std::vector<std::string>& args);
 
-// The build runs under AddressSanitizer, whose own memory and address space would be measured.
-#if defined(__SANITIZE_ADDRESS__)
-inline constexpr bool kAddressSanitizer = true;
+// The build runs under AddressSanitizer or ThreadSanitizer, whose own memory and address
+// space would be measured.
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+inline constexpr bool kSanitizerMemory = true;
 #elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-inline constexpr bool kAddressSanitizer = true;
+#if __has_feature(address_sanitizer) || __has_feature(thread_sanitizer)
+inline constexpr bool kSanitizerMemory = true;
 #else
-inline constexpr bool kAddressSanitizer = false;
+inline constexpr bool kSanitizerMemory = false;
 #endif
 #else
-inline constexpr bool kAddressSanitizer = false;
+inline constexpr bool kSanitizerMemory = false;
 #endif
 
 }  // namespace korvane::test
