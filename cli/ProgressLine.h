@@ -52,6 +52,7 @@ public:
     }
     void EndLine() {
         if (!FDrawn) return;
+        const platform::LineWrite writing;
         FErr << '\n' << std::flush;
         FDrawn = false;
         platform::SetLineEndOnSignal(false);
@@ -72,7 +73,8 @@ private:
         std::string shown = line;
         if (shown.size() < FLine.size()) shown.append(FLine.size() - shown.size(), ' ');
         FLine = line;
-        // Told first, so that a signal in the middle of drawing still ends the line.
+        // A signal ends the line once it is drawn.
+        const platform::LineWrite writing;
         platform::SetLineEndOnSignal(true);
         FErr << '\r' << shown << std::flush;
         FDrawn = true;

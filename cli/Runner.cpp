@@ -165,6 +165,7 @@ int RunTables(const Arguments& a, const std::vector<Job>& jobs, const Plan& plan
                 const Outcome o = std::move(*outcomes[told]);
                 outcomes[told].reset();
                 if (drawn) {
+                    const platform::LineWrite writing;
                     err << "\n";
                     drawn = false;
                     platform::SetLineEndOnSignal(false);
@@ -176,6 +177,7 @@ int RunTables(const Arguments& a, const std::vector<Job>& jobs, const Plan& plan
             if (running == 0) break;
             if (progress) {
                 // The whole run on one line: tables done of all, rows, time.
+                const platform::LineWrite writing;
                 platform::SetLineEndOnSignal(true);
                 err << "\rdbf2xml: " << told << " of " << jobs.size() << " tables  " << Plural(rowsDone, "row", "rows") << "  "
                     << Seconds(std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count()) << std::flush;
@@ -185,8 +187,11 @@ int RunTables(const Arguments& a, const std::vector<Job>& jobs, const Plan& plan
         }
     }
     for (std::thread& thread : pool) thread.join();
-    if (drawn) err << "\n";
-    platform::SetLineEndOnSignal(false);
+    if (drawn) {
+        const platform::LineWrite writing;
+        err << "\n";
+        platform::SetLineEndOnSignal(false);
+    }
     return finalStatus();
 }
 

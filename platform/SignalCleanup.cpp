@@ -7,6 +7,7 @@
 #include <atomic>
 #include <climits>
 #include <cstring>
+#include <mutex>
 #include <thread>
 
 namespace korvane::platform {
@@ -34,6 +35,7 @@ struct Slot {
 Slot gSlots[kCleanupSlots];
 std::atomic<int> gSignal{0};
 std::atomic<bool> gLineEnd{false};
+std::timed_mutex gLineWrite;  // held while a progress line is written
 
 sigset_t EndingSet() {
     sigset_t s;
@@ -72,7 +74,12 @@ void EndRun(int signal) {
             Pause();
         }
     }
-    if (gLineEnd.load()) (void)!::write(STDERR_FILENO, "\n", 1);
+    if (gLineEnd.load()) {
+        // After the line being written, if it is written soon (a terminal held by Ctrl-S is
+        // not waited for); the lock is kept, so that nothing is written after the line's end.
+        const bool held = gLineWrite.try_lock_for(std::chrono::milliseconds(200));
+        if (held && gLineEnd.load()) (void)!::write(STDERR_FILENO, "\n", 1);
+    }
     EndBySignal(signal);
 }
 
@@ -118,6 +125,14 @@ void EndBySignal(int signal) {
 
 void SetLineEndOnSignal(bool pending) {
     gLineEnd.store(pending);
+}
+
+LineWrite::LineWrite() {
+    gLineWrite.lock();
+}
+
+LineWrite::~LineWrite() {
+    gLineWrite.unlock();
 }
 
 CleanupSlot::CleanupSlot() {

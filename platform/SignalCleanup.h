@@ -32,6 +32,14 @@ int EndingSignal();
 [[noreturn]] void EndBySignal(int signal);
 // While set, a signal first ends the line on standard error (a progress line being drawn).
 void SetLineEndOnSignal(bool pending);
+// Held while a progress line is written, so that the line a signal ends is a whole one.
+class LineWrite {
+public:
+    LineWrite();
+    ~LineWrite();
+    LineWrite(const LineWrite&) = delete;
+    LineWrite& operator=(const LineWrite&) = delete;
+};
 
 // The run is ending by a signal: what was being converted is given up, without a message.
 class EInterrupted : public korvane::Exception {
