@@ -5,13 +5,14 @@
 #include <optional>
 
 #include "conversion/ConversionTexts.h"
-#include "conversion/RowWriter.h"
+#include "conversion/PlainValues.h"
 #include "conversion/TargetFile.h"
 #include "conversion/TextCodePage.h"
 #include "conversion/TextFile.h"
 #include "conversion/TextWatch.h"
 #include "conversion/TranslateEvent.h"
-#include "conversion/TypedDocument.h"
+#include "conversion/TypedSchema.h"
+#include "conversion/TypedValues.h"
 #include "conversion/XmlText.h"
 #include "dbf/Dbf.h"
 #include "dbf/DbfErrors.h"
@@ -280,13 +281,15 @@ bool RunConversion(IConversionView& view, TableOwner& owner, const std::string& 
             target.Rewrite(out);
         IOTest();
         view.SetText(Control::l_Info, texts::kWritingStructure);
-        std::vector<std::u16string> typedNames;
+        // The attribute names: decoded in the code page the user asked for, else the field
+        // objects' names.
+        std::vector<std::u16string> attributeNames;
+        if (names)
+            attributeNames = *names;
+        else
+            for (const auto& field : table.Fields()) attributeNames.push_back(field->FieldName);
         if (options.typed) {
-            if (names)
-                typedNames = *names;
-            else
-                for (const auto& field : table.Fields()) typedNames.push_back(field->FieldName);
-            WriteTypedSchema(out, table, typedNames, decoder.get());
+            WriteTypedSchema(out, table, attributeNames, decoder.get());
         } else {
             WriteSchema(out, table, names);
         }
@@ -300,9 +303,9 @@ bool RunConversion(IConversionView& view, TableOwner& owner, const std::string& 
         std::optional<RowWriter> writer;
         std::optional<TypedRowWriter> typedWriter;
         if (options.typed)
-            typedWriter.emplace(table, decoder.get(), typedNames, &watch, options.generalValues);
+            typedWriter.emplace(table, decoder.get(), attributeNames, &watch, options.generalValues);
         else
-            writer.emplace(table, decoder.get(), names, &watch);
+            writer.emplace(table, decoder.get(), attributeNames, &watch);
         while (!table.Eof()) {
             ++report.rows;
             view.SetRecordNumber(table.RecNo());
