@@ -193,6 +193,28 @@ TEST(Parallel, TheSameAsOneAfterTheOther) {
     EXPECT_EQ(test::RunDbf2xml({"-j", "x", t.dir.Path("data")}).status, 2);
 }
 
+// Two targets that are one file through a linked output folder: the later table is not
+// converted (the message names the file the link leads to), one after the other and at the
+// same time alike.
+TEST(Parallel, NoFileIsWrittenTwice) {
+    TempDir dir;
+    fs::create_directories(dir.Path("in/x"));
+    fs::create_directories(dir.Path("in/y"));
+    dir.Write("in/x/t.dbf", Table("x"));
+    dir.Write("in/y/t.dbf", Table("y"));
+    fs::create_directories(dir.Path("out/x"));
+    fs::create_directory_symlink(dir.Path("out/x"), dir.Path("out/y"));
+    for (const char* jobs : {"1", "2"}) {
+        fs::remove(dir.Path("out/x/t.xml"));
+        const test::CliResult r = test::RunDbf2xml({"-q", "-r", "-j", jobs, "--output-dir", dir.Path("out"), dir.Path("in")});
+        EXPECT_EQ(r.status, 1) << jobs;
+        EXPECT_EQ(r.err, "dbf2xml: " + dir.Path("in/y/t.dbf") + ": not converted: " + dir.Path("out/x/t.xml") +
+                             " was written from " + dir.Path("in/x/t.dbf") + " in this run\n")
+            << jobs;
+        EXPECT_NE(test::ReadFile(dir.Path("out/x/t.xml")).find("X=\"x\""), std::string::npos) << jobs;
+    }
+}
+
 // Interrupted, a run of several tables at the same time stops every running table, removes
 // every unfinished document and leaves every finished one.
 TEST(Parallel, AnInterruptedRunKeepsWhatIsFinished) {
