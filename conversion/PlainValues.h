@@ -35,7 +35,8 @@ public:
     PlainValues(RowSource& source, dbf::TDbf& table);
 
     bool PutStored(OutputCursor& cursor, const RowColumn& c, std::size_t i, const StoredValue& v);
-    void PutGeneral(OutputCursor& cursor, const RowColumn& c, std::size_t i, dbf::TDbf& table, std::span<const std::uint8_t> record);
+    void PutGeneral(OutputCursor& cursor, const RowColumn& c, std::size_t i, dbf::TDbf& table,
+                    std::span<const std::uint8_t> record);
 
 private:
     static constexpr std::size_t kIntegerRoom = 24;  // a sign and 19 digits

@@ -44,7 +44,8 @@ StoredText StoredTextOf(TField& field, std::uint8_t native, const dbf::TDbfField
 
 }  // namespace
 
-RowSource::RowSource(dbf::TDbf& table, platform::TextDecoder* decoder, const std::vector<std::u16string>& names, TextWatch* watch_)
+RowSource::RowSource(dbf::TDbf& table, platform::TextDecoder* decoder, const std::vector<std::u16string>& names,
+                     TextWatch* watch_)
     : text(table, decoder),
       audit(table, Utf8Names(names)),
       watch(watch_),

@@ -42,11 +42,11 @@ struct RowColumn {
     dbf::FieldByteRange bytes;               // where its value is in a record
     StoredText stored = StoredText::None;    // how its text is read straight from the record
     Stream stream = Stream::None;
-    bool nullFlags = false;                  // the table's _NULLFLAGS field
-    std::int64_t lowest = 0, highest = 0;    // a whole number's range
-    std::string name;                        // the attribute's name, UTF-8
-    std::string prefix;                      // ` NAME="`
-    std::array<char, 48> prefixBlock{};      // the same, padded, when it fits
+    bool nullFlags = false;                // the table's _NULLFLAGS field
+    std::int64_t lowest = 0, highest = 0;  // a whole number's range
+    std::string name;                      // the attribute's name, UTF-8
+    std::string prefix;                    // ` NAME="`
+    std::array<char, 48> prefixBlock{};    // the same, padded, when it fits
 };
 
 // A value stored as text, parsed; of the kind's members only those of the column's kind are set.
@@ -75,7 +75,8 @@ public:
 
     // Reads column c's stored text; false when it needs the decoding's general rules (a number
     // with an exponent or more than 15 digits, say).
-    [[gnu::always_inline]] bool ParseStored(const RowColumn& c, std::size_t i, std::span<const std::uint8_t> record, StoredValue& v) {
+    [[gnu::always_inline]] bool ParseStored(const RowColumn& c, std::size_t i, std::span<const std::uint8_t> record,
+                                            StoredValue& v) {
         // Only what the column's kind reads is set: the value is not cleared whole each time.
         v.empty = true;
         v.text = {};

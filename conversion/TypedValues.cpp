@@ -63,10 +63,10 @@ bool TypedValues::PutDecoded(OutputCursor& cursor, const RowColumn& rc, std::siz
         case Way::Double:
         case Way::Currency: {
             const dbf::DecodedField decoded = FSource.file->DecodeField(rc.column,
-                                                                 c.way == Way::Currency ? ftBCD
-                                                                 : c.way == Way::Double ? ftFloat
-                                                                                        : c.kind,
-                                                                 record);
+                                                                        c.way == Way::Currency ? ftBCD
+                                                                        : c.way == Way::Double ? ftFloat
+                                                                                               : c.kind,
+                                                                        record);
             if (!decoded.hasValue) {
                 if (const auto* stamp = std::get_if<dbf::InvalidTimeStamp>(&decoded.value)) FSource.audit.TimeStamp(i, *stamp);
                 return true;  // no value

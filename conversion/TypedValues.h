@@ -25,7 +25,8 @@ public:
     TypedValues(RowSource& source, dbf::TDbf& table, bool generalOnly = false);
 
     bool PutStored(OutputCursor& cursor, const RowColumn& c, std::size_t i, const StoredValue& v);
-    void PutGeneral(OutputCursor& cursor, const RowColumn& c, std::size_t i, dbf::TDbf& table, std::span<const std::uint8_t> record);
+    void PutGeneral(OutputCursor& cursor, const RowColumn& c, std::size_t i, dbf::TDbf& table,
+                    std::span<const std::uint8_t> record);
 
 private:
     // Values of binary forms read through the typed decoding: a whole number, a time stamp, a
