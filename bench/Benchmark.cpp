@@ -464,6 +464,31 @@ int main(int argc, char** argv) {
         std::printf("archive of 64 tables (192 MB): -j 1 %.2f s, -j 2 %.2f s, ratio %.2f\n\n", a, b, b / a);
         std::fflush(stdout);
     }
+    // Many small tables in one folder: the time per table at 500 and at 5,000 tables (a run
+    // must grow with the number of tables, not with its square).
+    if (!smallOnly && std::string("many").find(only) != std::string::npos) {
+        double perTable[2] = {0, 0};
+        const int counts[2] = {500, 5000};
+        for (int k = 0; k < 2; ++k) {
+            const std::string folder = dir + "/many" + std::to_string(counts[k]);
+            for (int t = 0; t < counts[k]; ++t) {
+                const std::string path = folder + "/t" + std::to_string(t) + ".dbf";
+                if (FileSize(path)) continue;
+                fs::create_directories(folder);
+                WriteDbase(path, 2048, static_cast<std::uint32_t>(t));
+            }
+            std::vector<double> seconds;
+            for (int run = 0; run < std::max(runs, 3); ++run) {
+                fs::remove_all(dir + "/many-out");
+                seconds.push_back(RunChild({dbf2xml, "-q", "--output-dir", dir + "/many-out", folder}).seconds);
+            }
+            std::sort(seconds.begin(), seconds.end());
+            perTable[k] = seconds[seconds.size() / 2] / counts[k];
+        }
+        std::printf("many small tables in one folder: %.2f ms per table at 500, %.2f ms at 5000, ratio %.2f\n\n",
+                    perTable[0] * 1000, perTable[1] * 1000, perTable[1] / perTable[0]);
+        std::fflush(stdout);
+    }
     // The typed document against the plain one: user CPU, the runs alternating, medians.
     if (!smallOnly && std::string("typed").find(only) != std::string::npos) {
         std::printf("| table | plain user s | typed user s | ratio |\n|---|---|---|---|\n");

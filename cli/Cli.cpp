@@ -38,7 +38,10 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
     // No progress line where it would land in the document on the same terminal.
     const bool drawProgress = progress && !a.quiet && !(a.options.standardOutput && environment.outputOnErrorTerminal);
 
-    const Plan plan = PlanRun(a, jobs);
+    // Every folder listed once for the whole run, however many tables look in it.
+    platform::ListedOnce files;
+    a.options.files = &files;
+    const Plan plan = PlanRun(a, jobs, files);
     a.options.sweepTemporaries = false;  // done by the plan, once per folder
     Totals totals;
     const int status = RunTables(a, jobs, plan, err, drawProgress, totals);

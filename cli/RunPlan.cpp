@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <map>
 #include <sstream>
+#include <unordered_map>
 
 #include "cli/Messages.h"
 #include "conversion/TargetFile.h"
@@ -89,88 +90,105 @@ std::vector<Job> ExpandTables(const std::vector<std::string>& paths, bool recurs
 
 namespace {
 
-// Whether two targets are one file: the same path, or the same existing file.
-bool SameTarget(const std::string& a, const std::string& b) {
-    if (platform::ExpandFileName(a) == platform::ExpandFileName(b)) return true;
-    std::uint64_t da = 0, ia = 0, db = 0, ib = 0;
-    return platform::PathIdentity(a, da, ia) && platform::PathIdentity(b, db, ib) && da == db && ia == ib;
-}
-
-// A file that a table of the run is read from: the table, or a companion beside it.
-struct InputFile {
-    std::size_t owner;  // the table's place among the arguments
-    bool table;
-    std::string path;  // absolute
-    bool exists;
+// A file by device and inode.
+struct Identity {
     std::uint64_t device = 0;
     std::uint64_t inode = 0;
+    bool operator==(const Identity&) const = default;
+};
+struct IdentityHash {
+    std::size_t operator()(const Identity& id) const {
+        return std::hash<std::uint64_t>()(id.device * 0x9E3779B97F4A7C15ull ^ id.inode);
+    }
 };
 
-std::vector<InputFile> InputFiles(const std::vector<std::string>& tables) {
-    std::vector<InputFile> inputs;
-    auto add = [&](std::size_t owner, bool table, const std::string& path) {
-        InputFile f{owner, table, path, false};
-        f.exists = platform::PathIdentity(path, f.device, f.inode);
-        inputs.push_back(std::move(f));
-    };
-    for (std::size_t t = 0; t < tables.size(); ++t) {
-        const std::string full = platform::ExpandFileName(tables[t]);
-        add(t, true, full);
-        // Every companion the table could have, whatever its level turns out to be.
-        for (const std::string& ext : dbf::CompanionExtensions(full)) {
-            const std::string companion = platform::FindCompanionFile(platform::ChangeFileExt(full, ext));
-            if (platform::StatPath(companion).exists) add(t, false, companion);
+// Where a table of the run reads from: the table, or a companion beside it.
+struct Input {
+    std::size_t owner;  // the table's place among the run's tables
+    bool table;
+};
+
+// The files the run's tables are read from, by path and by identity, each looked at once;
+// companions are found in one listing of each folder.
+class Inputs {
+public:
+    Inputs(const std::vector<Job>& jobs, platform::IFileSystem& files) {
+        for (std::size_t t = 0; t < jobs.size(); ++t) {
+            const std::string& full = jobs[t].full;
+            Add(t, true, full, files.Status(full));
+            // Every companion the table could have, whatever its level turns out to be.
+            for (const std::string& ext : dbf::CompanionExtensions(full)) {
+                const std::string companion = files.Companion(platform::ChangeFileExt(full, ext));
+                if (!companion.empty()) Add(t, false, companion, files.Status(companion));
+            }
         }
     }
-    return inputs;
-}
-
-// The input file of another table than the one at `self` that `target` names, if any.
-const InputFile* InputAt(const std::vector<InputFile>& inputs, const std::string& target, std::size_t self) {
-    const std::string path = platform::ExpandFileName(target);
-    std::uint64_t device = 0, inode = 0;
-    const bool exists = platform::PathIdentity(path, device, inode);
-    for (const InputFile& f : inputs) {
-        if (f.owner == self) continue;
-        if (f.path == path || (exists && f.exists && f.device == device && f.inode == inode)) return &f;
+    // The input of another table than `self` at `path` (absolute) or the file `status` is.
+    const Input* At(const std::string& path, const platform::PathStatus& status, std::size_t self) const {
+        if (const Input* by = Other(FByPath, path, self)) return by;
+        return status.exists ? Other(FById, Identity{status.device, status.inode}, self) : nullptr;
     }
-    return nullptr;
-}
+
+private:
+    void Add(std::size_t owner, bool table, const std::string& path, const platform::PathStatus& status) {
+        if (!table && !status.exists) return;
+        FByPath[path].push_back({owner, table});
+        if (status.exists) FById[Identity{status.device, status.inode}].push_back({owner, table});
+    }
+    template <class Map, class Key>
+    static const Input* Other(const Map& map, const Key& key, std::size_t self) {
+        const auto found = map.find(key);
+        if (found == map.end()) return nullptr;
+        for (const Input& input : found->second)
+            if (input.owner != self) return &input;
+        return nullptr;
+    }
+    std::unordered_map<std::string, std::vector<Input>> FByPath;
+    std::unordered_map<Identity, std::vector<Input>, IdentityHash> FById;
+};
 
 }  // namespace
 
-Plan PlanRun(const Arguments& a, const std::vector<Job>& jobs) {
-    std::vector<std::string> fulls;
-    for (const Job& job : jobs) fulls.push_back(job.full);
-    const std::vector<InputFile> inputs = InputFiles(fulls);
+Plan PlanRun(const Arguments& a, const std::vector<Job>& jobs, platform::IFileSystem& files) {
+    const Inputs inputs(jobs, files);
     // What keeps a table from being converted is decided for all of them before any converts.
     Plan plan;
     std::vector<std::string>& refusals = plan.refusals;
     std::vector<std::size_t>& claimed = plan.claimed;
     refusals.resize(jobs.size());
+    // The targets claimed so far, by path and, where they exist, by identity.
+    std::unordered_map<std::string, std::size_t> claimedPaths;
+    std::unordered_map<Identity, std::size_t, IdentityHash> claimedFiles;
     for (std::size_t t = 0; t < jobs.size(); ++t) {
         const std::string& full = jobs[t].full;
         const std::string xml = a.haveTarget ? a.target : jobs[t].target;
+        const std::string path = platform::ExpandFileName(xml);
+        const platform::PathStatus status = a.options.standardOutput ? platform::PathStatus{} : files.Status(path);
+        const Identity id{status.device, status.inode};
+        std::size_t first = jobs.size();
+        if (const auto p = claimedPaths.find(path); p != claimedPaths.end()) first = p->second;
+        if (const auto f = status.exists ? claimedFiles.find(id) : claimedFiles.end(); f != claimedFiles.end())
+            first = std::min(first, f->second);
         std::ostringstream refusal;
         // No target may be a file another table of the run is read from (its own are refused
         // with the reader's message when it is opened).
-        if (const InputFile* input = a.options.standardOutput ? nullptr : InputAt(inputs, xml, t)) {
+        if (const Input* input = a.options.standardOutput ? nullptr : inputs.At(path, status, t)) {
             refusal << "dbf2xml: " << Shown(full) << ": not converted: its target " << Shown(xml) << " is "
                     << (input->table ? "a table" : "a memo, index or code page file") << " of this run\n";
         } else if (!a.options.standardOutput && dbf::IsTableFileName(xml)) {
             // A document under such a name would later be read as a table's own file.
             refusal << "dbf2xml: " << Shown(full) << ": not converted: its target " << Shown(xml)
                     << " has the name of a table's file (a table, memo, index or code page file)\n";
-        } else if (const auto first = std::find_if(claimed.begin(), claimed.end(),
-                                                   [&](std::size_t j) { return SameTarget(jobs[j].target, xml); });
-                   !a.haveTarget && first != claimed.end()) {
+        } else if (!a.haveTarget && first < jobs.size()) {
             // Two tables of the run with one target: the later one is not converted.
             refusal << "dbf2xml: " << Shown(full) << ": not converted: its target " << Shown(xml) << " is the target of "
-                    << Shown(jobs[*first].full) << " too\n";
+                    << Shown(jobs[first].full) << " too\n";
         } else if (const int e = a.outputDir.empty() ? 0 : platform::MakeFolders(platform::ExtractFilePath(xml)); e != 0) {
             refusal << "dbf2xml: " << Shown(platform::ExtractFilePath(xml)) << ": " << platform::SystemErrorText(e) << "\n";
         } else {
             claimed.push_back(t);
+            claimedPaths.try_emplace(path, t);
+            if (status.exists) claimedFiles.try_emplace(id, t);
         }
         refusals[t] = refusal.str();
     }

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "cli/Arguments.h"
+#include "platform/ByteFile.h"
 
 namespace korvane::cli {
 
@@ -33,6 +34,7 @@ struct Plan {
 // Decides it for every table of the run: no target may be a file a table of the run is read
 // from or have a table file's name, two tables may not share one, output folders are made.
 // Then the temporary files that runs killed outright left beside the targets are removed.
-Plan PlanRun(const Arguments& a, const std::vector<Job>& jobs);
+// Every table, companion and target is looked at once through `files`.
+Plan PlanRun(const Arguments& a, const std::vector<Job>& jobs, platform::IFileSystem& files = platform::SystemFiles());
 
 }  // namespace korvane::cli

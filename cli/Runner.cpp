@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <chrono>
 #include <condition_variable>
+#include <map>
 #include <mutex>
 #include <optional>
 #include <sstream>
@@ -40,20 +41,19 @@ public:
     const std::string* WrittenFrom(const std::string& xml) const {
         std::uint64_t device = 0, inode = 0;
         if (!platform::PathIdentity(xml, device, inode)) return nullptr;
-        for (const auto& [key, table] : FWritten)
-            if (key.device == device && key.inode == inode) return &table;
-        return nullptr;
+        const auto found = FWritten.find({device, inode});
+        return found == FWritten.end() ? nullptr : &found->second;
     }
     void Written(const std::string& xml, const std::string& table) {
-        Key key;
-        if (platform::PathIdentity(xml, key.device, key.inode)) FWritten.emplace_back(key, table);
+        std::uint64_t device = 0, inode = 0;
+        if (platform::PathIdentity(xml, device, inode)) FWritten.try_emplace({device, inode}, table);
     }
     bool Busy(const Key& key) const { return std::find(FBusy.begin(), FBusy.end(), key) != FBusy.end(); }
     void Start(const Key& key) { FBusy.push_back(key); }
     void Stop(const Key& key) { FBusy.erase(std::find(FBusy.begin(), FBusy.end(), key)); }
 
 private:
-    std::vector<std::pair<Key, std::string>> FWritten;
+    std::map<std::pair<std::uint64_t, std::uint64_t>, std::string> FWritten;
     std::vector<Key> FBusy;
 };
 

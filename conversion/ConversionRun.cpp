@@ -183,7 +183,7 @@ void RefuseTargetThatIsSource(const std::string& target, bool standardOutput, db
     } else if (!platform::PathIdentity(target, device, inode)) {
         return;
     }
-    if (table.Files != &platform::SystemFiles()) return;  // tables in memory are no files of the system
+    if (!table.Files->OfSystem()) return;  // tables in memory are no files of the system
     for (const std::string& source : {table.PhysicalFileName(), table.MemoFileName(), table.IndexFileName()}) {
         std::uint64_t d = 0, n = 0;
         if (!source.empty() && platform::PathIdentity(source, d, n) && d == device && n == inode)

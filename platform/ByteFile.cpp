@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "platform/File.h"
+#include "platform/Paths.h"
 
 namespace korvane::platform {
 
@@ -14,6 +15,7 @@ namespace {
 
 class SystemFileSystem : public IFileSystem {
 public:
+    bool OfSystem() const override { return true; }
     PathStatus Status(const std::string& path) override { return StatPath(path); }
     std::unique_ptr<IByteFile> Open(const std::string& path, FileAccess access, OsError& error, unsigned mode) override {
         auto file = std::make_unique<File>();
@@ -79,6 +81,45 @@ std::string FolderOf(const std::string& path) {
 }
 
 }  // namespace
+
+std::string IFileSystem::Companion(const std::string& exactPath) {
+    return SearchCompanionFile(*this, exactPath);
+}
+
+const ListedOnce::Listing& ListedOnce::ListingOf(const std::string& folder) {
+    // Listings are made once and never changed or removed: a reference stays good.
+    const std::lock_guard lock(FMutex);
+    const auto [at, fresh] = FListings.try_emplace(folder);
+    Listing& listing = at->second;
+    if (!fresh) return listing;
+    listing.names = FFiles.Entries(folder);
+    std::vector<std::string> sorted = listing.names;
+    std::sort(sorted.begin(), sorted.end());
+    for (const std::string& name : sorted) {
+        listing.exact.insert(name);
+        std::string lower = name;
+        for (char& c : lower)
+            if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+        listing.folded.try_emplace(lower, name);
+    }
+    return listing;
+}
+
+std::vector<std::string> ListedOnce::Entries(const std::string& folder) {
+    return ListingOf(folder).names;
+}
+
+std::string ListedOnce::Companion(const std::string& exactPath) {
+    const std::string folder = ExtractFilePath(exactPath);
+    const std::string name = ExtractFileName(exactPath);
+    const Listing& listing = ListingOf(folder);
+    if (listing.exact.count(name)) return exactPath;
+    std::string lower = name;
+    for (char& c : lower)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    const auto found = listing.folded.find(lower);
+    return found == listing.folded.end() ? std::string() : folder + found->second;
+}
 
 IFileSystem& SystemFiles() {
     static SystemFileSystem files;

@@ -8,7 +8,10 @@
 #include <cstdint>
 #include <map>
 #include <memory>
+#include <mutex>
 #include <string>
+#include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "platform/OsError.h"
@@ -78,10 +81,44 @@ public:
     virtual std::unique_ptr<IByteFile> Open(const std::string& path, FileAccess access, OsError& error, unsigned mode = 0666) = 0;
     // The names in a folder ("" is the working folder).
     virtual std::vector<std::string> Entries(const std::string& folder) = 0;
+    // Whether its paths are the system's files (not files held in memory).
+    virtual bool OfSystem() const { return false; }
+    // The companion file `exactPath` stands for: that file if it exists, else the one whose
+    // name matches ignoring ASCII case (the first in byte order); empty when there is none.
+    virtual std::string Companion(const std::string& exactPath);
 };
 
 // The system's files.
 IFileSystem& SystemFiles();
+
+// Files (the system's by default) with each folder listed once: a run of many tables in one folder looks
+// for their companions in one listing (a companion made during the run is not seen by it).
+// Safe to use from several threads.
+class ListedOnce : public IFileSystem {
+public:
+    explicit ListedOnce(IFileSystem& files = SystemFiles()) : FFiles(files) {}
+    PathStatus Status(const std::string& path) override { return FFiles.Status(path); }
+    std::unique_ptr<IByteFile> Open(const std::string& path, FileAccess access, OsError& error, unsigned mode = 0666) override {
+        return FFiles.Open(path, access, error, mode);
+    }
+    std::vector<std::string> Entries(const std::string& folder) override;
+    bool OfSystem() const override { return FFiles.OfSystem(); }
+    // From the folder's listing: the exact name where it is listed, else the first listed name
+    // that matches ignoring ASCII case.
+    std::string Companion(const std::string& exactPath) override;
+
+private:
+    struct Listing {
+        std::vector<std::string> names;
+        std::unordered_set<std::string> exact;
+        std::unordered_map<std::string, std::string> folded;  // lower-case name -> first such name
+    };
+    const Listing& ListingOf(const std::string& folder);
+
+    IFileSystem& FFiles;
+    std::mutex FMutex;
+    std::unordered_map<std::string, Listing> FListings;
+};
 
 // Files held in memory: for tests, and for the fuzzer, which converts thousands of tables a
 // second. Paths are plain keys: "/d/t.dbf" lies in folder "/d/".

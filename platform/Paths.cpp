@@ -79,6 +79,11 @@ bool EqualsIgnoringAsciiCase(const std::string& a, const std::string& b) {
 }  // namespace
 
 std::string FindCompanionFile(IFileSystem& files, const std::string& exactPath) {
+    const std::string found = files.Companion(exactPath);
+    return found.empty() ? exactPath : found;
+}
+
+std::string SearchCompanionFile(IFileSystem& files, const std::string& exactPath) {
     if (files.Status(exactPath).exists) return exactPath;
     const std::string dir = ExtractFilePath(exactPath);
     const std::string name = ExtractFileName(exactPath);
@@ -86,7 +91,7 @@ std::string FindCompanionFile(IFileSystem& files, const std::string& exactPath) 
     for (const std::string& entry : files.Entries(dir))
         if (EqualsIgnoringAsciiCase(entry, name) && (best.empty() || entry < best) && files.Status(dir + entry).exists)
             best = entry;
-    return best.empty() ? exactPath : dir + best;
+    return best.empty() ? std::string() : dir + best;
 }
 
 std::string FindCompanionFile(const std::string& exactPath) {

@@ -34,5 +34,7 @@ std::string DbfBasePath();
 // smallest in byte order when several do). Returns the exact name when nothing matches.
 std::string FindCompanionFile(IFileSystem& files, const std::string& exactPath);
 std::string FindCompanionFile(const std::string& exactPath);
+// The search itself, as IFileSystem::Companion does it by default (empty when there is none).
+std::string SearchCompanionFile(IFileSystem& files, const std::string& exactPath);
 
 }  // namespace korvane::platform

@@ -52,5 +52,40 @@ TEST(RunPlan, RefusalsAreDecidedWithoutConverting) {
     EXPECT_FALSE(std::filesystem::exists(dir.Path("a.xml")));  // nothing was converted
 }
 
+// Files in memory that count what is asked of them.
+class CountedFiles : public platform::MemoryFileSystem {
+public:
+    platform::PathStatus Status(const std::string& path) override {
+        ++statuses;
+        return MemoryFileSystem::Status(path);
+    }
+    std::vector<std::string> Entries(const std::string& folder) override {
+        ++listings;
+        return MemoryFileSystem::Entries(folder);
+    }
+    int statuses = 0;
+    int listings = 0;
+};
+
+// Planning is linear in the tables: each table, each companion it has and each target is
+// looked at once, and a folder is listed once, however many tables are in it.
+TEST(RunPlan, EachFileIsLookedAtOnce) {
+    for (const int count : {500, 5000}) {
+        CountedFiles counted;
+        std::vector<Job> jobs;
+        for (int t = 0; t < count; ++t) {
+            const std::string name = "/archive/t" + std::to_string(t);
+            counted.Put(name + ".dbf", {0x03});
+            if (t % 10 == 0) counted.Put(name + ".DBT", {0});  // a memo in another letter case
+            jobs.push_back({name + ".dbf", name + ".dbf", name + ".xml"});
+        }
+        platform::ListedOnce files(counted);
+        const Plan plan = PlanRun(Arguments{}, jobs, files);
+        EXPECT_EQ(plan.claimed.size(), static_cast<std::size_t>(count));
+        EXPECT_EQ(counted.statuses, count + count / 10 + count) << count;
+        EXPECT_EQ(counted.listings, 1) << count;
+    }
+}
+
 }  // namespace
 }  // namespace korvane::cli
