@@ -2,8 +2,10 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <filesystem>
 
 #include "conversion/ConversionTexts.h"
+#include "platform/File.h"
 #include "platform/Paths.h"
 
 namespace korvane::cli {
@@ -19,7 +21,15 @@ std::string Seconds(double s) {
 }
 
 std::string Shown(const std::string& path) {
-    return EscapeControls(platform::ResolvedPath(path));
+    std::string shown = platform::RealPath(path);
+    if (shown.empty()) {
+        // A file that does not exist (yet): its folder resolved where it exists, and the
+        // whole path absolute, without "." and "..", in any case.
+        const std::string full = std::filesystem::path(platform::ExpandFileName(path)).lexically_normal().string();
+        const std::string folder = platform::RealPath(platform::ExtractFilePath(full));
+        shown = folder.empty() ? full : platform::IncludeTrailingPathDelimiter(folder) + platform::ExtractFileName(full);
+    }
+    return EscapeControls(shown);
 }
 
 std::string Rate(std::uint64_t bytes, double seconds) {

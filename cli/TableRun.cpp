@@ -46,7 +46,10 @@ TableResult ConvertOne(const Arguments& a, const std::string& table, const std::
                        TableOwner& owner, std::ostream& err, bool progress) {
     const std::string shownTable = Shown(full);
     const std::string shownTarget = a.options.standardOutput ? kStandardOutputName : Shown(xml);
+    CliView view(err, progress, EscapeControls(table));
+    // A message starts on its own line, after a progress line being drawn.
     auto say = [&](const std::string& path, const std::string& message) {
+        view.EndLine();
         err << "dbf2xml: " << (path.empty() ? "" : path + ": ") << EscapeControls(message) << "\n";
     };
     ConversionOptions options = a.options;
@@ -90,7 +93,6 @@ TableResult ConvertOne(const Arguments& a, const std::string& table, const std::
             if (r.values[k].count > 0)
                 throw EStrict(ValueWarning(static_cast<ValueProblem>(k), r.values[k]) + "; not converted (--strict)");
     };
-    CliView view(err, progress, EscapeControls(table));
     ConversionReport report;
     TableResult result;
     const Clock::time_point start = Clock::now();
@@ -98,7 +100,10 @@ TableResult ConvertOne(const Arguments& a, const std::string& table, const std::
         if (!RunConversion(view, owner, full, xml, options, &report)) {
             view.EndLine();
             std::string message = view.Message();
-            if (message == std::string(texts::kOpenDbfPrefix) + "Operation aborted") message += dbf::AbortReason(full);
+            // A file too short to be a table has one message, whatever its few bytes are.
+            const std::string aborted = std::string(texts::kOpenDbfPrefix) + "Operation aborted";
+            if (const std::string reason = dbf::AbortReason(full); message == aborted || reason == dbf::kTooShortToBeATable)
+                message = aborted + reason;
             if (a.writesTable && MayNotBeWritten(full)) message += kNeverWritesHint;
             say(IsOpenFailureWithPath(message) ? "" : report.failedFile.empty() ? shownTable : Shown(report.failedFile), message);
             return result;

@@ -186,7 +186,7 @@ std::string AbortReason(const std::string& path) {
     if (!file.Open(path, platform::FileAccess::ReadOnly, error)) return {};
     const platform::IoResult r = file.ReadAt(header, sizeof header, 0);
     if (r.error != 0) return {};
-    if (r.count < static_cast<std::int64_t>(sizeof header)) return " (the file is too short to be a table)";
+    if (r.count < static_cast<std::int64_t>(sizeof header)) return kTooShortToBeATable;
     if ((header[8] | header[9]) == 0) return " (the header gives a header length of 0)";
     if ((header[10] | header[11]) == 0) return " (the header gives a record length of 0)";
     return {};

@@ -29,6 +29,7 @@ bool IsTableFileName(const std::string& path);
 // Why the reader gave up on the table at `path` without a message of its own (" (the file is
 // too short to be a table)", a header length or record length of 0); empty for another reason.
 std::string AbortReason(const std::string& path);
+inline constexpr const char* kTooShortToBeATable = " (the file is too short to be a table)";
 
 // Raises the field count error for more than 4,095 descriptors.
 void CheckFieldCount(int count);

@@ -62,6 +62,8 @@ TEST(Cli, MessagesNameTheirFileOnce) {
     const std::string bad = dir.Write("stamps.dbf", stamps.Bytes());
     const std::string self = platform::RealPath("/proc/self/exe");
     const std::string short3 = dir.Write("short.dbf", "\x03\x7C\x01\x0F");
+    const std::string empty = dir.Write("empty.dbf", "");
+    const std::string oneByte = dir.Write("one.dbf", "\x03");
     const std::string noRecords = dir.Write("zero.dbf", TableBuilder().Field("X", 'C', 2).RecordSize(0).Bytes());
     struct Case {
         std::vector<std::string> args;
@@ -74,6 +76,10 @@ TEST(Cli, MessagesNameTheirFileOnce) {
         {{"-o", dir.Path("folder"), t}, "dbf2xml: " + dir.Path("folder") + ": File access denied\n"},
         {{"-o", "/dev/full", t}, "dbf2xml: /dev/full: Disk full\n"},
         {{short3}, "dbf2xml: " + short3 + ": Open DBF: Operation aborted (the file is too short to be a table)\n"},
+        {{empty}, "dbf2xml: " + empty + ": Open DBF: Operation aborted (the file is too short to be a table)\n"},
+        {{oneByte}, "dbf2xml: " + oneByte + ": Open DBF: Operation aborted (the file is too short to be a table)\n"},
+        // A target that does not exist is named absolutely, without "." and "..".
+        {{"-o", dir.Path("missing/./../missing/x.xml"), t}, "dbf2xml: " + dir.Path("missing/x.xml") + ": Invalid file name\n"},
         {{noRecords}, "dbf2xml: " + noRecords + ": Open DBF: Operation aborted (the header gives a record length of 0)\n"},
         {{"--fix-header", self},
          "dbf2xml: Open DBF: Cannot open file \"" + self + "\". Text file busy (the default mode never writes the table)\n"},
@@ -338,6 +344,16 @@ TEST(Progress, AnInterruptEndsTheLine) {
     EXPECT_TRUE(o.text.ends_with("\r\n")) << o.text;
     EXPECT_EQ(std::count(o.text.begin(), o.text.end(), '\n'), 1);
     EXPECT_FALSE(std::filesystem::exists(dir.Path("t.xml")));
+}
+
+// A warning starts on its own line after the progress line, never glued to it.
+TEST(Progress, AWarningStartsItsOwnLine) {
+    TempDir dir;
+    const std::string t = dir.Write("t.dbf", TableBuilder(0x83).Field("M", 'M', 10).Record({"1"}).Bytes());
+    const TerminalOutput o = OnTerminal({t});
+    const std::size_t warning = o.text.find("dbf2xml: " + t + ": warning: memo file");
+    ASSERT_NE(warning, std::string::npos) << o.text;
+    EXPECT_TRUE(warning == 0 || o.text.compare(warning - 2, 2, "\r\n") == 0) << o.text;
 }
 
 TEST(Progress, NeverOnStandardOutputAndNotWithQuiet) {
