@@ -1,11 +1,14 @@
 #include "cli/Messages.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <filesystem>
 
 #include "conversion/ConversionTexts.h"
+#include "conversion/TextFile.h"
 #include "platform/File.h"
+#include "platform/OsError.h"
 #include "platform/Paths.h"
 
 namespace korvane::cli {
@@ -36,6 +39,42 @@ std::string Rate(std::uint64_t bytes, double seconds) {
     char text[32];
     std::snprintf(text, sizeof text, "%.1f MB/s", static_cast<double>(bytes) / 1e6 / std::max(seconds, 1e-6));
     return text;
+}
+
+std::string SystemReason(int errnoValue) {
+    switch (errnoValue) {
+        case ENOENT:
+        case ENOTDIR:
+            return "No such folder";  // a target's file is made: only its folder can be missing
+        case EISDIR:
+            return "Is a folder";
+        case EROFS:
+            return "Read-only file system";
+        case ENAMETOOLONG:
+            return "Name too long";
+        case EPIPE:
+            return "Broken pipe";
+        case ELOOP:
+            return "Too many levels of links";
+        case EACCES:
+        case EPERM:
+            return "Permission denied";
+        case ENOSPC:
+        case EDQUOT:
+            return "Disk full";
+        case EFBIG:
+            return "File too large";
+        default:
+            return platform::SystemErrorText(errnoValue);
+    }
+}
+
+std::string TargetFailure(const EInOutError& e) {
+    const std::string general = InOutErrorMessage(e.ErrorCode);
+    if (e.ErrnoValue == 0 || !e.Message().starts_with(general)) return e.Message();
+    // Code 3's text names the file, which the message names in front already.
+    const std::string rest = e.ErrorCode == kIoInvalidFileName ? "" : e.Message().substr(general.size());
+    return SystemReason(e.ErrnoValue) + rest;
 }
 
 bool IsOpenFailureWithPath(const std::string& message) {

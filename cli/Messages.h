@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "conversion/ConversionReport.h"
+#include "platform/Exception.h"
 
 namespace korvane::cli {
 
@@ -24,6 +25,12 @@ std::string Seconds(double s);
 std::string Rate(std::uint64_t bytes, double seconds);
 // Whether the reader's open failure names the file itself ("Cannot open file "...").
 bool IsOpenFailureWithPath(const std::string& message);
+// What a failure of the system said, in the command line's words ("No such folder", "Is a
+// folder", "Read-only file system", "Broken pipe", ...).
+std::string SystemReason(int errnoValue);
+// The message of a failed write of the target: the system's reason in place of the general
+// text of its code, what follows that text kept ("; the target is unchanged").
+std::string TargetFailure(const EInOutError& e);
 // Fields that need more bytes than the header's record length, read at the fields' length.
 std::string RecordLengthNote(const ConversionReport& r);
 // The same where the file's size does not confirm the fields.

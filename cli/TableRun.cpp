@@ -115,7 +115,7 @@ TableResult ConvertOne(const Arguments& a, const std::string& table, const std::
     } catch (const EInOutError& e) {
         view.EndLine();
         // The target's own errors, which name it in front like every other message.
-        say(shownTarget, e.ErrorCode == kIoInvalidFileName ? InOutErrorMessage(e.ErrorCode) : e.Message());
+        say(shownTarget, TargetFailure(e));
         return result;
     } catch (const Exception& e) {
         view.EndLine();

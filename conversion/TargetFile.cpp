@@ -40,7 +40,7 @@ std::string TemporaryFolder() {
 }
 
 void SetPending(int errnoValue, const std::string& path = {}) {
-    InOutRes() = platform::MakeOsError(errnoValue, path).code;
+    SetPendingError(platform::MakeOsError(errnoValue, path));
 }
 
 }  // namespace
@@ -98,7 +98,7 @@ void TTargetFile::Rewrite(TTextRec& t) {
         platform::File probe;
         platform::OsError error;
         if (!probe.Open(final, platform::FileAccess::WriteExisting, error)) {
-            InOutRes() = error.code;
+            SetPendingError(error);
             return;
         }
     }
@@ -148,7 +148,7 @@ void TTargetFile::Rewrite(TTextRec& t) {
     auto handle = std::make_unique<platform::File>();
     platform::OsError error;
     if (!handle->Duplicate(FDocument.Descriptor(), error)) {
-        InOutRes() = error.code;
+        SetPendingError(error);
         Discard();
         return;
     }
@@ -161,7 +161,7 @@ void TTargetFile::RewriteStandardOutput(TTextRec& t) {
     auto handle = std::make_unique<platform::File>();
     platform::OsError error;
     if (!handle->Duplicate(kStandardOutput, error)) {
-        InOutRes() = error.code;
+        SetPendingError(error);
         return;
     }
     RewritTextOn(t, std::move(handle));
@@ -209,13 +209,13 @@ void TTargetFile::CommitByRename() {
             }
         }
         if (FTemporary.empty()) {
-            InOutRes() = error.code;
+            SetPendingError(error);
             Discard();
             return;
         }
     }
     if (!platform::RenameFile(FTemporary, FFinal, error)) {
-        InOutRes() = error.code;
+        SetPendingError(error);
         Discard();
         return;
     }
@@ -232,14 +232,14 @@ void TTargetFile::HoldTarget(const std::string& final) {
     // target is locked from now until its copy is done, and a run that finds it locked fails.
     platform::OsError error;
     if (!FTarget.Open(final, platform::FileAccess::WriteExisting, error)) {
-        InOutRes() = error.code;
+        SetPendingError(error);
         Discard();
         return;
     }
     if (const int e = FTarget.TryLockExclusive(); e != 0) {
         Discard();
         const int code = platform::MakeOsError(e).code;
-        throw EInOutError(e == EWOULDBLOCK ? kTargetBusy : InOutErrorMessage(code), code);
+        throw EInOutError(e == EWOULDBLOCK ? kTargetBusy : InOutErrorMessage(code), code, e == EWOULDBLOCK ? 0 : e);
     }
 }
 
@@ -248,7 +248,7 @@ void TTargetFile::CommitByCopy() {
     platform::OsError error;
     // Until the target is written it is untouched; a failure now leaves it as it was.
     if (!reader.Open(FTemporary, platform::FileAccess::ReadOnly, error)) {
-        InOutRes() = error.code;
+        SetPendingError(error);
         Discard();
         return;
     }
@@ -259,7 +259,7 @@ void TTargetFile::CommitByCopy() {
     if (const int e = size.error != 0 ? size.error : target.Reserve(size.count); e != 0) {
         Discard();
         const int code = platform::MakeOsError(e).code;
-        throw EInOutError(InOutErrorMessage(code) + "; the target is unchanged", code);
+        throw EInOutError(InOutErrorMessage(code) + "; the target is unchanged", code, e);
     }
     if (!FCleanup.BeginReplacing()) {
         Discard();
@@ -300,7 +300,8 @@ void TTargetFile::CommitByCopy() {
         FTemporary.clear();
         Discard();
         const int code = platform::MakeOsError(failure).code;
-        throw EInOutError(InOutErrorMessage(code) + "; the target is incomplete, the complete document is " + kept, code);
+        throw EInOutError(InOutErrorMessage(code) + "; the target is incomplete, the complete document is " + kept, code,
+                          failure);
     }
     Tell(TargetStep::CopiedOver);
     Discard();

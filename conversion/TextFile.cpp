@@ -28,7 +28,7 @@ void TextOut(TTextRec& t) {
     while (done < count) {
         const platform::IoResult r = t.Handle->Write(t.BufPtr + done, count - done);
         if (r.error != 0 || r.count == 0) {
-            InOutRes() = platform::CodeFromErrno(r.error != 0 ? r.error : ENOSPC);
+            SetPendingError(platform::MakeOsError(r.error != 0 ? r.error : ENOSPC));
             return;
         }
         done += static_cast<std::size_t>(r.count);
@@ -54,9 +54,20 @@ std::string& LastFileName() {
 }
 }  // namespace
 
+int& PendingErrno() {
+    thread_local int error = 0;
+    return error;
+}
+
+void SetPendingError(const platform::OsError& error) {
+    InOutRes() = error.code;
+    PendingErrno() = error.errnoValue;
+}
+
 int IOResult() {
     const int code = InOutRes();
     InOutRes() = 0;
+    PendingErrno() = 0;
     return code;
 }
 
@@ -85,8 +96,9 @@ std::string InOutErrorMessage(int code, const std::string& fileName) {
 
 void IOTest() {
     if (InOutRes() == 0) return;
+    const int error = PendingErrno();
     const int code = IOResult();
-    throw EInOutError(InOutErrorMessage(code, LastFileName()), code);
+    throw EInOutError(InOutErrorMessage(code, LastFileName()), code, error);
 }
 
 void AssignText(TTextRec& t, const std::string& path, std::uint32_t codePage, const platform::PlatformSettings& system) {
@@ -105,7 +117,7 @@ void AssignText(TTextRec& t, const std::string& path, std::uint32_t codePage, co
     t.Name = platform::Utf8ToUtf16(path);
     t.Path = path;
     LastFileName() = path;
-    if (t.Path.size() > kMaxPathBytes) InOutRes() = kIoInvalidFileName;
+    if (t.Path.size() > kMaxPathBytes) SetPendingError({ENAMETOOLONG, kIoInvalidFileName});
 }
 
 void SetTextBuf(TTextRec& t, char* buffer, std::size_t size) {
@@ -122,7 +134,7 @@ void RewritText(TTextRec& t) {
         platform::SystemFiles().Open(t.Path, platform::FileAccess::CreateTruncate, error);
     if (!handle) {
         t.Mode = TextMode::Closed;
-        InOutRes() = error.code;
+        SetPendingError(error);
         return;
     }
     RewritTextOn(t, std::move(handle));
@@ -300,7 +312,7 @@ void Close(TTextRec& t) {
             return;
         }
     }
-    if (const int e = t.Handle->Close(); e != 0) InOutRes() = platform::CodeFromErrno(e);
+    if (const int e = t.Handle->Close(); e != 0) SetPendingError(platform::MakeOsError(e));
     t.Handle.reset();
     t.Mode = TextMode::Closed;
 }

@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "platform/ByteFile.h"
+#include "platform/OsError.h"
 #include "platform/Settings.h"
 
 namespace korvane {
@@ -49,6 +50,10 @@ struct TTextRec {
 
 // The pending I/O error code of this thread; 0 when nothing failed.
 int& InOutRes();
+// The system's error behind the pending code (0: none); IOResult resets it too.
+int& PendingErrno();
+// Makes a system error the pending one: its code, and the error itself for the message.
+void SetPendingError(const platform::OsError& error);
 // Reads and resets the pending code.
 int IOResult();
 // Raises the pending error, if any, as EInOutError.

@@ -35,8 +35,10 @@ class EFOpenError : public Exception {
 // A failed operation of the text output file, raised by IOTest.
 class EInOutError : public Exception {
 public:
-    EInOutError(std::string message, int errorCode) : Exception(std::move(message)), ErrorCode(errorCode) {}
+    EInOutError(std::string message, int errorCode, int errnoValue = 0)
+        : Exception(std::move(message)), ErrorCode(errorCode), ErrnoValue(errnoValue) {}
     int ErrorCode;
+    int ErrnoValue;  // the system's error behind it, where there is one
 };
 
 // The message of the exception being handled (call it inside a catch block): a system

@@ -63,6 +63,7 @@ TEST(Cli, MessagesNameTheirFileOnce) {
     const std::string self = platform::RealPath("/proc/self/exe");
     const std::string short3 = dir.Write("short.dbf", "\x03\x7C\x01\x0F");
     const std::string empty = dir.Write("empty.dbf", "");
+    std::filesystem::create_symlink(dir.Path("loop.xml"), dir.Path("loop.xml"));
     const std::string oneByte = dir.Write("one.dbf", "\x03");
     const std::string noRecords = dir.Write("zero.dbf", TableBuilder().Field("X", 'C', 2).RecordSize(0).Bytes());
     struct Case {
@@ -72,14 +73,18 @@ TEST(Cli, MessagesNameTheirFileOnce) {
     const std::vector<Case> cases = {
         {{dir.Path("none.dbf")}, "dbf2xml: Open DBF: Open: file not found: \"" + dir.Path("none.dbf") + "\".\n"},
         {{dir.Path("a\nb\x01.dbf")}, "dbf2xml: Open DBF: Open: file not found: \"" + dir.Path("a\\nb\\x01.dbf") + "\".\n"},
-        {{"-o", dir.Path("missing/x.xml"), t}, "dbf2xml: " + dir.Path("missing/x.xml") + ": Invalid file name\n"},
-        {{"-o", dir.Path("folder"), t}, "dbf2xml: " + dir.Path("folder") + ": File access denied\n"},
+        // The target's failures in the system's words.
+        {{"-o", dir.Path("missing/x.xml"), t}, "dbf2xml: " + dir.Path("missing/x.xml") + ": No such folder\n"},
+        {{"-o", dir.Path("folder"), t}, "dbf2xml: " + dir.Path("folder") + ": Is a folder\n"},
+        {{"-o", dir.Path("loop.xml"), t}, "dbf2xml: " + dir.Path("loop.xml") + ": Too many levels of links\n"},
+        {{"-o", dir.Path(std::string(300, 'n') + ".xml"), t},
+         "dbf2xml: " + dir.Path(std::string(300, 'n') + ".xml") + ": Name too long\n"},
         {{"-o", "/dev/full", t}, "dbf2xml: /dev/full: Disk full\n"},
         {{short3}, "dbf2xml: " + short3 + ": Open DBF: Operation aborted (the file is too short to be a table)\n"},
         {{empty}, "dbf2xml: " + empty + ": Open DBF: Operation aborted (the file is too short to be a table)\n"},
         {{oneByte}, "dbf2xml: " + oneByte + ": Open DBF: Operation aborted (the file is too short to be a table)\n"},
         // A target that does not exist is named absolutely, without "." and "..".
-        {{"-o", dir.Path("missing/./../missing/x.xml"), t}, "dbf2xml: " + dir.Path("missing/x.xml") + ": Invalid file name\n"},
+        {{"-o", dir.Path("missing/./../missing/x.xml"), t}, "dbf2xml: " + dir.Path("missing/x.xml") + ": No such folder\n"},
         {{noRecords}, "dbf2xml: " + noRecords + ": Open DBF: Operation aborted (the header gives a record length of 0)\n"},
         {{"--fix-header", self},
          "dbf2xml: Open DBF: Cannot open file \"" + self + "\". Text file busy (the default mode never writes the table)\n"},
