@@ -108,6 +108,25 @@ TEST(Cli, MessagesNameTheirFileOnce) {
     EXPECT_NE(dir.Read("stamps.xml").find("<row NAZEV=\"no\" DATUM=\"\" />"), std::string::npos);
 }
 
+// The target's failures in the system's words, for the errors a test cannot make the system
+// give (a read-only file system, a permission root does not lack).
+TEST(Messages, TargetFailuresInTheSystemsWords) {
+    struct Case {
+        int errnoValue;
+        int code;
+        std::string message;
+        std::string said;
+    };
+    for (const Case& c : {Case{ENOENT, 3, "Invalid file name - /x/y.xml", "No such folder"},
+                          Case{EROFS, 5, "File access denied", "Read-only file system"},
+                          Case{EACCES, 5, "File access denied", "Permission denied"},
+                          Case{ENOSPC, 101, "Disk full; the target is unchanged", "Disk full; the target is unchanged"},
+                          Case{EPIPE, 32, "I/O error 32", "Broken pipe"},
+                          Case{0, 32, "the target is being written by another run; not converted",
+                               "the target is being written by another run; not converted"}})
+        EXPECT_EQ(TargetFailure(EInOutError(c.message, c.code, c.errnoValue)), c.said) << c.message;
+}
+
 // A memo file that fails to read is named in the message; here one whose reads the system
 // refuses (the test's own memory at an address nothing is mapped at).
 TEST(Cli, MemoReadErrorNamesTheMemoFile) {
