@@ -23,16 +23,19 @@ std::string Seconds(double s) {
     return text;
 }
 
-std::string Shown(const std::string& path) {
-    std::string shown = platform::RealPath(path);
-    if (shown.empty()) {
-        // A file that does not exist (yet): its folder resolved where it exists, and the
-        // whole path absolute, without "." and "..", in any case.
-        const std::string full = std::filesystem::path(platform::ExpandFileName(path)).lexically_normal().string();
-        const std::string folder = platform::RealPath(platform::ExtractFilePath(full));
-        shown = folder.empty() ? full : platform::IncludeTrailingPathDelimiter(folder) + platform::ExtractFileName(full);
-    }
+std::string ShownAsNamed(const std::string& path) {
+    // The folder resolved where it exists (a ".." after a link is the system's), and the whole
+    // path absolute, without "." and "..", in any case.
+    const std::string full = platform::ExpandFileName(path);
+    const std::string folder = platform::RealPath(platform::ExtractFilePath(full));
+    const std::string shown = folder.empty() ? std::filesystem::path(full).lexically_normal().string()
+                                             : platform::IncludeTrailingPathDelimiter(folder) + platform::ExtractFileName(full);
     return EscapeControls(shown);
+}
+
+std::string Shown(const std::string& path) {
+    const std::string resolved = platform::RealPath(path);
+    return resolved.empty() ? ShownAsNamed(path) : EscapeControls(resolved);
 }
 
 std::string Rate(std::uint64_t bytes, double seconds) {

@@ -18,6 +18,8 @@ inline constexpr const char* kStandardOutputName = "standard output";
 std::string EscapeControls(std::string_view text);
 // A path as messages show it: resolved by the system where it exists, escaped.
 std::string Shown(const std::string& path);
+// A path as a message shows a file named by it, a link not resolved: its folder resolved.
+std::string ShownAsNamed(const std::string& path);
 // "1 row", "2 rows".
 std::string Plural(long long n, const char* one, const char* many);
 std::string Seconds(double s);

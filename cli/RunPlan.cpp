@@ -39,7 +39,7 @@ void TablesIn(const std::string& folder, const std::string& relative, bool recur
         } else if (entry.regular && IsTableName(entry.name)) {
             out.push_back(relative + entry.name);
         } else if (IsTableName(entry.name) && !platform::StatPath(folder + relative + entry.name).exists) {
-            err << "dbf2xml: " << Shown(folder + relative + entry.name) << ": warning: a link to nothing; not converted\n";
+            err << "dbf2xml: " << ShownAsNamed(folder + relative + entry.name) << ": warning: a link to nothing; not converted\n";
         }
     }
 }
@@ -60,8 +60,8 @@ std::vector<Job> ExpandTables(const std::vector<std::string>& paths, bool recurs
                 // Reached again through a link or a second hard link: converted once.
                 // Named as reached, links unresolved: resolved, both would be one path.
                 if (!quiet && first->second != full)
-                    err << "dbf2xml: " << EscapeControls(full) << ": note: not converted again; it is "
-                        << EscapeControls(first->second) << ", converted in this run\n";
+                    err << "dbf2xml: " << ShownAsNamed(full) << ": note: not converted again; it is "
+                        << ShownAsNamed(first->second) << ", converted in this run\n";
                 return;
             }
         } else if (std::any_of(jobs.begin(), jobs.end(), [&](const Job& j) { return j.full == full; })) {

@@ -296,7 +296,7 @@ void TTargetFile::CommitByCopy() {
     if (failure == 0) failure = target.Sync();
     if (failure != 0) {
         // The complete document stays where it is; the message names it.
-        const std::string kept = platform::ExpandFileName(FTemporary);
+        const std::string kept = platform::ResolvedPath(FTemporary);
         FTemporary.clear();
         Discard();
         const int code = platform::MakeOsError(failure).code;
