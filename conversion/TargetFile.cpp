@@ -71,7 +71,8 @@ bool TTargetFile::CreateNamed(const std::string& folder, const std::string& name
             continue;
         }
         FCleanup.EndCreating({});
-        if (error.errnoValue != EEXIST) return false;
+        // A name another file has, or a creation a signal interrupted: another try.
+        if (error.errnoValue != EEXIST && error.errnoValue != EINTR) return false;
     }
     return false;
 }
