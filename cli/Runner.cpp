@@ -18,23 +18,28 @@ namespace korvane::cli {
 
 namespace {
 
-// No file is written twice in one run, whatever names lead to it. A target is known by its
-// file (device and inode) once it exists, and by its folder and name before, so that two
-// tables whose targets meet through a linked folder are not written at the same time.
+// No file is written twice in one run, whatever names lead to it. A target being written is
+// known by its folder (device and inode) and name, which stay the same while a table of the
+// run creates or replaces it, and by its file where it exists already (another name of it),
+// so that two tables whose targets meet are not written at the same time.
 class TargetGuard {
 public:
     struct Key {
-        std::uint64_t device = 0;
-        std::uint64_t inode = 0;
-        std::string name;  // empty: the file itself; else a name in the folder
+        std::uint64_t folderDevice = 0, folderInode = 0;
+        std::string name;                             // in that folder; the whole path where it has none
+        std::uint64_t fileDevice = 0, fileInode = 0;  // 0: the file does not exist
+        bool Meets(const Key& other) const {
+            return (folderDevice == other.folderDevice && folderInode == other.folderInode && name == other.name) ||
+                   (fileInode != 0 && fileDevice == other.fileDevice && fileInode == other.fileInode);
+        }
         bool operator==(const Key&) const = default;
     };
     static Key KeyOf(const std::string& xml) {
         Key key;
-        if (platform::PathIdentity(xml, key.device, key.inode)) return key;
         const std::string folder = platform::ExtractFilePath(platform::ExpandFileName(xml));
         key.name = platform::ExtractFileName(xml);
-        if (!platform::PathIdentity(folder.empty() ? "." : folder, key.device, key.inode)) key.name = xml;
+        if (!platform::PathIdentity(folder.empty() ? "." : folder, key.folderDevice, key.folderInode)) key.name = xml;
+        platform::PathIdentity(xml, key.fileDevice, key.fileInode);
         return key;
     }
     // The table an earlier table of the run wrote `xml` from, or null.
@@ -48,7 +53,9 @@ public:
         std::uint64_t device = 0, inode = 0;
         if (platform::PathIdentity(xml, device, inode)) FWritten.try_emplace({device, inode}, table);
     }
-    bool Busy(const Key& key) const { return std::find(FBusy.begin(), FBusy.end(), key) != FBusy.end(); }
+    bool Busy(const Key& key) const {
+        return std::any_of(FBusy.begin(), FBusy.end(), [&](const Key& running) { return running.Meets(key); });
+    }
     void Start(const Key& key) { FBusy.push_back(key); }
     void Stop(const Key& key) { FBusy.erase(std::find(FBusy.begin(), FBusy.end(), key)); }
 
