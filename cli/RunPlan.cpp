@@ -16,11 +16,7 @@ namespace korvane::cli {
 namespace {
 
 bool IsTableName(const std::string& name) {
-    if (name.size() < 4) return false;
-    std::string ext = name.substr(name.size() - 4);
-    for (char& c : ext)
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    return ext == ".dbf";
+    return name.size() >= 4 && platform::AsciiLowerCase(name.substr(name.size() - 4)) == ".dbf";
 }
 
 // The tables a folder holds (directly, or with `recursive` in its whole tree, links to folders

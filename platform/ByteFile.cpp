@@ -97,10 +97,7 @@ const ListedOnce::Listing& ListedOnce::ListingOf(const std::string& folder) {
     std::sort(sorted.begin(), sorted.end());
     for (const std::string& name : sorted) {
         listing.exact.insert(name);
-        std::string lower = name;
-        for (char& c : lower)
-            if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-        listing.folded.try_emplace(lower, name);
+        listing.folded.try_emplace(AsciiLowerCase(name), name);
     }
     return listing;
 }
@@ -114,10 +111,7 @@ std::string ListedOnce::Companion(const std::string& exactPath) {
     const std::string name = ExtractFileName(exactPath);
     const Listing& listing = ListingOf(folder);
     if (listing.exact.count(name)) return exactPath;
-    std::string lower = name;
-    for (char& c : lower)
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    const auto found = listing.folded.find(lower);
+    const auto found = listing.folded.find(AsciiLowerCase(name));
     return found == listing.folded.end() ? std::string() : folder + found->second;
 }
 

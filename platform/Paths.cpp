@@ -78,6 +78,12 @@ bool EqualsIgnoringAsciiCase(const std::string& a, const std::string& b) {
 }
 }  // namespace
 
+std::string AsciiLowerCase(std::string name) {
+    for (char& c : name)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    return name;
+}
+
 std::string FindCompanionFile(IFileSystem& files, const std::string& exactPath) {
     const std::string found = files.Companion(exactPath);
     return found.empty() ? exactPath : found;

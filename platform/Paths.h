@@ -26,6 +26,8 @@ std::string ExtractFileName(const std::string& path);
 // Replaces the extension (from the last '.' with no '/' after it) by `extension`,
 // or appends it when there is none.
 std::string ChangeFileExt(const std::string& path, const std::string& extension);
+// A name with its ASCII capitals made small, as file names are compared without regard to case.
+std::string AsciiLowerCase(std::string name);
 // The directory of the running executable, with a trailing separator.
 std::string DbfBasePath();
 
