@@ -1,30 +1,16 @@
 #include "cli/Arguments.h"
 
-#include <sched.h>
-
 #include <algorithm>
-#include <filesystem>
 #include <map>
 #include <string_view>
 
 #include "cli/Cli.h"
 #include "cli/Messages.h"
 #include "platform/Paths.h"
+#include "platform/System.h"
 #include "platform/TextDecoder.h"
 
 namespace korvane::cli {
-
-namespace {
-
-// The processors this process may run on.
-int UsableProcessors() {
-    cpu_set_t set;
-    CPU_ZERO(&set);
-    if (::sched_getaffinity(0, sizeof set, &set) != 0) return 1;
-    return std::max(1, CPU_COUNT(&set));
-}
-
-}  // namespace
 
 int Usage(std::ostream& err, const std::string& problem) {
     err << "dbf2xml: " << problem << "\nTry 'dbf2xml --help' for more information.\n";
@@ -127,8 +113,8 @@ const OptionSpec* ShortOption(char letter) {
 // A path as an option's values are compared: absolute, without "." and ".." and without a
 // trailing slash, so that `d/` and `./d` are `d`.
 std::string Normalised(const std::string& path) {
-    std::string full = std::filesystem::path(platform::ExpandFileName(path)).lexically_normal().string();
-    while (full.size() > 1 && full.back() == '/') full.pop_back();
+    std::string full = platform::LexicallyNormal(platform::ExpandFileName(path));
+    while (full.size() > 1 && platform::IsPathDelimiter(full.back())) full.pop_back();
     return full;
 }
 
@@ -197,7 +183,7 @@ int ParseArguments(const std::vector<std::string>& args, std::ostream& out, std:
                 return usage(name + " needs a number of tables to convert at the same time");
             const int jobs = std::stoi(*value);
             if (const int status = same(o, name, *value, std::to_string(jobs)); status >= 0) return status;
-            a.jobs = jobs == 0 ? UsableProcessors() : jobs;
+            a.jobs = jobs == 0 ? static_cast<int>(platform::UsableProcessors()) : jobs;
         } else if (option == "output-dir") {
             if (!value || value->empty()) return usage(name + " needs a folder");
             if (const int status = same(o, name, *value, Normalised(*value)); status >= 0) return status;

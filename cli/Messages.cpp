@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
-#include <filesystem>
 
 #include "conversion/ConversionTexts.h"
 #include "conversion/TextFile.h"
@@ -28,7 +27,7 @@ std::string ShownAsNamed(const std::string& path) {
     // path absolute, without "." and "..", in any case.
     const std::string full = platform::ExpandFileName(path);
     const std::string folder = platform::RealPath(platform::ExtractFilePath(full));
-    const std::string shown = folder.empty() ? std::filesystem::path(full).lexically_normal().string()
+    const std::string shown = folder.empty() ? platform::LexicallyNormal(full)
                                              : platform::IncludeTrailingPathDelimiter(folder) + platform::ExtractFileName(full);
     return EscapeControls(shown);
 }
@@ -63,7 +62,7 @@ std::string SystemReason(int errnoValue) {
         case EPERM:
             return "Permission denied";
         case ENOSPC:
-        case EDQUOT:
+        case platform::kErrnoQuotaExceeded:
             return "Disk full";
         case EFBIG:
             return "File too large";
@@ -150,7 +149,7 @@ std::string EscapeControls(std::string_view text) {
             out += "\\r";
         else if (c == '\t')
             out += "\\t";
-        else if (c == '\\')
+        else if (c == '\\' && platform::kPathDelim != '\\')  // on Windows it separates, in no name
             out += "\\\\";
         else if (c < 0x20 || c == 0x7F)
             hex(c);

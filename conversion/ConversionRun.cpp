@@ -45,7 +45,6 @@ void TableOwner::ReleaseTable(dbf::TDbf& table) {
 namespace {
 
 constexpr std::size_t kOutputBufferSize = 64 * 1024;
-constexpr int kStandardOutput = 1;
 
 const char* SchemaTypeName(int fieldType, std::string& scratch) {
     switch (fieldType) {
@@ -179,7 +178,7 @@ void RefuseTargetThatIsSource(const std::string& target, bool standardOutput, db
     if (!standardOutput && dbf::IsTableFileName(target)) throw Exception(texts::kTargetIsSource);
     std::uint64_t device = 0, inode = 0;
     if (standardOutput) {
-        if (!platform::DescriptorIdentity(kStandardOutput, device, inode)) throw Exception(texts::kStandardOutputClosed);
+        if (!platform::StandardOutputIdentity(device, inode)) throw Exception(texts::kStandardOutputClosed);
     } else if (!platform::PathIdentity(target, device, inode)) {
         return;
     }

@@ -1,11 +1,8 @@
 #include "conversion/TargetFile.h"
 
-#include <unistd.h>
-
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
-#include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <random>
@@ -18,7 +15,6 @@
 namespace korvane {
 
 namespace {
-constexpr int kStandardOutput = 1;
 constexpr const char* kTargetBusy = "the target is being written by another run; not converted";
 // Room left for ".", the suffix and ".tmp" within a file name of 255 bytes.
 constexpr std::size_t kMaxNameInTemporary = 200;
@@ -107,7 +103,7 @@ void TTargetFile::Rewrite(TTextRec& t) {
     const std::string name = platform::ExtractFileName(final);
     // The temporary file beside the target must have a name the system takes, or the run
     // would fail only at its end.
-    if (folder.size() + std::min(name.size(), kMaxNameInTemporary) + 14 >= PATH_MAX) {
+    if (folder.size() + std::min(name.size(), kMaxNameInTemporary) + 14 >= platform::kMaxPath) {
         SetPending(ENAMETOOLONG, final);
         return;
     }
@@ -148,7 +144,7 @@ void TTargetFile::Rewrite(TTextRec& t) {
     FOld = status;
     auto handle = std::make_unique<platform::File>();
     platform::OsError error;
-    if (!handle->Duplicate(FDocument.Descriptor(), error)) {
+    if (!handle->Duplicate(FDocument, error)) {
         SetPendingError(error);
         Discard();
         return;
@@ -161,7 +157,7 @@ void TTargetFile::RewriteStandardOutput(TTextRec& t) {
     Discard();
     auto handle = std::make_unique<platform::File>();
     platform::OsError error;
-    if (!handle->Duplicate(kStandardOutput, error)) {
+    if (!handle->DuplicateStandardOutput(error)) {
         SetPendingError(error);
         return;
     }

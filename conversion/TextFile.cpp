@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <climits>
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
@@ -10,6 +9,7 @@
 
 #include "platform/CodePages.h"
 #include "platform/Exception.h"
+#include "platform/Paths.h"
 #include "platform/Settings.h"
 #include "platform/Unicode.h"
 
@@ -17,7 +17,7 @@ namespace korvane {
 
 namespace {
 // The longest path the system takes (its terminating zero not counted).
-constexpr std::size_t kMaxPathBytes = PATH_MAX - 1;
+constexpr std::size_t kMaxPathBytes = platform::kMaxPath - 1;
 
 // Writes out what the buffer holds; a write the system makes only in part goes on with the
 // rest, and one that takes nothing at all fails as a full disk would.

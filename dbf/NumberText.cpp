@@ -1,12 +1,10 @@
 #include "dbf/NumberText.h"
 
-#include <locale.h>
-
-#include <cerrno>
-#include <clocale>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+
+#include "platform/CNumbers.h"
 
 namespace korvane::dbf {
 
@@ -15,11 +13,6 @@ constexpr std::size_t kDecimalBufferSize = 256;
 
 bool IsDigit(std::uint8_t c) {
     return c >= '0' && c <= '9';
-}
-
-locale_t CLocale() {
-    static const locale_t c = newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(nullptr));
-    return c;
 }
 
 // Checks the grammar of decimal text: [blanks][sign](digits[.digits]|.digits)[(E|e)[sign]digits][blanks].
@@ -117,9 +110,7 @@ bool ParseDecimal(const std::uint8_t* text, std::size_t length, double& value) {
         value = FastDecimal(parts);
         return true;
     }
-    errno = 0;
-    char* end = nullptr;
-    const double v = strtod_l(buffer, &end, CLocale());
+    const double v = platform::StrToDoubleC(buffer);
     if (!std::isfinite(v)) return false;
     value = v;
     return true;

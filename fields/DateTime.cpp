@@ -1,12 +1,11 @@
 #include "fields/DateTime.h"
 
-#include <locale.h>
-
 #include <array>
 #include <cmath>
 #include <ctime>
 
 #include "platform/Settings.h"
+#include "platform/TimeText.h"
 #include "platform/Unicode.h"
 
 namespace korvane {
@@ -202,25 +201,6 @@ char* PutNumericPattern(char* out, const std::string& format, const std::tm& tm)
     return pattern->Valid() ? pattern->Put(out, tm) : nullptr;
 }
 
-// The C library's handle of a named locale, made once per thread and name; null for the C locale.
-locale_t TimeLocale(const std::string& name) {
-    struct Held {
-        std::string name;
-        locale_t locale = nullptr;
-        ~Held() {
-            if (locale) freelocale(locale);
-        }
-    };
-    thread_local Held held;
-    if (name.empty()) return nullptr;
-    if (!held.locale || held.name != name) {
-        if (held.locale) freelocale(held.locale);
-        held.locale = newlocale(LC_TIME_MASK, name.c_str(), nullptr);
-        held.name = name;
-    }
-    return held.locale;
-}
-
 void AppendFormatted(const platform::PlatformSettings& regional, std::u16string& text, const std::string& format, std::tm& tm) {
     if (format.empty()) return;
     char ascii[kDateTimeTextMax];
@@ -230,12 +210,8 @@ void AppendFormatted(const platform::PlatformSettings& regional, std::u16string&
     }
     if (tm.tm_yday < 0)
         tm.tm_yday = DayNumberFromDate(tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday) - DayNumberFromDate(tm.tm_year + 1900, 1, 1);
-    char buffer[256];
     // Names of months and days come from the settings' locale, whatever the thread's is.
-    const locale_t names = TimeLocale(regional.timeLocale);
-    const std::size_t n = names ? strftime_l(buffer, sizeof buffer, format.c_str(), &tm, names)
-                                : std::strftime(buffer, sizeof buffer, format.c_str(), &tm);
-    platform::AppendUtf16(text, std::string_view(buffer, n));
+    platform::AppendUtf16(text, platform::TimeText(format, tm, regional.timeLocale));
 }
 
 // The broken-down time of a TDateTime; false when it is no date (not finite, or too far).

@@ -107,7 +107,7 @@ std::size_t GeneralFloatText(char* text, double value, int precision, char separ
     char buffer[64];
     auto result = std::to_chars(buffer, buffer + sizeof buffer, std::fabs(value), std::chars_format::scientific);
     const char* mark = std::find(buffer, result.ptr, 'e');
-    const long shortestDigits = (mark - buffer) - (mark - buffer > 1 ? 1 : 0);
+    const std::ptrdiff_t shortestDigits = (mark - buffer) - (mark - buffer > 1 ? 1 : 0);
     // Subnormal values carry fewer digits than that, so they always take the long way.
     if (shortestDigits > precision || std::fabs(value) < std::numeric_limits<double>::min())
         result = std::to_chars(buffer, buffer + sizeof buffer, std::fabs(value), std::chars_format::scientific, precision - 1);

@@ -1,15 +1,13 @@
 #include "platform/CodePages.h"
 
-#include <iconv.h>
-
 #include <algorithm>
 #include <array>
-#include <cerrno>
+#include <iterator>
 #include <memory>
 #include <mutex>
 
 #include "platform/CodePageTables.h"
-#include "platform/Iconv.h"
+#include "platform/SystemCodePages.h"
 #include "platform/Unicode.h"
 
 namespace korvane::platform {
@@ -69,44 +67,10 @@ const std::int16_t* Reverse(const SingleByteCodePage& page) {
     return lastMap;
 }
 
-struct DoubleBytePage {
-    std::uint32_t number;
-    const char* iconvName;
-};
-constexpr DoubleBytePage kDoubleBytePages[] = {{932, "CP932"}, {936, "CP936"}, {949, "CP949"}, {950, "CP950"}};
+constexpr std::uint32_t kDoubleBytePages[] = {932, 936, 949, 950};
 
-const char* IconvName(std::uint32_t codePage) {
-    for (const auto& p : kDoubleBytePages)
-        if (p.number == codePage) return p.iconvName;
-    return nullptr;
-}
-
-bool IconvAvailable(const char* name) {
-    return IconvHandle("UTF-16LE", name).IsOpen();
-}
-
-// Converts through iconv; an input sequence it rejects becomes one '?' per byte.
-bool IconvConvert(const char* to, const char* from, std::string_view in, std::string& out) {
-    const IconvHandle handle(to, from);
-    if (!handle.IsOpen()) return false;
-    iconv_t cd = handle.Get();
-    char* src = const_cast<char*>(in.data());
-    std::size_t left = in.size();
-    std::array<char, 4096> chunk;
-    while (left > 0) {
-        char* dst = chunk.data();
-        std::size_t room = chunk.size();
-        const std::size_t r = iconv(cd, &src, &left, &dst, &room);
-        out.append(chunk.data(), chunk.size() - room);
-        if (r == static_cast<std::size_t>(-1) && errno != E2BIG) {
-            // An invalid or incomplete sequence: substitute and go on after it.
-            const std::string_view fallback = std::string_view(to) == "UTF-16LE" ? std::string_view("?\0", 2) : "?";
-            out.append(fallback);
-            ++src;
-            --left;
-        }
-    }
-    return true;
+bool IsDoubleBytePage(std::uint32_t codePage) {
+    return std::find(std::begin(kDoubleBytePages), std::end(kDoubleBytePages), codePage) != std::end(kDoubleBytePages);
 }
 
 }  // namespace
@@ -115,8 +79,8 @@ const std::vector<std::uint32_t>& InstalledCodePages() {
     static const std::vector<std::uint32_t> pages = [] {
         std::vector<std::uint32_t> v;
         for (std::size_t i = 0; i < kSingleByteCodePageCount; ++i) v.push_back(kSingleByteCodePages[i].number);
-        for (const auto& p : kDoubleBytePages)
-            if (IconvAvailable(p.iconvName)) v.push_back(p.number);
+        for (std::uint32_t p : kDoubleBytePages)
+            if (SystemKnowsCodePage(p)) v.push_back(p);
         v.push_back(kCodePageUtf8);
         std::sort(v.begin(), v.end());
         return v;
@@ -141,13 +105,8 @@ bool MultiByteToWide(std::uint32_t codePage, std::span<const std::uint8_t> bytes
         AppendUtf16(out, view);
         return true;
     }
-    const char* name = IconvName(codePage);
-    if (!name || !IsCodePageInstalled(codePage)) return false;
-    std::string utf16;
-    if (!IconvConvert("UTF-16LE", name, view, utf16)) return false;
-    for (std::size_t i = 0; i + 1 < utf16.size(); i += 2)
-        out += static_cast<char16_t>(static_cast<unsigned char>(utf16[i]) | (static_cast<unsigned char>(utf16[i + 1]) << 8));
-    return true;
+    if (!IsDoubleBytePage(codePage) || !IsCodePageInstalled(codePage)) return false;
+    return SystemToWide(codePage, view, out);
 }
 
 bool WideToMultiByte(std::uint32_t codePage, std::u16string_view text, std::string& out) {
@@ -166,15 +125,8 @@ bool WideToMultiByte(std::uint32_t codePage, std::u16string_view text, std::stri
         AppendUtf8(out, text);
         return true;
     }
-    const char* name = IconvName(codePage);
-    if (!name || !IsCodePageInstalled(codePage)) return false;
-    std::string utf16;
-    utf16.reserve(text.size() * 2);
-    for (char16_t c : text) {
-        utf16 += static_cast<char>(c & 0xFF);
-        utf16 += static_cast<char>(c >> 8);
-    }
-    return IconvConvert(name, "UTF-16LE", utf16, out);
+    if (!IsDoubleBytePage(codePage) || !IsCodePageInstalled(codePage)) return false;
+    return SystemFromWide(codePage, text, out);
 }
 
 bool IsSingleByteCodePage(std::uint32_t codePage) {

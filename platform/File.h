@@ -1,4 +1,5 @@
-// The system's files: a move-only handle on a file descriptor.
+// The system's files: a move-only handle on an open file (a descriptor on Linux, a handle on
+// Windows).
 #pragma once
 
 #include <cstddef>
@@ -16,17 +17,18 @@ public:
     File() = default;
     File(const File&) = delete;
     File& operator=(const File&) = delete;
-    File(File&& other) noexcept : FFd(other.FFd) { other.FFd = -1; }
+    File(File&& other) noexcept : FHandle(other.FHandle) { other.FHandle = kNoHandle; }
     File& operator=(File&& other) noexcept;
     ~File() override;
 
     // Opens a file; on failure the handle stays closed and `error` says why. `mode` is the
     // permission of a created file, before the umask.
     [[nodiscard]] bool Open(const std::string& path, FileAccess access, OsError& error, unsigned mode = 0666);
-    // A handle of its own on an open descriptor (such as standard output), which stays open.
-    [[nodiscard]] bool Duplicate(int descriptor, OsError& error);
-    bool IsOpen() const { return FFd >= 0; }
-    int Descriptor() const { return FFd; }
+    // A handle of its own on another open file, which stays open.
+    [[nodiscard]] bool Duplicate(const File& other, OsError& error);
+    // A handle of its own on the program's standard output.
+    [[nodiscard]] bool DuplicateStandardOutput(OsError& error);
+    bool IsOpen() const { return FHandle != kNoHandle; }
     // Writes the file's data and size through to the disk; 0 or the errno of the failure.
     int Sync();
     // Sets the file's size; 0 or the errno of the failure.
@@ -53,7 +55,10 @@ public:
     int Close() override;
 
 private:
-    int FFd = -1;
+    // A descriptor, or a Windows HANDLE (whose invalid value is -1 as well).
+    using NativeHandle = std::intptr_t;
+    static constexpr NativeHandle kNoHandle = -1;
+    NativeHandle FHandle = kNoHandle;
 };
 
 PathStatus StatPath(const std::string& path);
@@ -83,7 +88,7 @@ inline constexpr const char* kLockedByAnotherProgram = "The file is locked by an
 inline constexpr const char* kNotARegularFile = "Not a regular file.";
 // Device and inode of a path, following links; false when it does not exist.
 bool PathIdentity(const std::string& path, std::uint64_t& device, std::uint64_t& inode);
-// Device and inode of an open descriptor; false when it is not open.
-bool DescriptorIdentity(int descriptor, std::uint64_t& device, std::uint64_t& inode);
+// Device and inode of the program's standard output; false when it is not open.
+bool StandardOutputIdentity(std::uint64_t& device, std::uint64_t& inode);
 
 }  // namespace korvane::platform

@@ -1,19 +1,18 @@
 #include "platform/OsError.h"
 
-#include <sys/stat.h>
-
 #include <cerrno>
 #include <cstring>
+
+#include "platform/File.h"
+#include "platform/Paths.h"
 
 namespace korvane::platform {
 
 namespace {
 bool ParentDirectoryExists(const std::string& path) {
-    const auto slash = path.find_last_of('/');
+    const auto slash = path.find_last_of(kPathDelims);
     if (slash == std::string::npos) return true;
-    const std::string parent = slash == 0 ? "/" : path.substr(0, slash);
-    struct stat st {};
-    return stat(parent.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+    return StatPath(path.substr(0, slash + 1)).folder;
 }
 }  // namespace
 
@@ -33,7 +32,7 @@ int CodeFromErrno(int errnoValue, const std::string& path) {
         case ENFILE:
             return kErrorTooManyOpenFiles;
         case ENOSPC:
-        case EDQUOT:
+        case kErrnoQuotaExceeded:
             return kErrorDiskFull;
         default:
             return errnoValue;
@@ -46,8 +45,12 @@ OsError MakeOsError(int errnoValue, const std::string& path) {
 
 std::string SystemErrorText(int errnoValue) {
     char buffer[256];
+#ifdef _WIN32
+    return strerror_s(buffer, sizeof buffer, errnoValue) == 0 ? buffer : "Unknown error";
+#else
     // The GNU strerror_r returns the text, which may or may not be in the buffer.
     return strerror_r(errnoValue, buffer, sizeof buffer);
+#endif
 }
 
 }  // namespace korvane::platform

@@ -1,6 +1,7 @@
 // System error codes in the Windows style that the messages are written for.
 #pragma once
 
+#include <cerrno>
 #include <string>
 
 namespace korvane::platform {
@@ -11,6 +12,13 @@ constexpr int kErrorTooManyOpenFiles = 4;
 constexpr int kErrorAccessDenied = 5;
 constexpr int kErrorLockViolation = 33;
 constexpr int kErrorDiskFull = 101;
+
+// The errno of a full quota: Linux has one, Windows says its disk is full instead.
+#ifdef EDQUOT
+constexpr int kErrnoQuotaExceeded = EDQUOT;
+#else
+constexpr int kErrnoQuotaExceeded = -1;  // never an errno
+#endif
 
 // An error as the system reported it: the errno and the Windows-style code for it.
 struct OsError {

@@ -1,19 +1,14 @@
 #include "platform/Paths.h"
 
-#include <unistd.h>
-
+#include <filesystem>
 #include <vector>
 
 #include "platform/File.h"
 
 namespace korvane::platform {
 
-bool IsFullFilePath(const std::string& path) {
-    return !path.empty() && path[0] == kPathDelim;
-}
-
 std::string IncludeTrailingPathDelimiter(const std::string& path) {
-    if (!path.empty() && path.back() == kPathDelim) return path;
+    if (!path.empty() && IsPathDelimiter(path.back())) return path;
     return path + kPathDelim;
 }
 
@@ -21,9 +16,13 @@ std::string ExpandFileName(const std::string& path) {
     // Only the working folder is put in front: ".", ".." and links are left to the system,
     // which resolves ".." after following a link, so no text rule can fold it.
     if (IsFullFilePath(path)) return path;
-    std::vector<char> cwd(4096);
-    const char* dir = ::getcwd(cwd.data(), cwd.size());
-    return IncludeTrailingPathDelimiter(dir ? dir : "/") + path;
+    return IncludeTrailingPathDelimiter(WorkingFolder()) + path;
+}
+
+std::string LexicallyNormal(const std::string& path) {
+    // Through the UTF-8 form, so that no name passes the system's 8-bit code page.
+    const std::u8string normal = std::filesystem::path(std::u8string(path.begin(), path.end())).lexically_normal().u8string();
+    return std::string(normal.begin(), normal.end());
 }
 
 std::string ResolvedPath(const std::string& path) {
@@ -44,27 +43,20 @@ std::string GetCompletePath(const std::string& base, const std::string& path) {
 }
 
 std::string ExtractFilePath(const std::string& path) {
-    const auto slash = path.find_last_of(kPathDelim);
+    const auto slash = path.find_last_of(kPathDelims);
     return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
 }
 
 std::string ExtractFileName(const std::string& path) {
-    const auto slash = path.find_last_of(kPathDelim);
+    const auto slash = path.find_last_of(kPathDelims);
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
 std::string ChangeFileExt(const std::string& path, const std::string& extension) {
     const auto dot = path.find_last_of('.');
-    const auto slash = path.find_last_of(kPathDelim);
+    const auto slash = path.find_last_of(kPathDelims);
     if (dot == std::string::npos || (slash != std::string::npos && slash > dot)) return path + extension;
     return path.substr(0, dot) + extension;
-}
-
-std::string DbfBasePath() {
-    std::vector<char> buffer(4096);
-    const ssize_t n = ::readlink("/proc/self/exe", buffer.data(), buffer.size() - 1);
-    if (n <= 0) return ExpandFileName("./");
-    return ExtractFilePath(std::string(buffer.data(), static_cast<std::size_t>(n)));
 }
 
 namespace {

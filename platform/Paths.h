@@ -1,15 +1,33 @@
-// Path handling: '/' separates, a full path starts with '/'.
+// Path handling. Paths are UTF-8 inside the program. On Linux '/' separates and a full path
+// starts with '/'; on Windows a backslash and '/' both separate, and a full path starts with a
+// drive ("C:" and a separator) or two separators (a share, or the long-path form).
 #pragma once
 
+#include <cstddef>
 #include <string>
+#include <string_view>
 
 #include "platform/ByteFile.h"
 
 namespace korvane::platform {
 
+#ifdef _WIN32
+constexpr char kPathDelim = '\\';
+constexpr std::string_view kPathDelims = "\\/";
+// The longest path the system takes (32767 UTF-16 units in the long-path form), in bytes.
+constexpr std::size_t kMaxPath = 32767;
+#else
 constexpr char kPathDelim = '/';
+constexpr std::string_view kPathDelims = "/";
+constexpr std::size_t kMaxPath = 4096;  // PATH_MAX
+#endif
+constexpr bool IsPathDelimiter(char c) {
+    return kPathDelims.find(c) != std::string_view::npos;
+}
 
 bool IsFullFilePath(const std::string& path);
+// The working folder.
+std::string WorkingFolder();
 // Makes a relative path absolute by putting the current directory in front; nothing else
 // is changed ("." and ".." are the system's to resolve).
 std::string ExpandFileName(const std::string& path);
@@ -28,6 +46,8 @@ std::string ExtractFileName(const std::string& path);
 std::string ChangeFileExt(const std::string& path, const std::string& extension);
 // A name with its ASCII capitals made small, as file names are compared without regard to case.
 std::string AsciiLowerCase(std::string name);
+// The path without "." and ".." as text (no link is followed) and with the system's separator.
+std::string LexicallyNormal(const std::string& path);
 // The directory of the running executable, with a trailing separator.
 std::string DbfBasePath();
 

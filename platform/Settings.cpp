@@ -1,10 +1,6 @@
 #include "platform/Settings.h"
 
-#include <langinfo.h>
-
-#include <clocale>
-
-#include "platform/Unicode.h"
+#include <string_view>
 
 namespace korvane::platform {
 
@@ -25,15 +21,63 @@ std::string WidenYear(const std::string& format) {
     return out;
 }
 
-PlatformSettings SettingsFromLocale() {
-    PlatformSettings s;
-    std::u16string radix = Utf8ToUtf16(nl_langinfo(RADIXCHAR));
-    s.decimalSeparator = radix.empty() ? u'.' : radix[0];
-    s.shortDateFormat = WidenYear(nl_langinfo(D_FMT));
-    s.longTimeFormat = WidenYear(nl_langinfo(T_FMT));
-    const char* time = std::setlocale(LC_TIME, nullptr);
-    if (time && std::string_view(time) != "C" && std::string_view(time) != "POSIX") s.timeLocale = time;
-    return s;
+std::string PatternFromWindows(const std::string& pattern) {
+    std::string out;
+    for (std::size_t i = 0; i < pattern.size();) {
+        const char c = pattern[i];
+        if (c == '\'') {
+            // Quoted text; '' within it (or alone) is an apostrophe.
+            for (++i; i < pattern.size(); ++i) {
+                if (pattern[i] != '\'') {
+                    out += pattern[i] == '%' ? std::string("%%") : std::string(1, pattern[i]);
+                } else if (i + 1 < pattern.size() && pattern[i + 1] == '\'') {
+                    out += '\'';
+                    ++i;
+                } else {
+                    break;
+                }
+            }
+            ++i;
+            continue;
+        }
+        std::size_t run = 1;
+        while (i + run < pattern.size() && pattern[i + run] == c) ++run;
+        const bool one = run == 1;
+        switch (c) {
+            case 'd':
+                out += run == 1 ? "%-d" : run == 2 ? "%d" : run == 3 ? "%a" : "%A";
+                break;
+            case 'M':
+                out += run == 1 ? "%-m" : run == 2 ? "%m" : run == 3 ? "%b" : "%B";
+                break;
+            case 'y':
+                out += "%Y";
+                break;
+            case 'H':
+                out += one ? "%-H" : "%H";
+                break;
+            case 'h':
+                out += one ? "%-I" : "%I";
+                break;
+            case 'm':
+                out += one ? "%-M" : "%M";
+                break;
+            case 's':
+                out += one ? "%-S" : "%S";
+                break;
+            case 't':
+                out += "%p";
+                break;
+            case 'g':
+                // The era: the year is written whole instead.
+                while (!out.empty() && out.back() == ' ') out.pop_back();
+                break;
+            default:
+                for (std::size_t k = 0; k < run; ++k) out += c == '%' ? std::string("%%") : std::string(1, c);
+        }
+        i += run;
+    }
+    return out;
 }
 
 }  // namespace korvane::platform

@@ -29,4 +29,9 @@ PlatformSettings SettingsFromLocale();
 // "%y" (with any flags or width) becomes "%Y", so that no date loses its century.
 std::string WidenYear(const std::string& format);
 
+// A Windows date or time pattern ("d. M. yyyy", "H:mm:ss", "hh:mm tt") as a strftime pattern
+// ("%-d. %-m. %Y", "%-H:%M:%S", "%I:%M %p"): a year of any width is written whole, an era
+// ("g") is left out, quoted text stays as it is.
+std::string PatternFromWindows(const std::string& pattern);
+
 }  // namespace korvane::platform

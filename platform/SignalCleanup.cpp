@@ -1,14 +1,12 @@
 #include "platform/SignalCleanup.h"
 
-#include <pthread.h>
-#include <signal.h>
-#include <unistd.h>
-
 #include <atomic>
-#include <climits>
 #include <cstring>
 #include <mutex>
 #include <thread>
+
+#include "platform/EndingRun.h"
+#include "platform/Paths.h"
 
 namespace korvane::platform {
 
@@ -28,7 +26,7 @@ enum SlotState : int {
 struct Slot {
     std::atomic<int> state{kFree};
     bool hasPath = false;
-    char path[PATH_MAX + 1] = {};
+    char path[kMaxPath + 1] = {};
 };
 
 // The one table of the process, as the operating system's signals are the process's.
@@ -37,20 +35,12 @@ std::atomic<int> gSignal{0};
 std::atomic<bool> gLineEnd{false};
 std::timed_mutex gLineWrite;  // held while a progress line is written
 
-sigset_t EndingSet() {
-    sigset_t s;
-    sigemptyset(&s);
-    for (int n : kEndingSignals) sigaddset(&s, n);
-    return s;
-}
-
 void Pause() {
     std::this_thread::sleep_for(std::chrono::milliseconds(1));
 }
 
-// After `signal` was taken: waits for every slot that is creating or replacing. When a
-// replacement was in progress the signal is held back; otherwise every registered file is
-// removed and the program ends by the signal.
+}  // namespace
+
 void EndRun(int signal) {
     gSignal.store(signal);
     bool heldBack = false;
@@ -65,7 +55,7 @@ void EndRun(int signal) {
         for (;;) {
             int expected = kIdle;
             if (slot.state.compare_exchange_strong(expected, kRemoving)) {
-                if (slot.hasPath) ::unlink(slot.path);
+                if (slot.hasPath) RemoveNow(slot.path);
                 break;
             }
             // A conversion that saw the signal backs out of what it began; a free slot has
@@ -78,55 +68,13 @@ void EndRun(int signal) {
         // After the line being written, if it is written soon (a terminal held by Ctrl-S is
         // not waited for); the lock is kept, so that nothing is written after the line's end.
         const bool held = gLineWrite.try_lock_for(std::chrono::milliseconds(200));
-        if (held && gLineEnd.load()) (void)!::write(STDERR_FILENO, "\n", 1);
+        if (held && gLineEnd.load()) EndErrorLine();
     }
     EndBySignal(signal);
 }
 
-void TakeSignals(sigset_t waited) {
-    for (;;) {
-        int signal = 0;
-        if (::sigwait(&waited, &signal) == 0) EndRun(signal);
-    }
-}
-
-}  // namespace
-
-void InstallSignalCleanup() {
-    // A file grown past the process's limit (ulimit -f) is a failed write, told and cleaned up
-    // like any other, rather than an end without a word.
-    ::signal(SIGXFSZ, SIG_IGN);
-    const sigset_t all = EndingSet();
-    ::pthread_sigmask(SIG_BLOCK, &all, nullptr);
-    sigset_t waited;
-    sigemptyset(&waited);
-    for (int s : kEndingSignals) {
-        struct sigaction before {};
-        if (::sigaction(s, nullptr, &before) == 0 && before.sa_handler == SIG_IGN) continue;
-        sigaddset(&waited, s);
-    }
-    // It lives as long as the program: it ends the program or waits until the program ends.
-    std::thread(TakeSignals, waited).detach();
-}
-
 int EndingSignal() {
     return gSignal.load();
-}
-
-void EndBySignal(int signal) {
-    ::signal(signal, SIG_DFL);
-    sigset_t one;
-    sigemptyset(&one);
-    sigaddset(&one, signal);
-    ::pthread_sigmask(SIG_UNBLOCK, &one, nullptr);
-    ::raise(signal);
-    // A runtime that delivers signals at its own next safe point (a sanitizer's) gets a few
-    // more chances; the status says the same should the default action still not come.
-    for (int tries = 0; tries < 100; ++tries) {
-        ::kill(::getpid(), signal);
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    ::_exit(128 + signal);
 }
 
 void SetLineEndOnSignal(bool pending) {
@@ -177,7 +125,7 @@ bool Enter(int index, int busy) {
 void CleanupSlot::Leave(const std::string& path) {
     if (FIndex < 0) return;
     Slot& slot = gSlots[FIndex];
-    slot.hasPath = !path.empty() && path.size() <= PATH_MAX;
+    slot.hasPath = !path.empty() && path.size() <= kMaxPath;
     if (slot.hasPath) std::memcpy(slot.path, path.c_str(), path.size() + 1);
     slot.state.store(kIdle);
 }

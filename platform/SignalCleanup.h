@@ -2,24 +2,25 @@
 // survive Ctrl-C, a terminal that closes or a kill, whichever of the run's conversions wrote it.
 #pragma once
 
-#include <signal.h>
-
 #include <string>
 
 #include "platform/Exception.h"
 
 namespace korvane::platform {
 
-// The signals that end a run: each removes the registered files and then ends the program by
-// the same signal, so that the shell sees 128 + the signal (130, 143, 129, ...).
-inline constexpr int kEndingSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGALRM, SIGUSR1, SIGUSR2};
+// The signals that end a run (SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGALRM, SIGUSR1, SIGUSR2; on
+// Windows Ctrl-C and Ctrl-Break as SIGINT, a closing console as SIGHUP) each remove the
+// registered files and then end the program by the same signal, so that the shell sees 128 +
+// the signal (130, 143, 129, ...).
+
 // Conversions at the same time that the clean-up can know of.
 inline constexpr int kCleanupSlots = 256;
 
 // Blocks the ending signals in the calling thread, and so in every thread started after it, and
-// starts the one thread that takes them. Call it from main before any other thread starts. A
-// signal that the program was started with ignored (by nohup, `trap '' INT`, a service manager)
-// stays ignored. SIGXFSZ is ignored, so that a write past the file size limit fails with
+// starts the one thread that takes them (on Windows: installs the console's control handler,
+// which the system calls on a thread of its own). Call it from main before any other thread
+// starts. A signal that the program was started with ignored (by nohup, `trap '' INT`, a
+// service manager) stays ignored. SIGXFSZ is ignored, so that a write past the file size limit fails with
 // "File too large".
 void InstallSignalCleanup();
 

@@ -1,4 +1,4 @@
-// Local date, a short pause and the host name.
+// Local date, a short pause, the host name and the processors the process may use.
 #pragma once
 
 #include <string>
@@ -14,5 +14,7 @@ struct LocalDate {
 LocalDate GetLocalDate();
 void SleepOneMillisecond();
 std::string ComputerName();
+// The processors this process may run on (at least 1).
+unsigned UsableProcessors();
 
 }  // namespace korvane::platform

@@ -13,17 +13,23 @@
 
 namespace korvane::platform {
 
+namespace {
+int Fd(std::intptr_t handle) {
+    return static_cast<int>(handle);
+}
+}  // namespace
+
 File& File::operator=(File&& other) noexcept {
     if (this != &other) {
-        if (FFd >= 0) ::close(FFd);
-        FFd = other.FFd;
-        other.FFd = -1;
+        if (FHandle >= 0) ::close(Fd(FHandle));
+        FHandle = other.FHandle;
+        other.FHandle = kNoHandle;
     }
     return *this;
 }
 
 File::~File() {
-    if (FFd >= 0) ::close(FFd);
+    if (FHandle >= 0) ::close(Fd(FHandle));
 }
 
 bool File::Open(const std::string& path, FileAccess access, OsError& error, unsigned mode) {
@@ -71,18 +77,26 @@ bool File::Open(const std::string& path, FileAccess access, OsError& error, unsi
         error = MakeOsError(e, path);
         return false;
     }
-    FFd = fd;
+    FHandle = fd;
     return true;
 }
 
-bool File::Duplicate(int descriptor, OsError& error) {
+bool File::DuplicateStandardOutput(OsError& error) {
+    File out;
+    out.FHandle = STDOUT_FILENO;
+    const bool ok = Duplicate(out, error);
+    out.FHandle = kNoHandle;
+    return ok;
+}
+
+bool File::Duplicate(const File& other, OsError& error) {
     Close();
-    const int fd = ::fcntl(descriptor, F_DUPFD_CLOEXEC, 0);
+    const int fd = ::fcntl(Fd(other.FHandle), F_DUPFD_CLOEXEC, 0);
     if (fd < 0) {
         error = MakeOsError(errno);
         return false;
     }
-    FFd = fd;
+    FHandle = fd;
     return true;
 }
 
@@ -99,39 +113,39 @@ IoResult Transfer(Call call) {
 }  // namespace
 
 IoResult File::ReadAt(void* buffer, std::size_t count, std::int64_t offset) {
-    return Transfer([&] { return ::pread(FFd, buffer, count, static_cast<off_t>(offset)); });
+    return Transfer([&] { return ::pread(Fd(FHandle), buffer, count, static_cast<off_t>(offset)); });
 }
 
 IoResult File::WriteAt(const void* buffer, std::size_t count, std::int64_t offset) {
-    return Transfer([&] { return ::pwrite(FFd, buffer, count, static_cast<off_t>(offset)); });
+    return Transfer([&] { return ::pwrite(Fd(FHandle), buffer, count, static_cast<off_t>(offset)); });
 }
 
 IoResult File::Write(const void* buffer, std::size_t count) {
-    return Transfer([&] { return ::write(FFd, buffer, count); });
+    return Transfer([&] { return ::write(Fd(FHandle), buffer, count); });
 }
 
 IoResult File::Size() {
     struct stat st {};
-    if (::fstat(FFd, &st) != 0) return {0, errno};
+    if (::fstat(Fd(FHandle), &st) != 0) return {0, errno};
     return {static_cast<std::int64_t>(st.st_size), 0};
 }
 
 int File::LockShared() {
     int rc;
     do {
-        rc = ::flock(FFd, LOCK_SH | LOCK_NB);
+        rc = ::flock(Fd(FHandle), LOCK_SH | LOCK_NB);
     } while (rc != 0 && errno == EINTR);
     return rc == 0 ? 0 : errno;
 }
 
 bool File::SetPermissions(unsigned mode) {
-    return ::fchmod(FFd, static_cast<mode_t>(mode)) == 0;
+    return ::fchmod(Fd(FHandle), static_cast<mode_t>(mode)) == 0;
 }
 
 int File::Sync() {
     int rc;
     do {
-        rc = ::fsync(FFd);
+        rc = ::fsync(Fd(FHandle));
     } while (rc != 0 && errno == EINTR);
     return rc == 0 ? 0 : errno;
 }
@@ -139,7 +153,7 @@ int File::Sync() {
 int File::TryLockExclusive() {
     int rc;
     do {
-        rc = ::flock(FFd, LOCK_EX | LOCK_NB);
+        rc = ::flock(Fd(FHandle), LOCK_EX | LOCK_NB);
     } while (rc != 0 && errno == EINTR);
     return rc == 0 ? 0 : errno;
 }
@@ -148,7 +162,7 @@ int File::Reserve(std::int64_t size) {
     if (size <= 0) return 0;
     int rc;
     do {
-        rc = ::fallocate(FFd, FALLOC_FL_KEEP_SIZE, 0, static_cast<off_t>(size));
+        rc = ::fallocate(Fd(FHandle), FALLOC_FL_KEEP_SIZE, 0, static_cast<off_t>(size));
     } while (rc != 0 && errno == EINTR);
     if (rc == 0 || errno == EOPNOTSUPP || errno == ENOSYS) return 0;
     return errno;
@@ -157,33 +171,33 @@ int File::Reserve(std::int64_t size) {
 int File::Truncate(std::int64_t size) {
     int rc;
     do {
-        rc = ::ftruncate(FFd, static_cast<off_t>(size));
+        rc = ::ftruncate(Fd(FHandle), static_cast<off_t>(size));
     } while (rc != 0 && errno == EINTR);
     return rc == 0 ? 0 : errno;
 }
 
 bool File::SetOwner(unsigned owner, unsigned group) {
-    return ::fchown(FFd, static_cast<uid_t>(owner), static_cast<gid_t>(group)) == 0;
+    return ::fchown(Fd(FHandle), static_cast<uid_t>(owner), static_cast<gid_t>(group)) == 0;
 }
 
 bool File::LinkAs(const std::string& path, OsError& error) {
     // The descriptor's entry in /proc names the file; following it links the file itself.
-    const std::string self = "/proc/self/fd/" + std::to_string(FFd);
+    const std::string self = "/proc/self/fd/" + std::to_string(Fd(FHandle));
     if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, path.c_str(), AT_SYMLINK_FOLLOW) == 0) return true;
     error = MakeOsError(errno, path);
     return false;
 }
 
 int File::Close() {
-    if (FFd < 0) return 0;
-    const int rc = ::close(FFd);
-    FFd = -1;
+    if (FHandle < 0) return 0;
+    const int rc = ::close(Fd(FHandle));
+    FHandle = kNoHandle;
     return rc != 0 && errno != EINTR ? errno : 0;
 }
 
 FileType File::Type() {
     struct stat st {};
-    if (::fstat(FFd, &st) != 0) return FileType::Other;
+    if (::fstat(Fd(FHandle), &st) != 0) return FileType::Other;
     if (S_ISREG(st.st_mode)) return FileType::Regular;
     if (S_ISCHR(st.st_mode)) return FileType::CharacterDevice;
     if (S_ISFIFO(st.st_mode) || S_ISSOCK(st.st_mode)) return FileType::Pipe;
@@ -192,7 +206,7 @@ FileType File::Type() {
 
 bool File::Identity(std::uint64_t& device, std::uint64_t& inode) {
     struct stat st {};
-    if (::fstat(FFd, &st) != 0) return false;
+    if (::fstat(Fd(FHandle), &st) != 0) return false;
     device = st.st_dev;
     inode = st.st_ino;
     return true;
@@ -305,9 +319,9 @@ int SyncFolder(const std::string& folder) {
     return e;
 }
 
-bool DescriptorIdentity(int descriptor, std::uint64_t& device, std::uint64_t& inode) {
+bool StandardOutputIdentity(std::uint64_t& device, std::uint64_t& inode) {
     struct stat st {};
-    if (::fstat(descriptor, &st) != 0) return false;
+    if (::fstat(STDOUT_FILENO, &st) != 0) return false;
     device = st.st_dev;
     inode = st.st_ino;
     return true;

@@ -1,0 +1,35 @@
+// What a path is on Windows: a drive ("C:\") or a share ("\\server\share") starts a full path,
+// the working folder and the program's own file come from the system.
+#include <windows.h>
+
+#include <vector>
+
+#include "platform/Paths.h"
+#include "platform/windows/WidePath.h"
+
+namespace korvane::platform {
+
+bool IsFullFilePath(const std::string& path) {
+    if (path.size() >= 2 && IsPathDelimiter(path[0]) && IsPathDelimiter(path[1])) return true;
+    const bool letter = path.size() >= 3 && ((path[0] >= 'A' && path[0] <= 'Z') || (path[0] >= 'a' && path[0] <= 'z'));
+    return letter && path[1] == ':' && IsPathDelimiter(path[2]);
+}
+
+std::string WorkingFolder() {
+    std::vector<wchar_t> buffer(MAX_PATH);
+    for (;;) {
+        const DWORD n = ::GetCurrentDirectoryW(static_cast<DWORD>(buffer.size()), buffer.data());
+        if (n == 0) return "C:\\";
+        if (n < buffer.size()) return Narrow(std::wstring_view(buffer.data(), n));
+        buffer.resize(n + 1);
+    }
+}
+
+std::string DbfBasePath() {
+    std::vector<wchar_t> buffer(kMaxPath);
+    const DWORD n = ::GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
+    if (n == 0 || n >= buffer.size()) return ExpandFileName(".\\");
+    return ExtractFilePath(Narrow(std::wstring_view(buffer.data(), n)));
+}
+
+}  // namespace korvane::platform
