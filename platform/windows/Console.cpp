@@ -3,8 +3,9 @@
 // a pipe gets the UTF-8 bytes, written as they are (no CR is added).
 #include "platform/Console.h"
 
-#include <shellapi.h>
 #include <windows.h>
+// After windows.h, which it builds on.
+#include <shellapi.h>
 
 #include <cstring>
 #include <memory>
