@@ -211,7 +211,7 @@ void TTargetFile::CommitByRename() {
             return;
         }
     }
-    if (!platform::RenameFile(FTemporary, FFinal, error)) {
+    if (!platform::RenameOpenFile(FDocument, FTemporary, FFinal, error)) {
         SetPendingError(error);
         Discard();
         return;

@@ -1,7 +1,5 @@
 #include "platform/ByteFile.h"
 
-#include <dirent.h>
-
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
@@ -24,10 +22,7 @@ public:
     }
     std::vector<std::string> Entries(const std::string& folder) override {
         std::vector<std::string> names;
-        DIR* d = ::opendir(folder.empty() ? "." : folder.c_str());
-        if (!d) return names;
-        while (const dirent* e = ::readdir(d)) names.emplace_back(e->d_name);
-        ::closedir(d);
+        ListNames(folder.empty() ? "." : folder, names);
         return names;
     }
 };

@@ -66,6 +66,9 @@ PathStatus LinkStatus(const std::string& path);
 // The path with every link, "." and ".." resolved by the system; empty when it does not exist.
 std::string RealPath(const std::string& path);
 [[nodiscard]] bool RenameFile(const std::string& from, const std::string& to, OsError& error);
+// Gives `from`, open as `file`, the name `to` in place of a file of that name. Linux renames it
+// while it stays open; Windows replaces a target only with a closed file, so it is closed first.
+[[nodiscard]] bool RenameOpenFile(File& file, const std::string& from, const std::string& to, OsError& error);
 void RemoveFile(const std::string& path) noexcept;
 // One entry of a folder: its name, whether it is a folder itself (a link to one is not), and
 // whether it is a regular file or a link to one.

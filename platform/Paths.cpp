@@ -82,14 +82,19 @@ std::string FindCompanionFile(IFileSystem& files, const std::string& exactPath) 
 }
 
 std::string SearchCompanionFile(IFileSystem& files, const std::string& exactPath) {
-    if (files.Status(exactPath).exists) return exactPath;
+    // Where the system ignores letter case (Windows) the name exists in any case: the folder
+    // tells which name the file has.
+    const bool exists = files.Status(exactPath).exists;
+    if (exists && !(kNamesIgnoreCase && files.OfSystem())) return exactPath;
     const std::string dir = ExtractFilePath(exactPath);
     const std::string name = ExtractFileName(exactPath);
     std::string best;
-    for (const std::string& entry : files.Entries(dir))
+    for (const std::string& entry : files.Entries(dir)) {
+        if (entry == name) return exactPath;
         if (EqualsIgnoringAsciiCase(entry, name) && (best.empty() || entry < best) && files.Status(dir + entry).exists)
             best = entry;
-    return best.empty() ? std::string() : dir + best;
+    }
+    return best.empty() ? (exists ? exactPath : std::string()) : dir + best;
 }
 
 std::string FindCompanionFile(const std::string& exactPath) {

@@ -16,7 +16,9 @@ constexpr char kPathDelim = '\\';
 constexpr std::string_view kPathDelims = "\\/";
 // The longest path the system takes (32767 UTF-16 units in the long-path form), in bytes.
 constexpr std::size_t kMaxPath = 32767;
+constexpr bool kNamesIgnoreCase = true;  // "A.DBT" and "a.dbt" are one file
 #else
+constexpr bool kNamesIgnoreCase = false;
 constexpr char kPathDelim = '/';
 constexpr std::string_view kPathDelims = "/";
 constexpr std::size_t kMaxPath = 4096;  // PATH_MAX

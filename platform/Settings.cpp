@@ -71,6 +71,7 @@ std::string PatternFromWindows(const std::string& pattern) {
             case 'g':
                 // The era: the year is written whole instead.
                 while (!out.empty() && out.back() == ' ') out.pop_back();
+                while (i + run < pattern.size() && pattern[i + run] == ' ') ++run;
                 break;
             default:
                 for (std::size_t k = 0; k < run; ++k) out += c == '%' ? std::string("%%") : std::string(1, c);

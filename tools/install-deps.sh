@@ -3,7 +3,8 @@
 # when everything is already there.
 set -euo pipefail
 packages=(g++ cmake make pkg-config qt6-base-dev libgtest-dev libbenchmark-dev libxml2-utils clang clang-format git
-          desktop-file-utils groff man-db dpkg-dev file python3 libclang-rt-14-dev)
+          desktop-file-utils groff man-db dpkg-dev file python3 libclang-rt-14-dev
+          g++-mingw-w64-x86-64-posix wine64 googletest)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

@@ -255,6 +255,10 @@ bool RenameFile(const std::string& from, const std::string& to, OsError& error) 
     return false;
 }
 
+bool RenameOpenFile(File&, const std::string& from, const std::string& to, OsError& error) {
+    return RenameFile(from, to, error);
+}
+
 void RemoveFile(const std::string& path) noexcept {
     ::unlink(path.c_str());
 }

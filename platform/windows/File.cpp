@@ -342,6 +342,12 @@ bool RenameFile(const std::string& from, const std::string& to, OsError& error) 
     return false;
 }
 
+bool RenameOpenFile(File& file, const std::string& from, const std::string& to, OsError& error) {
+    // ReplaceFileW refuses a replacement that is open anywhere, even with every share mode.
+    file.Close();
+    return RenameFile(from, to, error);
+}
+
 void RemoveFile(const std::string& path) noexcept {
     ::DeleteFileW(WidePath(path).c_str());
 }

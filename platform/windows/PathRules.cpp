@@ -1,4 +1,5 @@
-// What a path is on Windows: a drive ("C:\") or a share ("\\server\share") starts a full path,
+// What a path is on Windows: a drive ("C:\"), a share ("\\server\share") or the working
+// drive's root ("\data") starts a full path,
 // the working folder and the program's own file come from the system.
 #include <windows.h>
 
@@ -10,7 +11,8 @@
 namespace korvane::platform {
 
 bool IsFullFilePath(const std::string& path) {
-    if (path.size() >= 2 && IsPathDelimiter(path[0]) && IsPathDelimiter(path[1])) return true;
+    // A path from the root of the working drive ("\data\t.dbf") is left to the system as well.
+    if (!path.empty() && IsPathDelimiter(path[0])) return true;
     const bool letter = path.size() >= 3 && ((path[0] >= 'A' && path[0] <= 'Z') || (path[0] >= 'a' && path[0] <= 'z'));
     return letter && path[1] == ':' && IsPathDelimiter(path[2]);
 }

@@ -87,6 +87,24 @@ std::string TimeText(const std::string& format, const std::tm& tm, const std::st
             case 'B':
                 out += Name(locale, static_cast<LCTYPE>(LOCALE_SMONTHNAME1 + tm.tm_mon));
                 break;
+            case 'T':
+                out += TimeText("%H:%M:%S", tm, timeLocale);
+                break;
+            case 'R':
+                out += TimeText("%H:%M", tm, timeLocale);
+                break;
+            case 'D':
+                out += TimeText("%m/%d/%y", tm, timeLocale);
+                break;
+            case 'F':
+                out += TimeText("%Y-%m-%d", tm, timeLocale);
+                break;
+            case 'n':
+                out += '\n';
+                break;
+            case 't':
+                out += '\t';
+                break;
             case '%':
                 out += '%';
                 break;

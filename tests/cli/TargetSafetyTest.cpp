@@ -19,6 +19,7 @@
 #include "cli/Cli.h"
 #include "conversion/TargetFile.h"
 #include "platform/SignalCleanup.h"
+#include "tests/support/LockHolder.h"
 #include "tests/support/TableBuilder.h"
 #include "tests/support/TestSupport.h"
 

@@ -1,12 +1,12 @@
 // Values that are not what their field says: time stamps that form none are left empty and
 // the run goes on; bad dates, numbers and logicals are told; --strict fails the table on them.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
 #include <cstdio>
 #include <sstream>
 
 #include "cli/Cli.h"
+#include "tests/support/ProgramRun.h"
 #include "tests/support/TableBuilder.h"
 #include "tests/support/TestSupport.h"
 
@@ -127,13 +127,9 @@ TEST(ValueWarnings, MemosThatRunPastTheEndOfTheMemoFile) {
 TEST(ValueWarnings, StrictLeavesAStreamUnfinished) {
     TempDir dir;
     const std::string path = dir.Write("t.dbf", BadTimeStamps());
-    std::string out;
-    if (FILE* p = ::popen(("'" KORVANE_DBF2XML "' --strict -q -o - '" + path + "' 2>/dev/null").c_str(), "r")) {
-        char buffer[4096];
-        std::size_t n;
-        while ((n = std::fread(buffer, 1, sizeof buffer, p)) > 0) out.append(buffer, n);
-        EXPECT_EQ(WEXITSTATUS(::pclose(p)), 1);
-    }
+    const test::ProgramResult r = test::RunProgram({"--strict", "-q", "-o", "-", path});
+    EXPECT_EQ(r.status, 1);
+    const std::string& out = r.out;
     EXPECT_EQ(Rows(out), 40);
     EXPECT_EQ(out.find("</table>"), std::string::npos);
 }

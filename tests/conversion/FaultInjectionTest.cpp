@@ -11,6 +11,7 @@
 
 #include "conversion/ConversionRun.h"
 #include "platform/Exception.h"
+#include "tests/support/LockHolder.h"
 #include "tests/support/TableBuilder.h"
 #include "tests/support/TestSupport.h"
 

@@ -43,9 +43,12 @@ std::string TypedRows(const TempDir& dir, const std::string& table) {
     EXPECT_TRUE(RunConversion(view, owner, table, dir.Path("t.xml"), options));
     const std::string xml = dir.Read("t.xml");
     dir.Write("t.xsd", InlineSchema(xml));
-    EXPECT_EQ(
-        std::system(("xmllint --noout --schema '" + dir.Path("t.xsd") + "' '" + dir.Path("t.xml") + "' 2>/dev/null").c_str()), 0)
-        << xml;
+    if (!test::kOnWindows) {  // xmllint is Linux's
+        EXPECT_EQ(
+            std::system(("xmllint --noout --schema '" + dir.Path("t.xsd") + "' '" + dir.Path("t.xml") + "' 2>/dev/null").c_str()),
+            0)
+            << xml;
+    }
     return xml.substr(xml.find("   <row"));
 }
 

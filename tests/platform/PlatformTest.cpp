@@ -22,6 +22,17 @@ TEST(Paths, ChangeFileExtReplacesOrAppends) {
 }
 
 TEST(Paths, SplittingAndCompleting) {
+    if (test::kOnWindows) {
+        for (const char* full : {"C:\\x", "c:/x", "\\\\server\\share", "\\x", "/x"}) EXPECT_TRUE(IsFullFilePath(full)) << full;
+        for (const char* relative : {"C:x", "x\\y", "", "C"}) EXPECT_FALSE(IsFullFilePath(relative)) << relative;
+        EXPECT_EQ(ExtractFilePath("C:\\data/t.dbf"), "C:\\data/");
+        EXPECT_EQ(ExtractFileName("C:\\data\\t.dbf"), "t.dbf");
+        EXPECT_EQ(GetCompletePath("C:\\base", "sub\\"), "C:\\base\\sub\\");
+        EXPECT_EQ(GetCompletePath("C:\\base\\", "D:\\abs"), "D:\\abs\\");
+        EXPECT_EQ(LexicallyNormal("C:/a/./b/../c"), "C:\\a\\c");
+        EXPECT_EQ(DbfBasePath().back(), '\\');
+        return;
+    }
     EXPECT_TRUE(IsFullFilePath("/x"));
     EXPECT_FALSE(IsFullFilePath("x/y"));
     EXPECT_FALSE(IsFullFilePath(""));
@@ -41,8 +52,23 @@ TEST(Paths, CompanionFilesIgnoreLetterCase) {
     dir.Write("Cars.dbt", "y");
     EXPECT_EQ(FindCompanionFile(dir.Path("cars.dbt")), dir.Path("CARS.DBT"));
     dir.Write("cars.dbt", "z");
-    EXPECT_EQ(FindCompanionFile(dir.Path("cars.dbt")), dir.Path("cars.dbt"));
+    // Where names ignore letter case, the three are one file, which keeps its first name.
+    EXPECT_EQ(FindCompanionFile(dir.Path("cars.dbt")), dir.Path(test::kOnWindows ? "CARS.DBT" : "cars.dbt"));
     EXPECT_EQ(FindCompanionFile(dir.Path("none.fpt")), dir.Path("none.fpt"));
+}
+
+// Windows' regional patterns as the renderer's: every part, quoted text, and the era left out.
+TEST(Settings, WindowsPatternsBecomeStrftimePatterns) {
+    struct Case {
+        const char* windows;
+        const char* strftime;
+    };
+    for (const Case& c :
+         {Case{"d. M. yyyy", "%-d. %-m. %Y"}, Case{"dd.MM.yy", "%d.%m.%Y"}, Case{"MM/dd/yyyy", "%m/%d/%Y"},
+          Case{"H:mm:ss", "%-H:%M:%S"}, Case{"hh:mm:ss tt", "%I:%M:%S %p"}, Case{"h:m:s t", "%-I:%-M:%-S %p"},
+          Case{"dddd d MMMM yyyy", "%A %-d %B %Y"}, Case{"ddd MMM", "%a %b"}, Case{"yyyy'年'M'月'd'日'", "%Y年%-m月%-d日"},
+          Case{"'o''clock' H", "o'clock %-H"}, Case{"g yyyy", "%Y"}, Case{"100%", "100%%"}})
+        EXPECT_EQ(PatternFromWindows(c.windows), c.strftime) << c.windows;
 }
 
 TEST(OsErrors, ErrnoMapsToWindowsCodes) {

@@ -1,10 +1,5 @@
 #include "tests/support/TestSupport.h"
 
-#include <fcntl.h>
-#include <sys/file.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <fstream>
 #include <random>
 #include <sstream>
@@ -17,14 +12,16 @@
 namespace korvane::test {
 
 TempDir::TempDir() {
-    static std::mt19937_64 rng(static_cast<std::uint64_t>(::getpid()) * 7919u);
-    FPath = std::filesystem::temp_directory_path() / ("korvane-test-" + std::to_string(rng()));
-    std::filesystem::create_directories(FPath);
+    static std::mt19937_64 rng(std::random_device{}());
+    const std::filesystem::path folder = std::filesystem::temp_directory_path() / ("korvane-test-" + std::to_string(rng()));
+    std::filesystem::create_directories(folder);
+    const std::u8string text = folder.u8string();
+    FPath.assign(text.begin(), text.end());
 }
 
 TempDir::~TempDir() {
     std::error_code ec;
-    std::filesystem::remove_all(FPath, ec);
+    std::filesystem::remove_all(FsPath(FPath), ec);
 }
 
 std::string TempDir::Write(const std::string& name, const std::string& bytes) const {
@@ -36,15 +33,19 @@ std::string TempDir::Read(const std::string& name) const {
     return ReadFile(Path(name));
 }
 
+std::filesystem::path FsPath(const std::string& path) {
+    return std::filesystem::path(std::u8string(path.begin(), path.end()));
+}
+
 std::string ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
+    std::ifstream in(FsPath(path), std::ios::binary);
     std::ostringstream s;
     s << in.rdbuf();
     return s.str();
 }
 
 void WriteFile(const std::string& path, const std::string& bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    std::ofstream out(FsPath(path), std::ios::binary | std::ios::trunc);
     out << bytes;
 }
 
@@ -110,32 +111,6 @@ CliResult RunDbf2xml(const std::vector<std::string>& args) {
     std::ostringstream out, err;
     const int status = cli::RunCli(args, out, err, false);
     return {status, out.str(), err.str()};
-}
-
-LockHolder::LockHolder(const std::string& path, int operation) {
-    int ready[2], release[2];
-    if (::pipe(ready) != 0 || ::pipe(release) != 0) return;
-    FPid = ::fork();
-    if (FPid == 0) {
-        // Holds the lock until the test lets go (or ends, which closes the pipe too).
-        ::close(release[1]);
-        const int fd = ::open(path.c_str(), O_RDONLY);
-        (void)!::write(ready[1], ::flock(fd, operation) == 0 ? "y" : "n", 1);
-        char c;
-        (void)!::read(release[0], &c, 1);
-        ::_exit(0);
-    }
-    ::close(release[0]);
-    ::close(ready[1]);
-    FRelease = release[1];
-    char answer = 0;
-    FHolds = ::read(ready[0], &answer, 1) == 1 && answer == 'y';
-    ::close(ready[0]);
-}
-
-LockHolder::~LockHolder() {
-    if (FRelease >= 0) ::close(FRelease);
-    if (FPid > 0) ::waitpid(FPid, nullptr, 0);
 }
 
 }  // namespace korvane::test

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "conversion/ConversionView.h"
+#include "platform/Paths.h"
 #include "platform/Settings.h"
 
 namespace korvane::test {
@@ -21,14 +22,17 @@ public:
     TempDir(const TempDir&) = delete;
     TempDir& operator=(const TempDir&) = delete;
 
-    std::string Path(const std::string& name) const { return (FPath / name).string(); }
+    // Paths are UTF-8, as the program's are, with the system's separator.
+    std::string Path(const std::string& name) const { return FPath + platform::kPathDelim + name; }
     std::string Write(const std::string& name, const std::string& bytes) const;
     std::string Read(const std::string& name) const;
 
 private:
-    std::filesystem::path FPath;
+    std::string FPath;
 };
 
+// A UTF-8 path as the standard library's file functions take it on every system.
+std::filesystem::path FsPath(const std::string& path);
 std::string ReadFile(const std::string& path);
 void WriteFile(const std::string& path, const std::string& bytes);
 
@@ -75,21 +79,6 @@ std::string Convert(const std::string& tablePath, const std::string& targetPath,
 // The values of attribute A of every row of a document that starts its rows with it, in order.
 std::vector<std::string> ColumnA(const std::string& xml);
 
-// Another program that holds a file with flock (LOCK_EX or LOCK_SH) while it lives.
-class LockHolder {
-public:
-    LockHolder(const std::string& path, int operation);
-    ~LockHolder();
-    LockHolder(const LockHolder&) = delete;
-    LockHolder& operator=(const LockHolder&) = delete;
-    bool Holds() const { return FHolds; }
-
-private:
-    int FPid = -1;
-    int FRelease = -1;
-    bool FHolds = false;
-};
-
 // What dbf2xml said and did, run in this process.
 struct CliResult {
     int status;
@@ -97,6 +86,17 @@ struct CliResult {
     std::string err;
 };
 CliResult RunDbf2xml(const std::vector<std::string>& args);
+
+// The Windows build, under Wine: what a test needs of Linux (xmllint, /dev/full, /proc, links
+// it makes) is not there, and such a test is skipped; the Linux build runs it, and the two
+// builds' documents are compared byte for byte.
+#ifdef _WIN32
+inline constexpr bool kOnWindows = true;
+#else
+inline constexpr bool kOnWindows = false;
+#endif
+#define KORVANE_LINUX_ONLY(what) \
+    if (::korvane::test::kOnWindows) GTEST_SKIP() << what << " is Linux's"
 
 // The build runs under AddressSanitizer or ThreadSanitizer, whose own memory and address
 // space would be measured.

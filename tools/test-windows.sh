@@ -1,0 +1,34 @@
+#!/usr/bin/env bash
+# Builds the Windows programs and their tests with mingw-w64 and runs the tests under Wine:
+# tools/test-windows.sh [BUILD_DIR] (default build-windows). GoogleTest is cross-built once
+# from the sources Debian's googletest package ships; Wine gets a prefix of its own in the
+# build folder and one wineserver for the whole run.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+build="${1:-build-windows}"
+jobs="$(nproc)"
+mkdir -p "$build"
+build="$(cd "$build" && pwd)"
+toolchain="$PWD/cmake/mingw-w64-x86_64.cmake"
+
+if [ ! -f "$build/gtest/lib/libgtest.a" ]; then
+  cmake -S /usr/src/googletest -B "$build/gtest-build" -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
+    -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$build/gtest" >/dev/null
+  cmake --build "$build/gtest-build" -j"$jobs" >/dev/null
+  cmake --install "$build/gtest-build" >/dev/null
+fi
+
+prefix="$build/wine"
+cmake -S . -B "$build" -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+  -DCMAKE_FIND_ROOT_PATH="$build/gtest" "-DCMAKE_CROSSCOMPILING_EMULATOR=$PWD/tools/wine-run.sh;$prefix" \
+  -DKORVANE_REQUIRE_CORPUS=ON >/dev/null
+cmake --build "$build" -j"$jobs"
+
+# One wineserver for every test process, ended however the tests end.
+export WINEPREFIX="$prefix"
+wineserver=/usr/lib/wine/wineserver
+[ -x "$wineserver" ] || wineserver="$(command -v wineserver)"
+tools/wine-run.sh "$prefix" cmd /c exit >/dev/null 2>&1 || true  # creates the prefix
+"$wineserver" -p || true  # one already running serves as well
+trap '"$wineserver" -k 2>/dev/null || true' EXIT
+ctest --test-dir "$build" --output-on-failure --no-tests=error -j"$jobs"
