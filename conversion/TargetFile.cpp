@@ -4,7 +4,6 @@
 #include <cctype>
 #include <cerrno>
 #include <cstdio>
-#include <cstdlib>
 #include <random>
 #include <vector>
 
@@ -27,12 +26,6 @@ std::string TemporaryName(const std::string& folder, const std::string& name) {
     char suffix[32];
     std::snprintf(suffix, sizeof suffix, ".%08x", static_cast<unsigned>(std::random_device{}()));
     return folder + "." + name.substr(0, kMaxNameInTemporary) + suffix + ".tmp";
-}
-
-// The folder for temporary files of targets whose own folder takes none.
-std::string TemporaryFolder() {
-    const char* tmp = std::getenv("TMPDIR");
-    return platform::IncludeTrailingPathDelimiter(tmp && *tmp ? tmp : "/tmp");
 }
 
 void SetPending(int errnoValue, const std::string& path = {}) {
@@ -128,7 +121,7 @@ void TTargetFile::Rewrite(TTextRec& t) {
         FReplace = Replace::CopyOver;
         Tell(TargetStep::TemporaryNamed);
     }
-    if (FReplace == Replace::None && status.exists && CreateNamed(TemporaryFolder(), name, 0600)) {
+    if (FReplace == Replace::None && status.exists && CreateNamed(platform::IncludeTrailingPathDelimiter(platform::TemporaryFolder()), name, 0600)) {
         // The folder takes no new file: the document waits elsewhere and is copied over.
         FReplace = Replace::CopyOver;
         Tell(TargetStep::TemporaryElsewhere);

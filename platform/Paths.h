@@ -30,6 +30,8 @@ constexpr bool IsPathDelimiter(char c) {
 bool IsFullFilePath(const std::string& path);
 // The working folder.
 std::string WorkingFolder();
+// The folder for temporary files: $TMPDIR or /tmp on Linux, the user's on Windows (GetTempPathW).
+std::string TemporaryFolder();
 // Makes a relative path absolute by putting the current directory in front; nothing else
 // is changed ("." and ".." are the system's to resolve).
 std::string ExpandFileName(const std::string& path);

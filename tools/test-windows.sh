@@ -1,11 +1,14 @@
 #!/usr/bin/env bash
 # Builds the Windows programs and their tests with mingw-w64 and runs the tests under Wine:
-# tools/test-windows.sh [BUILD_DIR] (default build-windows). GoogleTest is cross-built once
+# tools/test-windows.sh [BUILD_DIR [LINUX_BUILD_DIR]] (default build-windows; with a Linux build,
+# whose dbf2xml the documents are compared with). GoogleTest is cross-built once
 # from the sources Debian's googletest package ships; Wine gets a prefix of its own in the
 # build folder and one wineserver for the whole run.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build="${1:-build-windows}"
+linux_dbf2xml=""
+if [ -n "${2:-}" ] && [ -x "$2/cli/dbf2xml" ]; then linux_dbf2xml="$(cd "$2" && pwd)/cli/dbf2xml"; fi
 jobs="$(nproc)"
 mkdir -p "$build"
 build="$(cd "$build" && pwd)"
@@ -21,7 +24,7 @@ fi
 prefix="$build/wine"
 cmake -S . -B "$build" -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DCMAKE_FIND_ROOT_PATH="$build/gtest" "-DCMAKE_CROSSCOMPILING_EMULATOR=$PWD/tools/wine-run.sh;$prefix" \
-  -DKORVANE_REQUIRE_CORPUS=ON >/dev/null
+  -DKORVANE_REQUIRE_CORPUS=ON -DKORVANE_LINUX_DBF2XML="$linux_dbf2xml" >/dev/null
 cmake --build "$build" -j"$jobs"
 
 # One wineserver for every test process, ended however the tests end.

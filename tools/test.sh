@@ -38,7 +38,7 @@ cmake --build build-tsan -j"$jobs" --target conversion_tests cli_tests
   tests/conversion_tests --gtest_brief=1 && tests/cli_tests --gtest_brief=1)
 
 # The Windows programs, cross-built with mingw-w64, and their tests under Wine.
-tools/test-windows.sh build-windows
+tools/test-windows.sh build-windows build
 
 # Fuzzing under the sanitizers: the kept findings first, then 60 seconds per target.
 CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKORVANE_FUZZ=ON -DKORVANE_BUILD_APP=OFF \

@@ -2,6 +2,7 @@
 // from the system.
 #include <unistd.h>
 
+#include <cstdlib>
 #include <vector>
 
 #include "platform/Paths.h"
@@ -16,6 +17,11 @@ std::string WorkingFolder() {
     std::vector<char> cwd(kMaxPath);
     const char* dir = ::getcwd(cwd.data(), cwd.size());
     return dir ? dir : "/";
+}
+
+std::string TemporaryFolder() {
+    const char* tmp = std::getenv("TMPDIR");
+    return tmp && *tmp ? tmp : "/tmp";
 }
 
 std::string DbfBasePath() {

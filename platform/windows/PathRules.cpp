@@ -27,6 +27,12 @@ std::string WorkingFolder() {
     }
 }
 
+std::string TemporaryFolder() {
+    wchar_t buffer[MAX_PATH + 2] = {};
+    const DWORD n = ::GetTempPathW(MAX_PATH + 2, buffer);
+    return n > 0 && n <= MAX_PATH + 1 ? Narrow(std::wstring_view(buffer, n)) : WorkingFolder();
+}
+
 std::string DbfBasePath() {
     std::vector<wchar_t> buffer(kMaxPath);
     const DWORD n = ::GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));

@@ -1,0 +1,28 @@
+#!/usr/bin/env bash
+# The Windows program writes the same documents as the Linux one: every shared table in six
+# option sets, typed and plain (the plain ones with invariant regional settings on both
+# systems: the C locale on Linux, KORVANE_REGIONAL=invariant on Windows).
+# compare_builds.sh LINUX_DBF2XML WINDOWS_DBF2XML WINE_RUN WINE_PREFIX CORPUS SCRATCH
+set -uo pipefail
+linux="$1" windows="$2" wine_run="$3" prefix="$4" corpus="$5" scratch="$6"
+[ -d "$corpus" ] || { echo "no shared tables in $corpus"; exit 1; }
+rm -rf "$scratch" && mkdir -p "$scratch"
+passed=0 failed=0
+for set in "--typed" "--typed --code-page table" "--typed --code-page 852" "" "--code-page table" "--code-page 852"; do
+  name="set${set// /_}"
+  # Tables that fail, fail alike; only the documents are compared (messages name paths in
+  # each system's form).
+  env -i PATH="$PATH" LC_ALL=C "$linux" -q -r $set --output-dir "$scratch/linux/$name" "$corpus" >/dev/null 2>&1
+  KORVANE_REGIONAL=invariant "$wine_run" "$prefix" "$windows" -q -r $set --output-dir "$scratch/windows/$name" "$corpus" \
+    >/dev/null 2>&1
+  count="$(find "$scratch/linux/$name" -name '*.xml' | wc -l)"
+  if [ "$count" -gt 50 ] && diff -r "$scratch/linux/$name" "$scratch/windows/$name" >"$scratch/$name.diff"; then
+    passed=$((passed + 1))
+  else
+    failed=$((failed + 1))
+    echo "option set '$set': $count documents; differences:"
+    head -c 2000 "$scratch/$name.diff"
+  fi
+done
+echo "$passed passed, $failed failed"
+[ "$failed" -eq 0 ]
