@@ -121,7 +121,8 @@ void TTargetFile::Rewrite(TTextRec& t) {
         FReplace = Replace::CopyOver;
         Tell(TargetStep::TemporaryNamed);
     }
-    if (FReplace == Replace::None && status.exists && CreateNamed(platform::IncludeTrailingPathDelimiter(platform::TemporaryFolder()), name, 0600)) {
+    if (FReplace == Replace::None && status.exists &&
+        CreateNamed(platform::IncludeTrailingPathDelimiter(platform::TemporaryFolder()), name, 0600)) {
         // The folder takes no new file: the document waits elsewhere and is copied over.
         FReplace = Replace::CopyOver;
         Tell(TargetStep::TemporaryElsewhere);
