@@ -85,9 +85,8 @@ void TTargetFile::Rewrite(TTextRec& t) {
     if (status.exists) {
         // A file the user may not write is refused, as creating it would be; replacing it
         // would otherwise change it.
-        platform::File probe;
         platform::OsError error;
-        if (!probe.Open(final, platform::FileAccess::WriteExisting, error)) {
+        if (!platform::MayReplace(final, error)) {
             SetPendingError(error);
             return;
         }

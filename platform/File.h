@@ -66,6 +66,10 @@ PathStatus LinkStatus(const std::string& path);
 // The path with every link, "." and ".." resolved by the system; empty when it does not exist.
 std::string RealPath(const std::string& path);
 [[nodiscard]] bool RenameFile(const std::string& from, const std::string& to, OsError& error);
+// Whether the program may put another file in place of `path`: where it may write it (Linux), or
+// (Windows) where it may write it or it is only marked read-only, an attribute that the
+// replacement keeps (RenameFile). False, with `error` saying why, when not.
+[[nodiscard]] bool MayReplace(const std::string& path, OsError& error);
 // Gives `from`, open as `file`, the name `to` in place of a file of that name. Linux renames it
 // while it stays open; Windows replaces a target only with a closed file, so it is closed first.
 [[nodiscard]] bool RenameOpenFile(File& file, const std::string& from, const std::string& to, OsError& error);

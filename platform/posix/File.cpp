@@ -255,6 +255,11 @@ bool RenameFile(const std::string& from, const std::string& to, OsError& error) 
     return false;
 }
 
+bool MayReplace(const std::string& path, OsError& error) {
+    File probe;
+    return probe.Open(path, FileAccess::WriteExisting, error);
+}
+
 bool RenameOpenFile(File&, const std::string& from, const std::string& to, OsError& error) {
     return RenameFile(from, to, error);
 }

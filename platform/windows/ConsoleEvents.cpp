@@ -1,7 +1,7 @@
 // The ending events on Windows: Ctrl-C and Ctrl-Break end a run as SIGINT does on Linux (status
 // 130), a console that closes (or a logoff or shutdown) as SIGHUP does (129). The system calls
 // the handler on a thread of its own, which does what the signal thread does on Linux.
-#include <windows.h>
+#include "platform/windows/ConsoleEvents.h"
 
 #include <chrono>
 #include <thread>
@@ -17,7 +17,9 @@ namespace {
 constexpr int kInterrupt = 2;  // SIGINT
 constexpr int kHangUp = 1;     // SIGHUP
 
-BOOL WINAPI TakeEvent(DWORD event) {
+}  // namespace
+
+BOOL WINAPI TakeConsoleEvent(DWORD event) {
     const bool closing = event == CTRL_CLOSE_EVENT || event == CTRL_LOGOFF_EVENT || event == CTRL_SHUTDOWN_EVENT;
     EndRun(closing ? kHangUp : kInterrupt);
     // Held back while a document replaced its target: the run finishes that table and ends by
@@ -26,8 +28,6 @@ BOOL WINAPI TakeEvent(DWORD event) {
         for (;;) std::this_thread::sleep_for(std::chrono::milliseconds(100));
     return TRUE;
 }
-
-}  // namespace
 
 void RemoveNow(const char* path) noexcept {
     ::DeleteFileW(WidePath(path).c_str());
@@ -43,7 +43,7 @@ void EndErrorLine() noexcept {
 }
 
 void InstallSignalCleanup() {
-    ::SetConsoleCtrlHandler(TakeEvent, TRUE);
+    ::SetConsoleCtrlHandler(TakeConsoleEvent, TRUE);
 }
 
 void EndBySignal(int signal) {

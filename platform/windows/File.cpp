@@ -342,6 +342,14 @@ bool RenameFile(const std::string& from, const std::string& to, OsError& error) 
     return false;
 }
 
+bool MayReplace(const std::string& path, OsError& error) {
+    File probe;
+    if (probe.Open(path, FileAccess::WriteExisting, error)) return true;
+    const DWORD attributes = ::GetFileAttributesW(WidePath(path).c_str());
+    return error.errnoValue == EACCES && attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0 &&
+           (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
 bool RenameOpenFile(File& file, const std::string& from, const std::string& to, OsError& error) {
     // ReplaceFileW refuses a replacement that is open anywhere, even with every share mode.
     file.Close();
