@@ -3,6 +3,7 @@
 
 #include <iconv.h>
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
 
@@ -51,10 +52,32 @@ bool IconvConvert(const char* to, const char* from, std::string_view in, std::st
     return true;
 }
 
+// Two-byte sequences the C library's converter mishandles: glibc's CP949 reads far past its
+// input on A2 E8 (a code the page leaves undefined) and may crash. They are never given to it.
+struct Fault {
+    std::uint32_t codePage;
+    char lead, trail;
+};
+constexpr Fault kFaults[] = {{949, '\xA2', '\xE8'}};
+
+const Fault* FaultOf(std::uint32_t codePage) {
+    for (const Fault& f : kFaults)
+        if (f.codePage == codePage) return &f;
+    return nullptr;
+}
+
+// How many bytes from `in` come before the first such sequence (all `left` when none does).
+std::size_t FaultFree(const char* in, std::size_t left, const Fault& fault) {
+    for (std::size_t i = 0; i + 1 < left; ++i)
+        if (in[i] == fault.lead && in[i + 1] == fault.trail) return i;
+    return left;
+}
+
 // Any other page through iconv; a sequence it rejects gives one U+FFFD per byte.
 class IconvDecoder : public TextDecoder {
 public:
-    explicit IconvDecoder(std::unique_ptr<IconvHandle> handle) : FOwner(std::move(handle)), FHandle(FOwner->Get()) {}
+    IconvDecoder(std::unique_ptr<IconvHandle> handle, const Fault* fault, bool doubleByte)
+        : FOwner(std::move(handle)), FHandle(FOwner->Get()), FFault(fault), FDoubleByte(doubleByte) {}
 
     void Decode(std::span<const std::uint8_t> bytes, std::u16string& out) override { DecodePiece(bytes, true, true, out); }
 
@@ -65,11 +88,29 @@ public:
         std::size_t left = bytes.size();
         std::array<char16_t, 1024> chunk;
         while (left > 0) {
+            // iconv sees the bytes before a sequence it mishandles; one that starts a character
+            // is undefined.
+            std::size_t window = FFault ? FaultFree(in, left, *FFault) : left;
+            if (window == 0) {
+                out += kReplacement;
+                ++in;
+                --left;
+                continue;
+            }
             char* dst = reinterpret_cast<char*>(chunk.data());
             std::size_t room = sizeof chunk;
-            const std::size_t r = iconv(FHandle, &in, &left, &dst, &room);
+            std::size_t windowLeft = window;
+            std::size_t r = iconv(FHandle, &in, &windowLeft, &dst, &room);
+            if (r == static_cast<std::size_t>(-1) && errno == EINVAL && window < left && windowLeft == 1) {
+                // The byte before the sequence starts a character the sequence's first byte ends.
+                windowLeft = 2;
+                r = iconv(FHandle, &in, &windowLeft, &dst, &room);
+                window += 1;
+            }
+            const bool toTheEnd = window == left;
+            left -= window - windowLeft;
             out.append(chunk.data(), (sizeof chunk - room) / sizeof(char16_t));
-            if (r == static_cast<std::size_t>(-1) && errno == EINVAL && !last) break;  // cut off: the next piece has it
+            if (r == static_cast<std::size_t>(-1) && errno == EINVAL && !last && toTheEnd) break;  // the next piece has it
             if (r == static_cast<std::size_t>(-1) && errno != E2BIG) {
                 // An invalid sequence, or one cut off at the end of the value.
                 out += kReplacement;
@@ -77,6 +118,11 @@ public:
                 --left;
                 iconv(FHandle, nullptr, nullptr, nullptr, nullptr);
             }
+        }
+        if (FDoubleByte && std::any_of(out.begin(), out.end(), IsUndefinedResult)) {
+            // Rare: the piece is decoded again one character at a time, to tell which
+            // sequences gave characters the page leaves undefined.
+            return Stepwise(bytes, last, out);
         }
         if (last) {
             // Pages that combine characters (Windows-1258) hold the last one back until the end.
@@ -89,8 +135,54 @@ public:
     }
 
 private:
+    // One character at a time: a sequence the page does not define, or that gives a character
+    // of the Private Use Area or a C1 control, gives U+FFFD for its first byte, and decoding
+    // goes on after that byte, as Windows' conversion is read.
+    std::size_t Stepwise(std::span<const std::uint8_t> bytes, bool last, std::u16string& out) {
+        out.clear();
+        const char* in = reinterpret_cast<const char*>(bytes.data());
+        std::size_t i = 0;
+        while (i < bytes.size()) {
+            if (FFault && i + 1 < bytes.size() && in[i] == FFault->lead && in[i + 1] == FFault->trail) {
+                out += kReplacement;
+                ++i;
+                continue;
+            }
+            char16_t c = 0;
+            std::size_t take = 1;
+            int result = One(in + i, take, c);
+            if (result == EINVAL && i + 1 < bytes.size()) result = One(in + i, take = 2, c);
+            if (result == EINVAL && !last) break;  // the next piece has it
+            if (result == 0 && !IsUndefinedResult(c)) {
+                out += c;
+                i += take;
+            } else {
+                out += kReplacement;
+                ++i;
+            }
+        }
+        return i;
+    }
+
+    // The one character of `count` bytes: 0, or the errno (EINVAL: more bytes are needed).
+    int One(const char* bytes, std::size_t count, char16_t& c) {
+        iconv(FHandle, nullptr, nullptr, nullptr, nullptr);
+        char* in = const_cast<char*>(bytes);
+        char16_t out[4];
+        char* dst = reinterpret_cast<char*>(out);
+        std::size_t left = count, room = sizeof out;
+        if (iconv(FHandle, &in, &left, &dst, &room) == static_cast<std::size_t>(-1)) return errno;
+        if (sizeof out - room != sizeof(char16_t)) return EILSEQ;
+        c = out[0];
+        return 0;
+    }
+
+    static bool IsUndefinedResult(char16_t c) { return (c >= 0x80 && c <= 0x9F) || (c >= 0xE000 && c <= 0xF8FF); }
+
     std::unique_ptr<IconvHandle> FOwner;
     iconv_t FHandle;
+    const Fault* FFault;
+    bool FDoubleByte;
 };
 
 }  // namespace
@@ -100,10 +192,14 @@ bool SystemKnowsCodePage(std::uint32_t codePage) {
 }
 
 bool SystemToWide(std::uint32_t codePage, std::string_view bytes, std::u16string& out) {
-    std::string utf16;
-    if (!IconvConvert("UTF-16LE", IconvNameOf(codePage).c_str(), bytes, utf16)) return false;
-    for (std::size_t i = 0; i + 1 < utf16.size(); i += 2)
-        out += static_cast<char16_t>(static_cast<unsigned char>(utf16[i]) | (static_cast<unsigned char>(utf16[i + 1]) << 8));
+    // Through the decoder, which keeps the faulty sequences from iconv; '?' where it replaces.
+    const std::unique_ptr<TextDecoder> decoder = SystemTextDecoder(codePage);
+    if (!decoder) return false;
+    std::u16string text;
+    decoder->Decode({reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()}, text);
+    for (char16_t& c : text)
+        if (c == kReplacement) c = u'?';
+    out += text;
     return true;
 }
 
@@ -121,7 +217,8 @@ std::unique_ptr<TextDecoder> SystemTextDecoder(std::uint32_t codePage) {
     // UTF-16LE in the machine's own order: iconv's "UTF-16" would put a byte-order mark first.
     auto handle = std::make_unique<IconvHandle>("UTF-16LE", IconvNameOf(codePage).c_str());
     if (!handle->IsOpen()) return nullptr;
-    return std::make_unique<IconvDecoder>(std::move(handle));
+    const bool doubleByte = codePage == 932 || codePage == 936 || codePage == 949 || codePage == 950;
+    return std::make_unique<IconvDecoder>(std::move(handle), FaultOf(codePage), doubleByte);
 }
 
 }  // namespace korvane::platform

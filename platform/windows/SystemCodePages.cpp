@@ -1,8 +1,9 @@
 // The code pages Windows converts (MultiByteToWideChar, WideCharToMultiByte). A sequence is
 // decoded only when the system defines it: a rejected one (MB_ERR_INVALID_CHARS) and one that
 // Windows maps into the Private Use Area (the user-defined ranges of 932, 936, 949 and 950,
-// which glibc leaves undecoded) are replaced one byte at a time, as the Linux build does, so
-// that both builds decode a table alike.
+// which glibc leaves undecoded) or, from one byte, to a C1 control (932's 0x80, which glibc
+// rejects) are replaced one byte at a time, as the Linux build does, so that both builds
+// decode a table alike.
 #include "platform/SystemCodePages.h"
 
 #include <windows.h>
@@ -38,7 +39,7 @@ public:
     wchar_t One(const char* bytes, int count) const {
         wchar_t out[2] = {};
         const int n = ::MultiByteToWideChar(FCodePage, MB_ERR_INVALID_CHARS, bytes, count, out, 2);
-        if (n != 1 || (FMaxBytes > 1 && IsPrivateUse(out[0]))) return 0;
+        if (n != 1 || (FMaxBytes > 1 && (IsPrivateUse(out[0]) || (count == 1 && out[0] >= 0x80 && out[0] <= 0x9F)))) return 0;
         return out[0];
     }
 

@@ -49,6 +49,20 @@ TEST(TextDecoder, SingleAndDoubleBytePages) {
         {936, "\xB2\xE2\xCA\xD4", u"\u6D4B\u8BD5"},
         {936, "\xB2\xE2\xB2", u"\u6D4B\uFFFD"},  // a lead byte without its trail byte
         {950, "\xAF\x62\xA5\x44", u"\u755C\u4E3B"},
+        // What the two systems' conversions treat differently reads alike: a code of the Private
+        // Use Area, a lone byte read as a C1 control, and CP949's A2 E8, on which the C
+        // library's converter runs off its input; each gives U+FFFD for its first byte.
+        {950, "\xC6\xA1", u"\uFFFD\uFFFD"},
+        {950, "\xC6\xA1\x78", u"\uFFFD\uFE42"},  // A1 78 is a character of its own
+        {932,
+         "a\x80"
+         "b",
+         u"a\uFFFDb"},
+        {949,
+         "\xA2\xE8"
+         "A\xA2\xE6",
+         u"\uFFFD\uFFFDA\u20AC"},
+        {949, "\x81\xA2\xE8", u"\uAC7F\uFFFD"},
         {1258, "a", u"a"},  // a page only iconv knows
         // Kamenický and Mazovia, pages of our own: Czech and Polish letters, and the box
         // drawing of code page 437 above them.
