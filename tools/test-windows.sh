@@ -35,3 +35,8 @@ tools/wine-run.sh "$prefix" cmd /c exit >/dev/null 2>&1 || true  # creates the p
 "$wineserver" -p || true  # one already running serves as well
 trap '"$wineserver" -k 2>/dev/null || true' EXIT
 ctest --test-dir "$build" --output-on-failure --no-tests=error -j"$jobs"
+
+# The package for Windows users, built as the README says, and looked into.
+(cd "$build" && cpack -G ZIP >/dev/null)
+tests/windows/check_package.sh "$build/korvane-$(sed -n 's/^project(korvane VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)-windows-x64.zip" \
+  tools/wine-run.sh "$prefix" "$build/package-check"

@@ -1,0 +1,33 @@
+#!/usr/bin/env bash
+# Messages on a terminal: the program on a pseudo-terminal (script), where Wine gives it a
+# console; what it writes in UTF-16 reaches the terminal as UTF-8, Czech letters whole.
+# terminal.sh WINDOWS_DBF2XML WINE_RUN WINE_PREFIX SCRATCH
+set -uo pipefail
+program="$1" wine_run="$2" prefix="$3" scratch="$4"
+rm -rf "$scratch" && mkdir -p "$scratch/Účty"
+python3 - "$scratch/Účty/žluťoučký kůň.dbf" <<'PY'
+import struct, sys
+header = bytearray(32)
+header[0] = 3
+header[1:4] = bytes([124, 1, 1])
+struct.pack_into('<IHH', header, 4, 2, 32 + 32 + 1, 3)
+field = bytearray(32)
+field[0:1] = b'A'
+field[11] = ord('C')
+field[16] = 2
+with open(sys.argv[1], 'wb') as f:
+    f.write(header + field + b'\r' + b' ab' + b' cd' + b'\x1a')
+PY
+cd "$scratch"
+script -qec "$(printf '%q ' "$wine_run" "$prefix" "$program" 'Účty/žluťoučký kůň.dbf')" /dev/null </dev/null >screen 2>&1
+# The console draws as it likes (escape sequences, lines wrapped at its width): the name and
+# the summary are looked for with those taken out.
+python3 - screen <<'PY'
+import re, sys
+text = open(sys.argv[1], 'rb').read().decode('utf-8', 'replace')
+text = re.sub(r'\x1b\[([0-9]*)C', lambda m: ' ' * int(m.group(1) or 1), text)
+text = re.sub(r'\x1b\[[0-9;?]*[A-Za-z]', '', text).replace('\r', '').replace('\n', '')
+ok = 'Účty\\žluťoučký kůň.xml: 2 rows' in text
+print('1 passed, 0 failed' if ok else f'0 passed, 1 failed: {text!r}')
+sys.exit(0 if ok else 1)
+PY
