@@ -8,7 +8,6 @@
 #include <filesystem>
 
 #include "dbf/Dbf.h"
-#include "platform/Exception.h"
 #include "tests/support/TestSupport.h"
 
 namespace korvane::dbf {
@@ -16,15 +15,7 @@ namespace {
 
 using test::TempDir;
 
-std::string OpenMessage(TDbf& table, const std::string& path) {
-    table.SetTableName(path);
-    try {
-        table.Open();
-    } catch (const Exception& e) {
-        return e.Message();
-    }
-    return {};
-}
+using test::OpenMessage;
 
 // Only a regular file is a table: a folder, a socket or a named pipe is refused at once,
 // without waiting for a writer, in every mode.

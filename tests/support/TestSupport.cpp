@@ -67,9 +67,7 @@ platform::PlatformSettings DefaultTestSettings() {
     return platform::PlatformSettings{};
 }
 
-std::string OpenMessage(const std::string& path, bool readOnly) {
-    dbf::TDbf table;
-    table.ReadOnly = readOnly;
+std::string OpenMessage(dbf::TDbf& table, const std::string& path) {
     table.SetTableName(path);
     try {
         table.Open();
@@ -78,6 +76,12 @@ std::string OpenMessage(const std::string& path, bool readOnly) {
         return e.Message();
     }
     return "";
+}
+
+std::string OpenMessage(const std::string& path, bool readOnly) {
+    dbf::TDbf table;
+    table.ReadOnly = readOnly;
+    return OpenMessage(table, path);
 }
 
 ::testing::AssertionResult RefusedUnchanged(const std::string& bytes, const std::string& message) {

@@ -12,6 +12,10 @@
 #include "platform/Paths.h"
 #include "platform/Settings.h"
 
+namespace korvane::dbf {
+class TDbf;
+}
+
 namespace korvane::test {
 
 // A folder removed with everything in it when the test ends.
@@ -67,6 +71,8 @@ platform::PlatformSettings DefaultTestSettings();
 
 // Opens the table at `path`; "" when it opened, else the failure's message.
 std::string OpenMessage(const std::string& path, bool readOnly = false);
+// Opens `table` at `path`, with its settings as the caller made them.
+std::string OpenMessage(dbf::TDbf& table, const std::string& path);
 // Writes `bytes` as a table, opens it and expects the open to fail with `message` and to leave
 // the file exactly as it was.
 ::testing::AssertionResult RefusedUnchanged(const std::string& bytes, const std::string& message);

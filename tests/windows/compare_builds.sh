@@ -27,19 +27,11 @@ done
 # Every two-byte sequence of the double-byte pages, one a record: Windows decodes the pages'
 # user-defined ranges into the Private Use Area and some single bytes that glibc rejects, and
 # both builds must still read each sequence alike.
-python3 - "$scratch" <<'PY'
-import struct, sys
+PYTHONDONTWRITEBYTECODE=1 PYTHONPATH="$(dirname "$0")" python3 - "$scratch" <<'PY'
+import sys
+from dbf_table import write
 for page in (932, 936, 949, 950):
-    header = bytearray(32)
-    header[0] = 3
-    header[1:4] = bytes([124, 1, 1])
-    struct.pack_into('<IHH', header, 4, 65536, 32 + 32 + 1, 3)
-    field = bytearray(32)
-    field[0:1] = b'A'
-    field[11] = ord('C')
-    field[16] = 2
-    with open(f'{sys.argv[1]}/cp{page}.dbf', 'wb') as f:
-        f.write(header + field + b'\r' + b''.join(b' ' + bytes([i >> 8, i & 255]) for i in range(65536)) + b'\x1a')
+    write(f'{sys.argv[1]}/cp{page}.dbf', 2, (bytes([i >> 8, i & 255]) for i in range(65536)))
 PY
 for page in 932 936 949 950; do
   env -i PATH="$PATH" LC_ALL=C "$linux" -q --code-page "$page" -o "$scratch/linux-$page.xml" "$scratch/cp$page.dbf"

@@ -7,20 +7,8 @@ program="$1" wine_run="$2" prefix="$3" scratch="$4"
 rm -rf "$scratch" && mkdir -p "$scratch"
 # A program of its own name, so that the signal reaches no other test's.
 cp "$program" "$scratch/interrupt-me.exe"
-python3 - "$scratch/big.dbf" <<'PY'
-import struct, sys
-n, length = 400000, 201
-header = bytearray(32)
-header[0] = 3
-header[1:4] = bytes([124, 1, 1])
-struct.pack_into('<IHH', header, 4, n, 32 + 32 + 1, length)
-field = bytearray(32)
-field[0:1] = b'A'
-field[11] = ord('C')
-field[16] = 200
-with open(sys.argv[1], 'wb') as f:
-    f.write(header + field + b'\r' + (b' ' + b'x' * 200) * n + b'\x1a')
-PY
+PYTHONDONTWRITEBYTECODE=1 PYTHONPATH="$(dirname "$0")" python3 -c 'import sys, dbf_table; dbf_table.write(sys.argv[1], 200, [b"x" * 200] * 400000)' \
+  "$scratch/big.dbf"
 # The reader waits before it reads, so the program is still writing when the signal comes.
 ("$wine_run" "$prefix" "$scratch/interrupt-me.exe" -q -o - "$scratch/big.dbf" 2>"$scratch/err" |
   (sleep 4; cat >"$scratch/out"); echo "${PIPESTATUS[0]}" >"$scratch/status") &
