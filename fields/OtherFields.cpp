@@ -6,6 +6,7 @@
 #include "fields/DataSet.h"
 #include "fields/DateTime.h"
 #include "platform/CodePages.h"
+#include "platform/Endian.h"
 #include "platform/Unicode.h"
 
 namespace korvane {
@@ -79,7 +80,7 @@ void TWideStringField::GetText(std::u16string& text) {
     // Delivered as a 16-bit length and the bytes.
     auto& buffer = DataSet->ScratchBuffer(2 * static_cast<std::size_t>(Size) + 2);
     if (!GetData(buffer.data(), false)) return;
-    const std::size_t length = std::min<std::size_t>(buffer[0] | (buffer[1] << 8), 2 * static_cast<std::size_t>(Size));
+    const std::size_t length = std::min<std::size_t>(platform::ReadU16LE(buffer, 0), 2 * static_cast<std::size_t>(Size));
     platform::DecodeUtf16LE({buffer.data() + 2, length}, text);
 }
 
