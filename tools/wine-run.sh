@@ -6,4 +6,7 @@ export WINEPREFIX="$1"
 shift
 export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}" WINEDEBUG="${WINEDEBUG:--all}"
 export WINEARCH=win64
+# Wine names Unix files in the locale's character set: in UTF-8, whatever the caller's locale
+# (in the C locale no Czech name could be made).
+export LC_ALL=C.UTF-8
 exec "$(dirname "$0")/wine-program.sh" "$@"

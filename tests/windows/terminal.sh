@@ -8,7 +8,9 @@ rm -rf "$scratch" && mkdir -p "$scratch/Účty"
 PYTHONDONTWRITEBYTECODE=1 PYTHONPATH="$(dirname "$0")" python3 -c 'import sys, dbf_table; dbf_table.write(sys.argv[1], 2, [b"ab", b"cd"])' \
   "$scratch/Účty/žluťoučký kůň.dbf"
 cd "$scratch"
-script -qec "$(printf '%q ' "$wine_run" "$prefix" "$program" 'Účty/žluťoučký kůň.dbf')" /dev/null </dev/null >screen 2>&1
+# The shell that script starts reads the words from the environment, whatever its quoting.
+export KORVANE_WINE_RUN="$wine_run" KORVANE_PREFIX="$prefix" KORVANE_PROGRAM="$program" KORVANE_TABLE='Účty/žluťoučký kůň.dbf'
+script -qec '"$KORVANE_WINE_RUN" "$KORVANE_PREFIX" "$KORVANE_PROGRAM" "$KORVANE_TABLE"' /dev/null </dev/null >screen 2>&1
 # The console draws as it likes (escape sequences, lines wrapped at its width): the name and
 # the summary are looked for with those taken out.
 python3 - screen <<'PY'
