@@ -66,6 +66,8 @@ std::string SystemReason(int errnoValue) {
             return "Disk full";
         case EFBIG:
             return "File too large";
+        case EWOULDBLOCK:  // Windows: another program has the target open without sharing it
+            return "Locked by another program";
         default:
             return platform::SystemErrorText(errnoValue);
     }

@@ -60,6 +60,15 @@ TEST(Windows, ATableAnotherProgramHoldsIsRefused) {
         EXPECT_NE(test::RunDbf2xml({"--exclusive", "-q", t}).err.find(kLocked), std::string::npos);
     }
     EXPECT_EQ(test::RunDbf2xml({"--exclusive", "-q", t}).status, 0);
+    // A target another program holds (a document open in an editor) is refused and kept.
+    const std::string before = dir.Read("t.xml");
+    const HANDLE held =
+        ::CreateFileW(platform::Wide(dir.Path("t.xml")).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    const test::CliResult r = test::RunDbf2xml({"-q", t});
+    ::CloseHandle(held);
+    EXPECT_EQ(r.err, "dbf2xml: " + dir.Path("t.xml") + ": Locked by another program\n");
+    EXPECT_EQ(dir.Read("t.xml"), before);
 }
 
 // A read-only or hidden target is replaced and keeps its attributes; a target with another
