@@ -66,7 +66,8 @@ const Fault* FaultOf(std::uint32_t codePage) {
     return nullptr;
 }
 
-// How many bytes from `in` come before the first such sequence (all `left` when none does).
+// How many bytes from `in` come before the first such sequence, wherever it stands (all `left`
+// when none does).
 std::size_t FaultFree(const char* in, std::size_t left, const Fault& fault) {
     for (std::size_t i = 0; i + 1 < left; ++i)
         if (in[i] == fault.lead && in[i + 1] == fault.trail) return i;
@@ -83,34 +84,19 @@ public:
 
     std::size_t DecodePiece(std::span<const std::uint8_t> bytes, bool first, bool last, std::u16string& out) override {
         out.clear();
-        if (first) iconv(FHandle, nullptr, nullptr, nullptr, nullptr);
         char* in = const_cast<char*>(reinterpret_cast<const char*>(bytes.data()));
         std::size_t left = bytes.size();
+        // A sequence iconv mishandles never reaches it whole: such a piece (rare) is decoded
+        // one character at a time.
+        if (FFault && FaultFree(in, left, *FFault) < left) return Stepwise(bytes, last, out);
+        if (first) iconv(FHandle, nullptr, nullptr, nullptr, nullptr);
         std::array<char16_t, 1024> chunk;
         while (left > 0) {
-            // iconv sees the bytes before a sequence it mishandles; one that starts a character
-            // is undefined.
-            std::size_t window = FFault ? FaultFree(in, left, *FFault) : left;
-            if (window == 0) {
-                out += kReplacement;
-                ++in;
-                --left;
-                continue;
-            }
             char* dst = reinterpret_cast<char*>(chunk.data());
             std::size_t room = sizeof chunk;
-            std::size_t windowLeft = window;
-            std::size_t r = iconv(FHandle, &in, &windowLeft, &dst, &room);
-            if (r == static_cast<std::size_t>(-1) && errno == EINVAL && window < left && windowLeft == 1) {
-                // The byte before the sequence starts a character the sequence's first byte ends.
-                windowLeft = 2;
-                r = iconv(FHandle, &in, &windowLeft, &dst, &room);
-                window += 1;
-            }
-            const bool toTheEnd = window == left;
-            left -= window - windowLeft;
+            const std::size_t r = iconv(FHandle, &in, &left, &dst, &room);
             out.append(chunk.data(), (sizeof chunk - room) / sizeof(char16_t));
-            if (r == static_cast<std::size_t>(-1) && errno == EINVAL && !last && toTheEnd) break;  // the next piece has it
+            if (r == static_cast<std::size_t>(-1) && errno == EINVAL && !last) break;  // cut off: the next piece has it
             if (r == static_cast<std::size_t>(-1) && errno != E2BIG) {
                 // An invalid sequence, or one cut off at the end of the value.
                 out += kReplacement;
@@ -135,9 +121,9 @@ public:
     }
 
 private:
-    // One character at a time: a sequence the page does not define, or that gives a character
-    // of the Private Use Area or a C1 control, gives U+FFFD for its first byte, and decoding
-    // goes on after that byte, as Windows' conversion is read.
+    // One character at a time: a sequence the page does not define, that iconv mishandles, or
+    // that gives a character of the Private Use Area or a C1 control gives U+FFFD for its first
+    // byte, and decoding goes on after that byte, as Windows' conversion is read.
     std::size_t Stepwise(std::span<const std::uint8_t> bytes, bool last, std::u16string& out) {
         out.clear();
         const char* in = reinterpret_cast<const char*>(bytes.data());
