@@ -1,20 +1,25 @@
 #include "app/ErrorText.h"
 
-#include <QFileInfo>
+#include "platform/Paths.h"
 
 namespace korvane::app {
 
-QString ErrorBoxText(const QString& message) {
-    if (!message.isEmpty() && message.back() > QChar(u'.')) return message + QStringLiteral(".");
+std::string ErrorBoxText(const std::string& message) {
+    // UTF-8: the last byte of a character beyond ASCII is above '.' as the character is.
+    if (!message.empty() && static_cast<unsigned char>(message.back()) > '.') return message + ".";
     return message;
 }
 
-QString ApplicationTitle(const QString& programFilePath) {
-    QString name = QFileInfo(programFilePath).fileName();
-    name = name.left(name.indexOf(u'.') < 0 ? name.size() : name.indexOf(u'.'));
-    if (name.isEmpty()) return name;
+std::string ApplicationTitle(const std::string& programFilePath) {
+    std::string name = platform::ExtractFileName(programFilePath);
+    name = name.substr(0, name.find('.'));
     // Linux programs are named in lower case; the title starts with a capital all the same.
-    return name.left(1).toUpper() + name.mid(1).toLower();
+    for (std::size_t i = 0; i < name.size(); ++i) {
+        const char c = name[i];
+        if (i == 0 && c >= 'a' && c <= 'z') name[i] = static_cast<char>(c - 'a' + 'A');
+        if (i > 0 && c >= 'A' && c <= 'Z') name[i] = static_cast<char>(c - 'A' + 'a');
+    }
+    return name;
 }
 
 }  // namespace korvane::app

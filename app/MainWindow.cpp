@@ -12,7 +12,6 @@
 #include "app/ErrorText.h"
 #include "app/Gauge.h"
 #include "conversion/ConversionTexts.h"
-#include "platform/Exception.h"
 #include "platform/Paths.h"
 
 namespace korvane::app {
@@ -28,50 +27,6 @@ constexpr const char* kPathProperty = "korvanePath";
 // The distance a right-anchored control keeps to the window's right edge.
 constexpr int kRightMargin = 8;
 
-// The window's view of the run.
-class WindowView : public IConversionView {
-public:
-    WindowView(TForm1& form, IMessageBoxes& messages) : FForm(form), FMessages(messages) {}
-
-    QWidget* Widget(Control c) {
-        switch (c) {
-            case Control::b_OpenDBF:
-                return FForm.b_OpenDBF;
-            case Control::l_DBF:
-                return FForm.l_DBF;
-            case Control::l_XML:
-                return FForm.l_XML;
-            case Control::b_XML:
-                return FForm.b_XML;
-            case Control::b_Run:
-                return FForm.b_Run;
-            case Control::Gauge:
-                return FForm.Gauge;
-            case Control::l_Info:
-                return FForm.l_Info;
-        }
-        return nullptr;
-    }
-    void SetVisible(Control c, bool visible) override { Widget(c)->setVisible(visible); }
-    void SetText(Control c, const std::string& text) override {
-        if (auto* label = qobject_cast<QLabel*>(Widget(c))) {
-            // A status text in place of a path.
-            label->setProperty(kPathProperty, QVariant());
-            label->setToolTip({});
-            label->setText(QString::fromStdString(text));
-        }
-        if (auto* button = qobject_cast<QPushButton*>(Widget(c))) button->setText(QString::fromStdString(text));
-        FForm.FitTexts();
-    }
-    void SetGaugeRange(int minValue, int maxValue) override { FForm.Gauge->SetRange(minValue, maxValue); }
-    void SetGaugeProgress(int progress) override { FForm.Gauge->SetProgress(progress); }
-    void ShowMessage(const std::string& text) override { FMessages.ShowMessage(&FForm, QString::fromStdString(text)); }
-
-private:
-    TForm1& FForm;
-    IMessageBoxes& FMessages;
-};
-
 QLabel* MakeLabel(QWidget* parent, const char* name, const char* text) {
     auto* label = new QLabel(Text(text), parent);
     label->setObjectName(QString::fromLatin1(name));
@@ -84,11 +39,28 @@ QPushButton* MakeButton(QWidget* parent, const char* name, const char* text) {
     return button;
 }
 
+ConversionOptions WithSettings(platform::PlatformSettings settings) {
+    ConversionOptions options;
+    options.settings = std::move(settings);
+    return options;
+}
+
+QString FromPath(const std::string& path) {
+    return QFile::decodeName(QByteArray::fromStdString(path));
+}
+
+std::string ToPath(const QString& path) {
+    return QFile::encodeName(path).toStdString();
+}
+
 }  // namespace
 
 TForm1::TForm1(TableOwner& owner, IFileDialogs& dialogs, IMessageBoxes& messages, platform::PlatformSettings settings,
                QWidget* parent)
-    : QWidget(parent), FOwner(owner), FDialogs(dialogs), FMessages(messages), FSettings(std::move(settings)) {
+    : QWidget(parent),
+      FDialogs(dialogs),
+      FMessages(messages),
+      FLogic(*this, owner, WithSettings(std::move(settings)), ApplicationTitle(ToPath(QCoreApplication::applicationFilePath()))) {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(Text(texts::kCaption));
     QFont font(QStringLiteral("Tahoma"));
@@ -119,11 +91,11 @@ TForm1::TForm1(TableOwner& owner, IFileDialogs& dialogs, IMessageBoxes& messages
     setTabOrder(b_OpenDBF, b_XML);
     setTabOrder(b_XML, b_Run);
 
-    ShowStartState();
+    FLogic.ShowStartState();
 
-    connect(b_OpenDBF, &QPushButton::clicked, this, [this] { Guarded([this] { b_OpenDBFClick(); }); });
-    connect(b_XML, &QPushButton::clicked, this, [this] { Guarded([this] { b_XMLClick(); }); });
-    connect(b_Run, &QPushButton::clicked, this, [this] { Guarded([this] { b_RunClick(); }); });
+    connect(b_OpenDBF, &QPushButton::clicked, this, [this] { FLogic.Guarded([this] { b_OpenDBFClick(); }); });
+    connect(b_XML, &QPushButton::clicked, this, [this] { FLogic.Guarded([this] { b_XMLClick(); }); });
+    connect(b_Run, &QPushButton::clicked, this, [this] { FLogic.Guarded([this] { b_RunClick(); }); });
 
     setMinimumSize(kMinClientWidth, kMinClientHeight);
     resize(kClientWidth, kClientHeight);
@@ -206,93 +178,86 @@ void TForm1::LayOut() {
             label->setText(label->fontMetrics().elidedText(path.toString(), Qt::ElideMiddle, label->width()));
 }
 
-void TForm1::ShowPath(QLabel* label, const QString& path) {
-    label->setProperty(kPathProperty, path);
-    label->setToolTip(path);
-    LayOut();
+void TForm1::ChooseTable(const QString& path) {
+    FLogic.Guarded([&] { FLogic.ChooseTable(ToPath(path)); });
 }
 
-void TForm1::Guarded(const std::function<void()>& handler) {
-    // No exception may pass through Qt's event loop.
-    try {
-        handler();
-    } catch (...) {
-        ShowCurrentError();
+QString TForm1::TablePath() const {
+    return FromPath(FLogic.TablePath());
+}
+
+QString TForm1::TargetPath() const {
+    return FromPath(FLogic.TargetPath());
+}
+
+QWidget* TForm1::Widget(Control c) const {
+    switch (c) {
+        case Control::b_OpenDBF:
+            return b_OpenDBF;
+        case Control::l_DBF:
+            return l_DBF;
+        case Control::l_XML:
+            return l_XML;
+        case Control::b_XML:
+            return b_XML;
+        case Control::b_Run:
+            return b_Run;
+        case Control::Gauge:
+            return Gauge;
+        case Control::l_Info:
+            return l_Info;
     }
+    return nullptr;
 }
 
-void TForm1::ShowCurrentError() {
-    const QString title = ApplicationTitle(QCoreApplication::applicationFilePath());
-    try {
-        throw;
-    } catch (const EAbort&) {
-        // The silent abort shows nothing.
-    } catch (...) {
-        FMessages.ShowError(this, title, ErrorBoxText(QString::fromStdString(CurrentExceptionMessage())));
-    }
+void TForm1::SetVisible(Control c, bool visible) {
+    Widget(c)->setVisible(visible);
 }
 
-void TForm1::ShowStartState() {
-    b_OpenDBF->show();
-    FTablePath.clear();
-    FTargetPath.clear();
-    for (QLabel* label : {l_DBF, l_XML}) {
+void TForm1::SetText(Control c, const std::string& text) {
+    if (auto* label = qobject_cast<QLabel*>(Widget(c))) {
+        // A status text in place of a path.
         label->setProperty(kPathProperty, QVariant());
         label->setToolTip({});
+        label->setText(QString::fromStdString(text));
     }
-    l_DBF->setText(Text(texts::kNoFileChosen));
-    l_XML->setText(Text(texts::kNothingYet));
-    l_XML->hide();
-    b_XML->hide();
-    b_Run->hide();
-    Gauge->SetProgress(0);
-    Gauge->hide();
-    l_Info->setText(Text(texts::kChooseTable));
-    l_Info->show();
+    if (auto* button = qobject_cast<QPushButton*>(Widget(c))) button->setText(QString::fromStdString(text));
     FitTexts();
 }
 
-void TForm1::b_OpenDBFClick() {
+void TForm1::SetGaugeRange(int minValue, int maxValue) {
+    Gauge->SetRange(minValue, maxValue);
+}
+
+void TForm1::SetGaugeProgress(int progress) {
+    Gauge->SetProgress(progress);
+}
+
+void TForm1::ShowMessage(const std::string& text) {
+    FMessages.ShowMessage(this, QString::fromStdString(text));
+}
+
+void TForm1::ShowPath(Control c, const std::string& path) {
+    auto* label = qobject_cast<QLabel*>(Widget(c));
+    label->setProperty(kPathProperty, FromPath(path));
+    label->setToolTip(FromPath(path));
+    LayOut();
+}
+
+std::optional<std::string> TForm1::AskTable() {
     const std::optional<QString> chosen = FDialogs.OpenDBF(this);
-    if (!chosen) return;
-    FTablePath = *chosen;
-    const std::string target = platform::ChangeFileExt(QFile::encodeName(FTablePath).toStdString(), ".xml");
-    FTargetPath = QFile::decodeName(QByteArray::fromStdString(target));
-    ShowPath(l_DBF, FTablePath);
-    ShowPath(l_XML, FTargetPath);
-    l_XML->show();
-    b_XML->show();
-    l_Info->hide();
-    b_Run->show();
+    if (!chosen) return std::nullopt;
+    return ToPath(*chosen);
 }
 
-void TForm1::b_XMLClick() {
-    const std::optional<QString> chosen = FDialogs.SaveXML(this, FTargetPath);
-    if (!chosen) return;
-    FTargetPath = *chosen;
-    ShowPath(l_XML, FTargetPath);
+std::optional<std::string> TForm1::AskTarget(const std::string& current) {
+    const std::optional<QString> chosen = FDialogs.SaveXML(this, FromPath(current));
+    if (!chosen) return std::nullopt;
+    return ToPath(*chosen);
 }
 
-void TForm1::b_RunClick() {
-    WindowView view(*this, FMessages);
-    bool converted = false;
-    ConversionReport report;
-    ConversionOptions options;
-    options.settings = FSettings;
-    try {
-        converted = RunConversion(view, FOwner, QFile::encodeName(FTablePath).toStdString(),
-                                  QFile::encodeName(FTargetPath).toStdString(), options, &report);
-        // What the document cannot show is told once the window shows the run finished.
-        if (converted) {
-            if (const std::string message = FinishedRunMessage(report); !message.empty()) view.ShowMessage(message);
-        }
-    } catch (...) {
-        // The error is shown as any handler's is; then the table the run left open is
-        // released and the user may go on with another table.
-        ShowCurrentError();
-        FOwner.ReleaseAll();
-    }
-    if (!converted) ShowStartState();
+void TForm1::ShowError(const std::string& caption, const std::string& text) {
+    FMessages.ShowError(this, QString::fromStdString(caption), QString::fromStdString(text));
 }
 
 }  // namespace korvane::app

@@ -3,12 +3,11 @@
 
 #include <QRect>
 #include <QWidget>
-#include <functional>
 #include <memory>
 #include <vector>
 
 #include "app/Dialogs.h"
-#include "conversion/ConversionRun.h"
+#include "app/WindowLogic.h"
 
 class QLabel;
 class QPushButton;
@@ -17,7 +16,7 @@ namespace korvane::app {
 
 class TGauge;
 
-class TForm1 : public QWidget {
+class TForm1 : public QWidget, private IWindowView {
     Q_OBJECT
 public:
     // The client area the controls are laid out for, at 96 dpi.
@@ -32,13 +31,15 @@ public:
            QWidget* parent = nullptr);
     ~TForm1() override;
 
-    void b_OpenDBFClick();
-    void b_XMLClick();
-    void b_RunClick();
+    void b_OpenDBFClick() { FLogic.b_OpenDBFClick(); }
+    void b_XMLClick() { FLogic.b_XMLClick(); }
+    void b_RunClick() { FLogic.b_RunClick(); }
+    // A table named on the command line, as "Open with" gives it.
+    void ChooseTable(const QString& path);
 
     // The paths the run uses; the labels show them, elided in the middle where they are long.
-    const QString& TablePath() const { return FTablePath; }
-    const QString& TargetPath() const { return FTargetPath; }
+    QString TablePath() const;
+    QString TargetPath() const;
     // Widens the controls (and the window) that their texts need, after a text or the font
     // changed.
     void FitTexts();
@@ -59,16 +60,18 @@ protected:
     void changeEvent(QEvent* event) override;
 
 private:
-    // Runs a handler; an error that leaves it is shown by the application's error box.
-    void Guarded(const std::function<void()>& handler);
-    // Shows the exception being handled in the application's error box (the silent abort
-    // shows nothing).
-    void ShowCurrentError();
-    // The controls and texts the window starts with; after a failed open or run too.
-    void ShowStartState();
-    // Shows a path in a label: whole where it fits, else elided in the middle, and whole in
-    // its tool tip.
-    void ShowPath(QLabel* label, const QString& path);
+    // The window logic's view.
+    QWidget* Widget(Control control) const;
+    void SetVisible(Control control, bool visible) override;
+    void SetText(Control control, const std::string& text) override;
+    void SetGaugeRange(int minValue, int maxValue) override;
+    void SetGaugeProgress(int progress) override;
+    void ShowMessage(const std::string& text) override;
+    // A path is shown whole where it fits, else elided in the middle, and whole in its tool tip.
+    void ShowPath(Control label, const std::string& path) override;
+    std::optional<std::string> AskTable() override;
+    std::optional<std::string> AskTarget(const std::string& current) override;
+    void ShowError(const std::string& caption, const std::string& text) override;
     // Puts every control at its place with the width its text needs.
     void LayOut();
     // The width a control's text needs, or 0 for a control whose text is elided to fit.
@@ -83,13 +86,9 @@ private:
     };
     std::vector<Placement> Placements() const;
 
-    QString FTablePath;
-    QString FTargetPath;
-
-    TableOwner& FOwner;
     IFileDialogs& FDialogs;
     IMessageBoxes& FMessages;
-    platform::PlatformSettings FSettings;
+    TWindowLogic FLogic;
 };
 
 }  // namespace korvane::app
