@@ -24,8 +24,6 @@ QString Text(const char* utf8) {
 
 // The whole path a label shows elided; absent while it shows some other text.
 constexpr const char* kPathProperty = "korvanePath";
-// The distance a right-anchored control keeps to the window's right edge.
-constexpr int kRightMargin = 8;
 
 QLabel* MakeLabel(QWidget* parent, const char* name, const char* text) {
     auto* label = new QLabel(Text(text), parent);
@@ -117,31 +115,21 @@ int TForm1::TextWidth(QWidget* widget) const {
     return 0;
 }
 
-std::vector<TForm1::Placement> TForm1::Placements() const {
-    return {
-        {b_OpenDBF, {115, 12, 118, 25}, false, false}, {l_DBF, {8, 48, 442, 13}, true, false},
-        {l_XML, {8, 115, 442, 13}, true, false},       {Label1, {19, 20, 63, 13}, false, false},
-        {b_XML, {145, 83, 118, 25}, false, false},     {Label2, {19, 88, 55, 13}, false, false},
-        {b_Run, {175, 144, 118, 33}, false, false},    {Gauge, {8, 186, 442, 15}, true, false},
-        {l_Info, {8, 150, 442, 13}, true, false},      {Label3, {277, 219, 182, 15}, false, true},
-    };
+QWidget* TForm1::ItemWidget(Item item) const {
+    const std::array<QWidget*, kItemCount> widgets = {b_OpenDBF, l_DBF, l_XML, Label1, b_XML,
+                                                      Label2,    b_Run, Gauge, l_Info, Label3};
+    return widgets[static_cast<std::size_t>(item)];
+}
+
+TextWidths TForm1::TextWidthsNow() const {
+    TextWidths widths{};
+    for (const Placement& p : Placements()) widths[static_cast<std::size_t>(p.item)] = TextWidth(ItemWidget(p.item));
+    return widths;
 }
 
 void TForm1::FitTexts() {
     if (!Label3) return;  // the controls are still being made
-    // The client width every text needs: a control keeps its place and grows to the right (the
-    // footer, anchored to the right edge, to the left), and the window grows with it.
-    int needed = kClientWidth;
-    for (const Placement& p : Placements()) {
-        const int extra = TextWidth(p.widget) - p.designed.width();
-        if (extra <= 0) continue;
-        if (p.stretches)
-            needed = std::max(needed, kClientWidth + extra);
-        else if (p.bottomRight)
-            needed = std::max(needed, kClientWidth + std::max(0, extra - (p.designed.left() - kRightMargin)));
-        else
-            needed = std::max(needed, p.designed.left() + TextWidth(p.widget) + kRightMargin);
-    }
+    const int needed = NeededClientWidth(TextWidthsNow(), 96);
     setMinimumWidth(kMinClientWidth + (needed - kClientWidth));
     if (width() < needed) resize(needed, height());
     LayOut();
@@ -159,19 +147,11 @@ void TForm1::changeEvent(QEvent* event) {
 
 void TForm1::LayOut() {
     if (!Label3) return;  // the controls are still being made
-    const int dw = width() - kClientWidth;
-    const int dh = height() - kClientHeight;
+    const TextWidths widths = TextWidthsNow();
     for (const Placement& p : Placements()) {
-        QRect r = p.designed;
-        if (p.stretches) r.setWidth(r.width() + dw);
-        if (p.bottomRight) r.translate(dw, dh);
-        // A control is as wide as its text needs, fonts differing between systems.
-        const int extra = TextWidth(p.widget) - r.width();
-        if (extra > 0) {
-            if (p.bottomRight) r.setLeft(std::max(kRightMargin, r.left() - extra));
-            r.setWidth(r.width() + (p.bottomRight ? 0 : extra));
-        }
-        p.widget->setGeometry(r);
+        const std::size_t i = static_cast<std::size_t>(p.item);
+        const Box r = Place(p, width(), height(), widths[i], 96);
+        ItemWidget(p.item)->setGeometry(r.left, r.top, r.width, r.height);
     }
     for (QLabel* label : {l_DBF, l_XML})
         if (const QVariant path = label->property(kPathProperty); path.isValid())

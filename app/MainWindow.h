@@ -1,12 +1,11 @@
 // Korvane's window: choose a table, change the target, run the conversion.
 #pragma once
 
-#include <QRect>
 #include <QWidget>
 #include <memory>
-#include <vector>
 
 #include "app/Dialogs.h"
+#include "app/Layout.h"
 #include "app/WindowLogic.h"
 
 class QLabel;
@@ -19,12 +18,10 @@ class TGauge;
 class TForm1 : public QWidget, private IWindowView {
     Q_OBJECT
 public:
-    // The client area the controls are laid out for, at 96 dpi.
-    static constexpr int kClientWidth = 467;
-    static constexpr int kClientHeight = 232;
-    // The smallest outer size, 350 x 260, less a frame of 8 px borders and a 30 px caption.
-    static constexpr int kMinClientWidth = 350 - 16;
-    static constexpr int kMinClientHeight = 260 - 38;
+    static constexpr int kClientWidth = app::kClientWidth;
+    static constexpr int kClientHeight = app::kClientHeight;
+    static constexpr int kMinClientWidth = app::kMinClientWidth;
+    static constexpr int kMinClientHeight = app::kMinClientHeight;
 
     // `settings`: the system's code pages and regional formats every run reads with.
     TForm1(TableOwner& owner, IFileDialogs& dialogs, IMessageBoxes& messages, platform::PlatformSettings settings,
@@ -76,15 +73,9 @@ private:
     void LayOut();
     // The width a control's text needs, or 0 for a control whose text is elided to fit.
     int TextWidth(QWidget* widget) const;
-    // A control anchored left and top keeps its place; one anchored right as well keeps its
-    // distance to the right edge; the footer keeps its distances to the right and bottom.
-    struct Placement {
-        QWidget* widget;
-        QRect designed;
-        bool stretches;
-        bool bottomRight;
-    };
-    std::vector<Placement> Placements() const;
+    // Each control's text width, by Item.
+    TextWidths TextWidthsNow() const;
+    QWidget* ItemWidget(Item item) const;
 
     IFileDialogs& FDialogs;
     IMessageBoxes& FMessages;
