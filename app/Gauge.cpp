@@ -1,30 +1,18 @@
 #include "app/Gauge.h"
 
 #include <QPainter>
-#include <algorithm>
 
 namespace korvane::app {
 
 TGauge::TGauge(QWidget* parent) : QWidget(parent) {}
 
-int TGauge::PercentDone() const {
-    if (FMaxValue == FMinValue) return 0;
-    return static_cast<int>(100LL * (FProgress - FMinValue) / (static_cast<long long>(FMaxValue) - FMinValue));
-}
-
 void TGauge::SetRange(int minValue, int maxValue) {
-    const int before = PercentDone();
-    FMinValue = minValue;
-    FMaxValue = std::max(minValue, maxValue);
-    FProgress = std::clamp(FProgress, FMinValue, FMaxValue);
-    if (PercentDone() != before) repaint();
+    if (FValue.SetRange(minValue, maxValue)) repaint();
 }
 
 void TGauge::SetProgress(int progress) {
-    const int before = PercentDone();
-    FProgress = std::clamp(progress, FMinValue, FMaxValue);
     // The run keeps the event loop waiting, so the gauge draws itself right away.
-    if (PercentDone() != before) repaint();
+    if (FValue.SetProgress(progress)) repaint();
 }
 
 void TGauge::paintEvent(QPaintEvent*) {

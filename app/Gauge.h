@@ -3,6 +3,8 @@
 
 #include <QWidget>
 
+#include "app/GaugeValue.h"
+
 namespace korvane::app {
 
 class TGauge : public QWidget {
@@ -10,21 +12,19 @@ class TGauge : public QWidget {
 public:
     explicit TGauge(QWidget* parent = nullptr);
 
-    int MinValue() const { return FMinValue; }
-    int MaxValue() const { return FMaxValue; }
-    int Progress() const { return FProgress; }
+    int MinValue() const { return FValue.MinValue(); }
+    int MaxValue() const { return FValue.MaxValue(); }
+    int Progress() const { return FValue.Progress(); }
     void SetRange(int minValue, int maxValue);
     // Clamped to the range; the gauge repaints at once when its whole percentage changes.
     void SetProgress(int progress);
-    int PercentDone() const;
+    int PercentDone() const { return FValue.PercentDone(); }
 
 protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
-    int FMinValue = 0;
-    int FMaxValue = 100;
-    int FProgress = 0;
+    GaugeValue FValue;
 };
 
 }  // namespace korvane::app

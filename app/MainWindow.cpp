@@ -77,7 +77,7 @@ TForm1::TForm1(TableOwner& owner, IFileDialogs& dialogs, IMessageBoxes& messages
     Gauge = new TGauge(this);
     Gauge->setObjectName(QStringLiteral("Gauge"));
     l_Info = MakeLabel(this, "l_Info", texts::kChooseTable);
-    Label3 = MakeLabel(this, "Label3", "Korvane \u2014 tabulky DBF do XML");
+    Label3 = MakeLabel(this, "Label3", texts::kFooter);
 
     const QColor grey = palette().color(QPalette::Disabled, QPalette::WindowText);
     for (QLabel* caption : {Label1, Label2}) caption->setStyleSheet(QStringLiteral("color: %1;").arg(grey.name()));

@@ -20,6 +20,7 @@ inline constexpr const char* kXmlOpening = "XML se otevírá ....";
 inline constexpr const char* kWritingStructure = "XML Zápis struktury ....";
 inline constexpr const char* kDone = "Hotovo ....";
 inline constexpr const char* kChooseNext = "Vyberte další soubor ....";
+inline constexpr const char* kFooter = "Korvane \u2014 tabulky DBF do XML";
 inline constexpr const char* kUnreadableValues =
     "Některé hodnoty nešlo přečíst (%d); v dokumentu jsou prázdné. První: záznam %d, pole %s: %s není platné datum a čas";
 inline constexpr const char* kMemoValuesCut =
