@@ -4,7 +4,7 @@
 set -euo pipefail
 packages=(g++ cmake make pkg-config qt6-base-dev libgtest-dev libbenchmark-dev libxml2-utils clang clang-format git
           desktop-file-utils groff man-db dpkg-dev file python3 libclang-rt-14-dev
-          g++-mingw-w64-x86-64-posix wine64 googletest)
+          g++-mingw-w64-x86-64-posix wine64 fonts-wine googletest xvfb nsis)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

@@ -1,7 +1,9 @@
 // Korvane on Windows: the window that converts dBase and FoxPro tables to XML.
+// clang-format off
+#include <windows.h>
 #include <commctrl.h>
 #include <objbase.h>
-#include <windows.h>
+// clang-format on
 
 #include "app/ErrorText.h"
 #include "app/windows/MainWindow.h"
