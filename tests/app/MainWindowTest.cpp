@@ -138,6 +138,14 @@ TEST_F(MainWindowTest, ChoosingChangingAndChoosingAgain) {
     EXPECT_EQ(Visible(), "111100");
 }
 
+// "Open with" names the table on the command line: it is chosen as the open dialog chooses.
+TEST_F(MainWindowTest, ATableNamedAtStartIsChosen) {
+    form.ChooseTable(Q("/data/ADRESY.DBF"));
+    EXPECT_EQ(Visible(), "111100");
+    EXPECT_EQ(form.TargetPath(), Q("/data/ADRESY.xml"));
+    EXPECT_EQ(form.l_XML->text(), Q("/data/ADRESY.xml"));
+}
+
 TEST_F(MainWindowTest, RunToTheFinishedStateWritesWhatTheCommandLineWrites) {
     TempDir dir;
     const std::string table = dir.Write("t.dbf", TableBuilder()
