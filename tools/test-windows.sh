@@ -24,7 +24,7 @@ fi
 prefix="$build/wine"
 cmake -S . -B "$build" -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DCMAKE_FIND_ROOT_PATH="$build/gtest" "-DCMAKE_CROSSCOMPILING_EMULATOR=$PWD/tools/wine-run.sh;$prefix" \
-  -DKORVANE_REQUIRE_CORPUS=ON -DKORVANE_LINUX_DBF2XML="$linux_dbf2xml" >/dev/null
+  -DKORVANE_BUILD_APP=ON -DKORVANE_REQUIRE_CORPUS=ON -DKORVANE_LINUX_DBF2XML="$linux_dbf2xml" >/dev/null
 cmake --build "$build" -j"$jobs"
 
 # One wineserver for every test process, ended however the tests end.

@@ -243,6 +243,41 @@ TEST(Win32Window, Boxes) {
     }
 }
 
+// The standard dialogs: a name typed without extension gets the dialog's, a cancelled dialog
+// changes nothing.
+TEST(Win32Window, FileDialogs) {
+    TempDir dir;
+    const std::string first = dir.Write("a.dbf", TableBuilder().Field("A", 'C', 4).Record({"x"}).Bytes());
+    const std::string second = dir.Write("b.dbf", TableBuilder().Field("A", 'C', 4).Record({"x"}).Bytes());
+    struct Step {
+        Item button;
+        std::string typed;  // empty: cancelled
+        std::string after;
+    };
+    const std::vector<Step> steps = {
+        {b_XML, dir.Path("jine"), "111100 " + first + "|" + dir.Path("jine.xml") + "|Vyberte soubor DBF k převodu ..."},
+        {b_XML, "", "111100 " + first + "|" + dir.Path("jine.xml") + "|Vyberte soubor DBF k převodu ..."},
+        {b_OpenDBF, second, "111100 " + second + "|" + dir.Path("b.xml") + "|Vyberte soubor DBF k převodu ..."},
+        {b_OpenDBF, "", "111100 " + second + "|" + dir.Path("b.xml") + "|Vyberte soubor DBF k převodu ..."},
+    };
+    Korvane k(first);
+    ASSERT_TRUE(k.Window());
+    for (const Step& step : steps) {
+        SCOPED_TRACE(step.after);
+        k.Click(step.button);
+        HWND dialog = k.Box();
+        ASSERT_TRUE(dialog);
+        // The dialog's file name field.
+        constexpr int kFileName = 1152;
+        if (step.button == b_XML && step.typed.empty()) k.Picture(dialog, "save-dialog");
+        if (!step.typed.empty())
+            SendMessageW(GetDlgItem(dialog, kFileName), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(Wide(step.typed).c_str()));
+        PostMessageW(dialog, WM_COMMAND, step.typed.empty() ? IDCANCEL : IDOK, 0);
+        ASSERT_TRUE(WaitFor([&] { return !IsWindow(dialog); }));
+        EXPECT_EQ(Shown(k), step.after);
+    }
+}
+
 }  // namespace
 }  // namespace korvane::test
 
