@@ -31,6 +31,26 @@ const std::array<Placement, kItemCount>& Placements() {
     return placements;
 }
 
+Item ItemOf(Control control) {
+    switch (control) {
+        case Control::b_OpenDBF:
+            return Item::b_OpenDBF;
+        case Control::l_DBF:
+            return Item::l_DBF;
+        case Control::l_XML:
+            return Item::l_XML;
+        case Control::b_XML:
+            return Item::b_XML;
+        case Control::b_Run:
+            return Item::b_Run;
+        case Control::Gauge:
+            return Item::Gauge;
+        case Control::l_Info:
+            break;
+    }
+    return Item::l_Info;
+}
+
 int Scaled(int length, int dpi) {
     return (length * dpi + 48) / 96;
 }

@@ -4,6 +4,8 @@
 
 #include <array>
 
+#include "conversion/ConversionView.h"
+
 namespace korvane::app {
 
 // The controls in the order they are declared.
@@ -36,6 +38,8 @@ inline constexpr int kMinClientWidth = 350 - 16;
 inline constexpr int kMinClientHeight = 260 - 38;
 
 const std::array<Placement, kItemCount>& Placements();
+// The control the run's view names.
+Item ItemOf(Control control);
 
 // `textWidths`: the width in pixels each control's text needs with its margins, by Item; 0 for
 // a control whose text is elided to fit. `dpi`: the screen's dots per inch (96 = 100 %).

@@ -171,23 +171,7 @@ QString TForm1::TargetPath() const {
 }
 
 QWidget* TForm1::Widget(Control c) const {
-    switch (c) {
-        case Control::b_OpenDBF:
-            return b_OpenDBF;
-        case Control::l_DBF:
-            return l_DBF;
-        case Control::l_XML:
-            return l_XML;
-        case Control::b_XML:
-            return b_XML;
-        case Control::b_Run:
-            return b_Run;
-        case Control::Gauge:
-            return Gauge;
-        case Control::l_Info:
-            return l_Info;
-    }
-    return nullptr;
+    return ItemWidget(ItemOf(c));
 }
 
 void TForm1::SetVisible(Control c, bool visible) {

@@ -45,26 +45,6 @@ constexpr ControlSpec kControls[] = {
     {Item::Label3, L"STATIC", SS_RIGHT | SS_NOPREFIX, texts::kFooter},
 };
 
-Item ItemOf(Control control) {
-    switch (control) {
-        case Control::b_OpenDBF:
-            return Item::b_OpenDBF;
-        case Control::l_DBF:
-            return Item::l_DBF;
-        case Control::l_XML:
-            return Item::l_XML;
-        case Control::b_XML:
-            return Item::b_XML;
-        case Control::b_Run:
-            return Item::b_Run;
-        case Control::Gauge:
-            return Item::Gauge;
-        case Control::l_Info:
-            break;
-    }
-    return Item::l_Info;
-}
-
 std::wstring TextOf(HWND window) {
     std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
     text.resize(static_cast<std::size_t>(GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
