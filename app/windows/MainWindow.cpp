@@ -6,6 +6,8 @@
 #include "app/windows/Gauge.h"
 #include "conversion/ConversionTexts.h"
 #include "platform/EndingRun.h"
+#include "platform/Exception.h"
+#include "platform/OsError.h"
 #include "platform/windows/WidePath.h"
 
 namespace korvane::app::win {
@@ -115,9 +117,8 @@ TForm1::TForm1(HINSTANCE instance, TableOwner& owner, platform::PlatformSettings
     AdjustWindowRectExForDpi(&outer, WS_OVERLAPPEDWINDOW, FALSE, 0, static_cast<UINT>(FDpi));
     CreateWindowExW(0, kWindowClass, Wide(texts::kCaption).c_str(), WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, CW_USEDEFAULT,
                     CW_USEDEFAULT, outer.right - outer.left, outer.bottom - outer.top, nullptr, nullptr, instance, this);
-    if (!FWindow) throw platform::LastOsError();
+    if (!FWindow) throw Exception("Cannot create the window: " + platform::SystemErrorText(platform::LastOsError().errnoValue));
     FDpi = static_cast<int>(GetDpiForWindow(FWindow));
-    MakeFonts();
     CreateControls();
     // The client area at the window's own dots per inch, should they differ from the system's.
     outer = {0, 0, Scaled(kClientWidth, FDpi), Scaled(kClientHeight, FDpi)};
@@ -151,11 +152,11 @@ void TForm1::MakeFonts() {
 }
 
 void TForm1::CreateControls() {
-    for (const ControlSpec& spec : kControls) {
-        const auto id = static_cast<std::intptr_t>(kFirstControlId + static_cast<int>(spec.item));
-        FItems[static_cast<std::size_t>(spec.item)] =
-            CreateWindowExW(0, spec.windowClass, Wide(spec.text).c_str(), WS_CHILD | WS_VISIBLE | spec.style, 0, 0, 0, 0, FWindow,
-                            reinterpret_cast<HMENU>(id), FInstance, nullptr);
+    for (const ControlSpec& entry : kControls) {
+        const auto id = static_cast<std::intptr_t>(kFirstControlId + static_cast<int>(entry.item));
+        FItems[static_cast<std::size_t>(entry.item)] =
+            CreateWindowExW(0, entry.windowClass, Wide(entry.text).c_str(), WS_CHILD | WS_VISIBLE | entry.style, 0, 0, 0, 0,
+                            FWindow, reinterpret_cast<HMENU>(id), FInstance, nullptr);
     }
     MakeFonts();
     FitTexts();
