@@ -69,13 +69,13 @@ std::optional<std::wstring> Ask(HWND owner, const DialogKind& kind, std::wstring
     return kept;
 }
 
-std::wstring WindowTitle(HWND window) {
-    std::wstring title(static_cast<std::size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
-    title.resize(static_cast<std::size_t>(GetWindowTextW(window, title.data(), static_cast<int>(title.size()))));
-    return title;
-}
-
 }  // namespace
+
+std::wstring WindowText(HWND window) {
+    std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
+    text.resize(static_cast<std::size_t>(GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
+    return text;
+}
 
 std::optional<std::wstring> FileDialogs::OpenDBF(HWND owner) {
     return Ask(owner, {false, L"dbf", L"*.dbf", L"dbf"}, FOpenFileName);
@@ -87,7 +87,7 @@ std::optional<std::wstring> FileDialogs::SaveXML(HWND owner, const std::wstring&
 }
 
 void ShowPlainBox(HWND owner, const std::wstring& text) {
-    MessageBoxW(owner, text.c_str(), WindowTitle(owner).c_str(), MB_OK);
+    MessageBoxW(owner, text.c_str(), WindowText(owner).c_str(), MB_OK);
 }
 
 void ShowErrorBox(HWND owner, const std::wstring& caption, const std::wstring& text) {

@@ -23,6 +23,8 @@ private:
     std::wstring FSaveFileName;
 };
 
+// The text of a window or control (a caption, a label, a button).
+std::wstring WindowText(HWND window);
 // A plain message box with an OK button, captioned as the window is.
 void ShowPlainBox(HWND owner, const std::wstring& text);
 // The application's error box: a stop icon, the caption, an OK button.

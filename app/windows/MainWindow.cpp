@@ -47,12 +47,6 @@ constexpr ControlSpec kControls[] = {
     {Item::Label3, L"STATIC", SS_RIGHT | SS_NOPREFIX, texts::kFooter},
 };
 
-std::wstring TextOf(HWND window) {
-    std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
-    text.resize(static_cast<std::size_t>(GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
-    return text;
-}
-
 // The run's view on the worker thread: each call is made by the window's thread, which the
 // worker waits for; the gauge's progress only when its whole percentage changes.
 class WorkerView : public IConversionView {
@@ -69,6 +63,8 @@ public:
         Call([=](IConversionView& v) { v.SetGaugeRange(minValue, maxValue); });
     }
     void SetGaugeProgress(int progress) override {
+        // The window's gauge may still show an earlier run's percentage: the first progress
+        // always goes through.
         const bool changed = FGauge.SetProgress(progress);
         if (changed || FFirst) Call([=](IConversionView& v) { v.SetGaugeProgress(progress); });
         FFirst = false;
@@ -173,7 +169,7 @@ HWND TForm1::ControlWindow(Control control) const {
 int TForm1::TextWidth(Item item) const {
     HWND control = ItemWindow(item);
     if (!control || item == Item::Gauge || FShowsPath[static_cast<std::size_t>(item)]) return 0;
-    const std::wstring text = TextOf(control);
+    const std::wstring text = WindowText(control);
     HDC dc = GetDC(control);
     HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0)));
     SIZE extent = {};
@@ -229,7 +225,7 @@ void TForm1::DrawRunButton(const DRAWITEMSTRUCT& item) {
     RECT r = item.rcItem;
     const bool pushed = (item.itemState & ODS_SELECTED) != 0;
     DrawFrameControl(item.hDC, &r, DFC_BUTTON, DFCS_BUTTONPUSH | (pushed ? DFCS_PUSHED : 0));
-    const std::wstring text = TextOf(item.hwndItem);
+    const std::wstring text = WindowText(item.hwndItem);
     HGDIOBJ old = SelectObject(item.hDC, FFont);
     SetBkMode(item.hDC, TRANSPARENT);
     SetTextColor(item.hDC, RGB(255, 0, 0));

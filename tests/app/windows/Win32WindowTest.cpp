@@ -8,6 +8,9 @@
 #include <functional>
 #include <thread>
 
+#include "app/Layout.h"
+#include "app/windows/Gauge.h"
+#include "app/windows/MainWindow.h"
 #include "platform/Settings.h"
 #include "platform/Version.h"
 #include "platform/windows/WidePath.h"
@@ -21,8 +24,10 @@ namespace {
 using platform::Narrow;
 using platform::Wide;
 
-// The controls in the order they are declared; their identifiers are 100 + the index.
+// The controls in the order they are declared, as the window numbers them.
 enum Item { b_OpenDBF, l_DBF, l_XML, Label1, b_XML, Label2, b_Run, Gauge, l_Info, Label3, kItems };
+static_assert(kItems == app::kItemCount && Label3 == static_cast<int>(app::Item::Label3) &&
+              l_Info == static_cast<int>(app::Item::l_Info));
 const char* const kNames[] = {"b_OpenDBF", "l_DBF", "l_XML", "Label1", "b_XML", "Label2", "b_Run", "Gauge", "l_Info", "Label3"};
 
 std::string TextOf(HWND window) {
@@ -94,7 +99,7 @@ public:
     Korvane& operator=(const Korvane&) = delete;
 
     HWND Window() const { return FWindow; }
-    HWND Control(Item item) const { return GetDlgItem(FWindow, 100 + item); }
+    HWND Control(Item item) const { return GetDlgItem(FWindow, app::win::kFirstControlId + item); }
     std::string Text(Item item) const { return TextOf(Control(item)); }
     // Visibility of b_OpenDBF, b_XML, b_Run, l_XML, l_Info, Gauge.
     std::string Visible() const {
@@ -195,7 +200,7 @@ TEST(Win32Window, StatesAtOneAndTwoTimesScale) {
         k.Click(b_Run);
         ASSERT_TRUE(WaitFor([&] { return k.Text(l_Info) == "Hotovo ...."; }));
         EXPECT_EQ(Shown(k), "100010 Vyberte další soubor ....|" + dir.Path("adresy.xml") + "|Hotovo ....");
-        EXPECT_EQ(SendMessageW(k.Control(Gauge), WM_USER + 3, 0, 0), 100);
+        EXPECT_EQ(SendMessageW(k.Control(Gauge), app::win::kGaugeGetPercent, 0, 0), 100);
         k.ExpectTextsFit("finished");
         if (dpi == 96) k.Picture(k.Window(), "finished");
         EXPECT_EQ(dir.Read("adresy.xml"), Convert(table, dir.Path("cli.xml"), platform::SettingsFromLocale()));
